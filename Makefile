@@ -1,0 +1,21 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+BELLTALE_HOME ?= $(or $(XDG_DATA_HOME),$(HOME)/.local/share)/belltale
+
+.PHONY: run test deps build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBELLTALE_WERROR=ON
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	@rm -rf $(BUILD_DIR)/runtime && mkdir -p -m 700 $(BUILD_DIR)/runtime
+	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$(CURDIR)/$(BUILD_DIR)/runtime \
+		ctest --output-on-failure -j $(JOBS) --timeout 300
+
+run: build
+	@BELLTALE_HOME="$(BELLTALE_HOME)" BUILD_DIR="$(BUILD_DIR)" scripts/run.sh

@@ -1,0 +1,175 @@
+#include "platform/core/folders.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "platform/core/text.h"
+
+namespace fs = std::filesystem;
+
+namespace core {
+
+namespace {
+
+std::string envOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return (value && *value) ? value : fallback;
+}
+
+fs::path homeFolder() { return envOr("HOME", "/tmp"); }
+
+fs::path ensureFolder(const fs::path& folder, fs::perms perms = fs::perms::unknown) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (perms != fs::perms::unknown) fs::permissions(folder, perms, ec);
+    return folder;
+}
+
+void setError(std::string* error, const std::string& text) {
+    if (error) *error = text;
+}
+
+bool writeAll(int fd, std::string_view content) {
+    const char* data = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+fs::path programFolder() {
+    const std::string explicitHome = envOr("BELLTALE_HOME", "");
+    if (!explicitHome.empty()) return ensureFolder(explicitHome);
+    const fs::path data = envOr("XDG_DATA_HOME", (homeFolder() / ".local" / "share").string());
+    return ensureFolder(data / "belltale");
+}
+
+fs::path windowsFolder() { return ensureFolder(programFolder() / "windows"); }
+
+fs::path runtimeFolder() {
+    const std::string runtime = envOr("XDG_RUNTIME_DIR", "");
+    const fs::path folder = runtime.empty()
+                                ? fs::path("/tmp") / ("belltale-" + std::to_string(::getuid()))
+                                : fs::path(runtime) / "belltale";
+    return ensureFolder(folder, fs::perms::owner_all);
+}
+
+fs::path assetsFolder() {
+#ifdef BELLTALE_ASSETS_DIR
+    return envOr("BELLTALE_ASSETS", BELLTALE_ASSETS_DIR);
+#else
+    return envOr("BELLTALE_ASSETS", "");
+#endif
+}
+
+bool fillProgramFolder(std::string* error) {
+    const fs::path assets = assetsFolder();
+    const fs::path target = programFolder();
+    std::error_code ec;
+    if (assets.empty() || !fs::is_directory(assets, ec)) {
+        setError(error, "no shipped assets at '" + assets.string() + "'");
+        return false;
+    }
+    for (auto it = fs::recursive_directory_iterator(assets, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const fs::path relative = fs::relative(it->path(), assets, ec);
+        if (ec || relative.filename() == ".gitkeep") continue;
+        const fs::path destination = target / relative;
+        if (it->is_directory()) {
+            ensureFolder(destination);
+        } else if (!fs::exists(destination)) {
+            ensureFolder(destination.parent_path());
+            if (!fs::copy_file(it->path(), destination, ec)) {
+                setError(error, "cannot copy '" + it->path().string() + "': " + ec.message());
+                return false;
+            }
+        }
+    }
+    if (ec) {
+        setError(error, "cannot read '" + assets.string() + "': " + ec.message());
+        return false;
+    }
+    return true;
+}
+
+std::optional<fs::path> findFileNoCase(const fs::path& path) {
+    std::error_code ec;
+    if (fs::exists(path, ec)) return path;
+    fs::path found = path.root_path();
+    for (const fs::path& part : path.relative_path()) {
+        const fs::path exact = found / part;
+        if (fs::exists(exact, ec)) {
+            found = exact;
+            continue;
+        }
+        const fs::path folder = found.empty() ? fs::path(".") : found;
+        std::optional<fs::path> match;
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            if (equalsNoCase(entry.path().filename().string(), part.string())) {
+                match = entry.path().filename();
+                break;
+            }
+        }
+        if (!match) return std::nullopt;
+        found /= *match;
+    }
+    return found;
+}
+
+bool rewriteFile(const fs::path& path, std::string_view content, std::string* error) {
+    static std::atomic<unsigned> counter{0};
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    const fs::path temporary =
+        folder / ("." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                  std::to_string(counter++));
+    mode_t mode = 0644;
+    struct stat existing{};
+    if (::stat(path.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
+
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) {
+        setError(error, "cannot create '" + temporary.string() + "': " + std::strerror(errno));
+        return false;
+    }
+    const bool written = writeAll(fd, content) && ::fsync(fd) == 0;
+    const int writeErrno = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        ::unlink(temporary.c_str());
+        setError(error, "cannot write '" + temporary.string() + "': " + std::strerror(writeErrno));
+        return false;
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int renameErrno = errno;
+        ::unlink(temporary.c_str());
+        setError(error, "cannot replace '" + path.string() + "': " + std::strerror(renameErrno));
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return content.str();
+}
+
+}  // namespace core

@@ -1,0 +1,35 @@
+// The program's folders and the file helpers every subsystem uses.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+// The program folder: $BELLTALE_HOME, else $XDG_DATA_HOME/belltale, else ~/.local/share/belltale.
+// Created when missing. Read anew on every call, so a test may point it elsewhere.
+std::filesystem::path programFolder();
+// The stand-in for the Windows folder: "windows" inside the program folder; created when missing.
+std::filesystem::path windowsFolder();
+// This user's runtime folder for sockets: $XDG_RUNTIME_DIR/belltale, owner-only; created.
+std::filesystem::path runtimeFolder();
+// The shipped assets: $BELLTALE_ASSETS, else the source tree's vevuzer/assets.
+std::filesystem::path assetsFolder();
+
+// Copies every shipped asset missing from the program folder; existing files are left alone.
+// Returns false (with the reason) when a copy fails.
+bool fillProgramFolder(std::string* error = nullptr);
+
+// Finds `path` matching each component without regard to ASCII case, as Windows would, and returns
+// the name as stored on disk. An exact match wins over a case-insensitive one.
+std::optional<std::filesystem::path> findFileNoCase(const std::filesystem::path& path);
+
+// Replaces a file's content safely: writes a temporary copy beside it, flushes it, then renames it
+// over the original. On any failure the original is untouched and false is returned with a reason.
+bool rewriteFile(const std::filesystem::path& path, std::string_view content,
+                 std::string* error = nullptr);
+std::optional<std::string> readFile(const std::filesystem::path& path);
+
+}  // namespace core

@@ -1,0 +1,28 @@
+// Text conversions the layers share: UTF-8 (used everywhere inside) and UTF-16 (only at the COM
+// boundary), GUIDs in registry form, and the case rules Windows applies to names.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/core/win_types.h"
+
+namespace core {
+
+// Invalid UTF-8 sequences become U+FFFD; nothing is dropped silently.
+std::u16string toUtf16(std::string_view utf8);
+// Unpaired surrogates become U+FFFD.
+std::string toUtf8(std::u16string_view utf16);
+
+// "{0002DF01-0000-0000-C000-000000000046}": braces, upper-case hexadecimal.
+std::string formatGuid(const GUID& guid);
+// Accepts the form above with or without braces, in either case; nothing else.
+std::optional<GUID> parseGuid(std::string_view text);
+
+// ASCII case folding, as Windows compares registry keys, file names and INI keys.
+std::string toLowerAscii(std::string_view text);
+std::string toUpperAscii(std::string_view text);
+bool equalsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace core
