@@ -1,0 +1,62 @@
+#include "platform/mail/channels.h"
+
+#include "platform/mail/see.h"
+#include "platform/mail/see_codes.h"
+
+namespace mail {
+
+Channels& Channels::instance() {
+    static Channels channels;
+    return channels;
+}
+
+std::int32_t Channels::attach(std::int32_t count) {
+    if (m_attached) {
+        return SEE_ALREADY_ATTACHED;
+    }
+    if (count < 1 || count > SEE_MAX_CHANNELS) {
+        return SEE_BAD_CHANNEL_COUNT;
+    }
+    m_channels.clear();
+    m_channels.resize(static_cast<std::size_t>(count));
+    m_attached = true;
+    return 0;
+}
+
+Channel* Channels::find(std::int32_t chan, std::int32_t& code) {
+    if (!m_attached) {
+        code = SEE_NOT_ATTACHED;
+        return nullptr;
+    }
+    if (chan < 0 || static_cast<std::size_t>(chan) >= m_channels.size()) {
+        code = SEE_BAD_CHANNEL;
+        return nullptr;
+    }
+    code = 0;
+    return &m_channels[static_cast<std::size_t>(chan)];
+}
+
+std::int32_t Channels::close(Channel& channel) {
+    if (!channel.session) {
+        return 0;
+    }
+    // The channel is free afterwards whatever the server answered: a failed QUIT must not leave
+    // the next exchange facing a half-closed connection.
+    const std::int32_t code = channel.session->close();
+    channel.session.reset();
+    return code < 0 ? code : 0;
+}
+
+std::int32_t Channels::release() {
+    if (!m_attached) {
+        return SEE_NOT_ATTACHED;
+    }
+    for (Channel& channel : m_channels) {
+        close(channel);
+    }
+    m_channels.clear();
+    m_attached = false;
+    return 0;
+}
+
+}  // namespace mail

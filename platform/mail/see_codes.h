@@ -1,0 +1,28 @@
+// The engine's failure codes and their texts: one table, from which the program's errors.txt is
+// made. Codes are three-digit negatives, so a code's decimal text never appears inside another's.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+inline constexpr std::int32_t SEE_NOT_ATTACHED = -101;
+inline constexpr std::int32_t SEE_ALREADY_ATTACHED = -102;
+inline constexpr std::int32_t SEE_BAD_CHANNEL_COUNT = -103;
+inline constexpr std::int32_t SEE_BAD_CHANNEL = -104;
+
+namespace mail {
+
+struct CodeText {
+    std::int32_t code;
+    std::string_view name;  // the constant's name, for test messages and logs
+    std::string_view text;  // the sentence shown to the user
+};
+
+// Every failure code the engine returns, in ascending order of magnitude.
+std::span<const CodeText> failureCodes();
+
+// The row of `code`, or nullptr for a code the engine never returns.
+const CodeText* findCode(std::int32_t code);
+
+}  // namespace mail

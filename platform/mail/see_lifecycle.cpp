@@ -1,0 +1,17 @@
+// Attaching, closing and releasing: the engine's life, apart from the exchanges themselves.
+#include "platform/mail/channels.h"
+#include "platform/mail/see.h"
+
+std::int32_t seeAttach(std::int32_t numChans, std::int32_t /*keyCode*/) {
+    return mail::Channels::instance().attach(numChans);
+}
+
+std::int32_t seeClose(std::int32_t chan) {
+    std::int32_t code = 0;
+    mail::Channel* channel = mail::Channels::instance().find(chan, code);
+    return channel != nullptr ? mail::Channels::instance().close(*channel) : code;
+}
+
+std::int32_t seeRelease() {
+    return mail::Channels::instance().release();
+}
