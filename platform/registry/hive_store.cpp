@@ -1,0 +1,231 @@
+#include "platform/registry/hive_store.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <map>
+#include <memory>
+
+#include "platform/core/clock.h"
+#include "platform/core/folders.h"
+#include "platform/registry/registry.h"
+
+namespace registry::detail {
+namespace {
+
+std::string g_lastProblem;
+
+FileStamp stampOf(const std::filesystem::path& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        return {};
+    }
+    return FileStamp{true, info.st_dev, info.st_ino, info.st_size,
+                     std::int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
+// "HKCU.txt.corrupt-20240131-142501", with "-2", "-3" ... added when that name is taken.
+std::filesystem::path asideName(const std::filesystem::path& file) {
+    const core::DateParts now = core::datePartsOf(core::now());
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day,
+                  now.hour, now.minute, now.second);
+    const std::string base = file.string() + ".corrupt-" + stamp;
+    std::filesystem::path candidate = base;
+    std::error_code ignored;
+    for (int n = 2; std::filesystem::exists(candidate, ignored); ++n) {
+        candidate = base + "-" + std::to_string(n);
+    }
+    return candidate;
+}
+
+}  // namespace
+
+// Holds the hive's lock file with an exclusive flock for as long as it lives. Other processes take
+// the same lock before their read-modify-write, so no change is lost between two writers; readers
+// need no lock because every write is an atomic rename.
+class HiveLock {
+  public:
+    explicit HiveLock(Hive& hive) : m_hive(hive) {
+        if (hive.m_lockHeld) {
+            return;  // already ours: flock on a second descriptor would wait for ourselves
+        }
+        std::error_code ignored;
+        std::filesystem::create_directories(hive.m_lockFile.parent_path(), ignored);
+        m_fd = ::open(hive.m_lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (m_fd < 0) {
+            return;
+        }
+        while (::flock(m_fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(m_fd);
+                m_fd = -1;
+                return;
+            }
+        }
+        hive.m_lockHeld = true;
+    }
+    ~HiveLock() {
+        if (m_fd >= 0) {
+            m_hive.m_lockHeld = false;
+            ::close(m_fd);  // releases the flock
+        }
+    }
+    bool held() const { return m_hive.m_lockHeld; }
+
+  private:
+    Hive& m_hive;
+    int m_fd = -1;
+};
+
+Hive::Hive(std::filesystem::path file)
+    : m_file(std::move(file)), m_lockFile(m_file.string() + ".lock") {}
+
+LONG Hive::refresh() {
+    const FileStamp stamp = stampOf(m_file);
+    if (m_loaded && stamp == m_stamp) {
+        return ERROR_SUCCESS;
+    }
+    return load(stamp);
+}
+
+// The stamp is taken before reading: should the file be replaced in between, the next call sees a
+// different stamp and reads again, never the other way round.
+LONG Hive::load(const FileStamp& stamp) {
+    m_loaded = false;
+    if (!stamp.exists) {
+        m_root = Key{};
+        m_stamp = stamp;
+        m_loaded = true;
+        return ERROR_SUCCESS;
+    }
+    const auto text = core::readFile(m_file);
+    if (!text && !stampOf(m_file).exists) {
+        return load(FileStamp{});  // removed since the stamp was taken
+    }
+    if (!text) {
+        if (!m_reportedUnreadable) {  // once, not on every call that finds it so
+            reportProblem(m_file.string() + " cannot be read; it is left as it is");
+            m_reportedUnreadable = true;
+        }
+        return ERROR_CANTREAD;
+    }
+    m_reportedUnreadable = false;
+    ParseResult parsed = parseHive(*text);
+    if (!parsed.root) {
+        return keepAside("line " + std::to_string(parsed.errorLine) + ": " + parsed.error);
+    }
+    m_root = std::move(*parsed.root);
+    m_stamp = stamp;
+    m_loaded = true;
+    return ERROR_SUCCESS;
+}
+
+// An unreadable hive is renamed, never overwritten, and an empty hive takes its place. This is done
+// under the lock and after reading the file again, so two processes never both move a file and a
+// hive another process has just repaired is kept.
+LONG Hive::keepAside(const std::string& why) {
+    if (!m_lockHeld) {
+        HiveLock lock(*this);
+        if (!lock.held()) {
+            reportProblem(m_file.string() + " cannot be locked; it is left as it is");
+            return ERROR_BADDB;
+        }
+        return load(stampOf(m_file));
+    }
+    const std::filesystem::path aside = asideName(m_file);
+    std::error_code error;
+    std::filesystem::rename(m_file, aside, error);
+    if (error) {
+        reportProblem(m_file.string() + " is damaged (" + why + ") and cannot be moved aside (" +
+                      error.message() + "); it is left as it is");
+        return ERROR_BADDB;
+    }
+    reportProblem(m_file.string() + " is damaged (" + why + "); it is kept as " + aside.string() +
+                  " and an empty hive is used");
+    m_root = Key{};
+    m_stamp = stampOf(m_file);
+    m_loaded = true;
+    return ERROR_SUCCESS;
+}
+
+LONG Hive::modify(const Change& change) {
+    HiveLock lock(*this);
+    if (!lock.held()) {
+        reportProblem(m_lockFile.string() + " cannot be locked; the change is not written");
+        return ERROR_CANTWRITE;
+    }
+    if (const LONG result = refresh(); result != ERROR_SUCCESS) {
+        return result;
+    }
+    bool changed = false;
+    const LONG result = change(m_root, changed);
+    if (!changed) {
+        return result;
+    }
+    std::string error;
+    if (!core::rewriteFile(m_file, formatHive(m_root), &error)) {
+        m_loaded = false;  // the cache holds a change the file does not: read the file again
+        reportProblem(m_file.string() + " cannot be written (" + error + ")");
+        return ERROR_CANTWRITE;
+    }
+    m_stamp = stampOf(m_file);
+    return result;
+}
+
+namespace {
+
+struct FolderHives {
+    explicit FolderHives(const std::filesystem::path& folder)
+        : currentUser(folder / "HKCU.txt"), localMachine(folder / "HKLM.txt") {}
+    Hive currentUser;
+    Hive localMachine;
+};
+
+std::map<std::string, std::unique_ptr<FolderHives>>& cache() {
+    static std::map<std::string, std::unique_ptr<FolderHives>> hives;
+    return hives;
+}
+
+}  // namespace
+
+Hive& hiveFor(HiveId id) {
+    const std::filesystem::path folder = core::programFolder() / "registry";
+    auto& slot = cache()[folder.string()];
+    if (!slot) {
+        slot = std::make_unique<FolderHives>(folder);
+    }
+    return id == HiveId::CurrentUser ? slot->currentUser : slot->localMachine;
+}
+
+void dropHives() {
+    cache().clear();
+}
+
+std::recursive_mutex& registryMutex() {
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
+void reportProblem(const std::string& problem) {
+    g_lastProblem = problem;
+    std::fprintf(stderr, "registry: %s\n", problem.c_str());
+}
+
+}  // namespace registry::detail
+
+namespace registry {
+
+std::string lastProblem() {
+    std::lock_guard lock(detail::registryMutex());
+    return detail::g_lastProblem;
+}
+
+void dropCache() {
+    std::lock_guard lock(detail::registryMutex());
+    detail::dropHives();
+}
+
+}  // namespace registry

@@ -1,0 +1,68 @@
+// The hive files of the program folder, cached in memory and shared safely with other processes.
+// Internal to the registry layer; every function expects registryMutex() to be held.
+#pragma once
+
+#include <sys/stat.h>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "platform/registry/hive_format.h"
+
+namespace registry::detail {
+
+enum class HiveId { CurrentUser, LocalMachine };
+
+// What identifies one version of a file on disk: every rewrite renames a new file into place, so a
+// change shows in the inode even when size and time happen to match.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modifiedNs = 0;
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+class Hive {
+  public:
+    explicit Hive(std::filesystem::path file);
+
+    // Brings the cached contents up to date with the file. ERROR_SUCCESS, or the failure (the file
+    // exists but cannot be read, or it could not be parsed nor kept aside).
+    LONG refresh();
+    const Key& root() const { return m_root; }
+
+    using Change = std::function<LONG(Key& root, bool& changed)>;
+    // Runs `change` on the current contents while holding the lock other processes respect, and
+    // writes the file when `change` sets `changed`. Returns `change`'s result, or the failure to
+    // lock, read or write (then the cache is dropped, so nothing unwritten is ever seen).
+    LONG modify(const Change& change);
+
+  private:
+    friend class HiveLock;
+
+    LONG load(const FileStamp& stamp);
+    LONG keepAside(const std::string& why);
+
+    std::filesystem::path m_file;
+    std::filesystem::path m_lockFile;
+    Key m_root;
+    FileStamp m_stamp;
+    bool m_loaded = false;
+    bool m_lockHeld = false;
+    bool m_reportedUnreadable = false;
+};
+
+// The hive of the current program folder; the folder is read on every call, and each folder keeps
+// its own cache.
+Hive& hiveFor(HiveId id);
+void dropHives();
+
+std::recursive_mutex& registryMutex();
+// Remembers the problem for lastProblem() and writes it to standard error.
+void reportProblem(const std::string& problem);
+
+}  // namespace registry::detail
