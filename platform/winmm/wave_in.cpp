@@ -1,0 +1,361 @@
+// waveIn*: a started device takes samples from its stream at the device's rate, measured on the
+// platform clock, converts them to the client's format and fills the queued headers in order. A
+// full header is returned (WHDR_DONE, MM_WIM_DATA). While no header is queued the samples are kept
+// (a few seconds at most), so a client that queues one buffer at a time loses nothing between them.
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <unordered_map>
+
+#include "platform/core/clock.h"
+#include "platform/core/messages.h"
+#include "platform/winmm/wave_internal.h"
+
+namespace {
+
+using namespace winmm;
+using namespace winmm::detail;
+
+constexpr std::uint64_t kBacklogSeconds = 5;
+// After a stall of the UI thread, only the last seconds are taken from the device.
+constexpr std::uint64_t kCatchUpSeconds = 2;
+
+class WaveInDevice {
+  public:
+    WaveInDevice(HWAVEIN handle, OpenPlan plan, Notifier notifier,
+                 std::unique_ptr<WaveStream> stream)
+        : m_handle(handle),
+          m_device(std::move(plan.device)),
+          m_client(plan.client),
+          m_deviceFormat(plan.deviceFormat),
+          m_notifier(notifier),
+          m_stream(std::move(stream)),
+          m_converter(toSampleFormat(plan.deviceFormat), plan.client) {}
+
+    const DeviceEntry& device() const { return m_device; }
+    bool busy() const { return !m_queue.empty(); }
+    bool isQueued(const WAVEHDR* header) const {
+        return std::find(m_queue.begin(), m_queue.end(), header) != m_queue.end();
+    }
+    void notify(UINT message, WAVEHDR* header = nullptr) const {
+        m_notifier.notify(m_handle, message, header);
+    }
+    const SampleFormat& format() const { return m_client; }
+
+    void add(WAVEHDR* header) {
+        advance();
+        header->dwBytesRecorded = 0;
+        header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+        m_queue.push_back(header);
+        deliver();
+        schedule();
+    }
+
+    void start() {
+        if (m_started)
+            return;
+        m_started = true;
+        m_anchorTick = core::tickCount64();
+        m_anchorFrames = m_pulledFrames;
+        m_stream->setRunning(true);
+        schedule();
+    }
+
+    // Stops capturing; the header being filled goes back with what it holds.
+    void stop() {
+        advance();
+        halt();
+        if (!m_queue.empty() && m_queue.front()->dwBytesRecorded > 0)
+            returnFront();
+    }
+
+    // Stops capturing and returns every queued header, the first with what it holds.
+    void reset() {
+        advance();
+        halt();
+        while (!m_queue.empty())
+            returnFront();
+        m_recordedBytes = 0;
+    }
+
+    std::uint64_t recordedBytes() {
+        advance();
+        schedule();
+        return m_recordedBytes;
+    }
+
+  private:
+    void halt() {
+        if (m_started)
+            m_stream->setRunning(false);
+        m_started = false;
+        m_wake.stop();
+        m_pending.clear();
+    }
+
+    void advance() {
+        if (!m_started)
+            return;
+        const std::uint64_t rate = m_deviceFormat.samplesPerSec;
+        const std::uint64_t due =
+            m_anchorFrames +
+            static_cast<std::uint64_t>(core::tickCount64() - m_anchorTick) * rate / 1000;
+        if (due > m_pulledFrames + kCatchUpSeconds * rate)
+            m_pulledFrames = due - kCatchUpSeconds * rate;
+        if (due > m_pulledFrames) {
+            const std::size_t align = m_deviceFormat.blockAlign();
+            m_deviceBytes.resize(static_cast<std::size_t>(due - m_pulledFrames) * align);
+            const std::size_t got = std::min(m_stream->record(m_deviceBytes), m_deviceBytes.size());
+            m_pulledFrames += got / align;
+            m_converter.convert({m_deviceBytes.data(), got}, m_pending);
+        }
+        deliver();
+    }
+
+    // Moves captured samples into the queued headers, returning the ones that fill up.
+    void deliver() {
+        std::size_t used = 0;
+        while (!m_queue.empty()) {
+            WAVEHDR* header = m_queue.front();
+            const std::size_t space = header->dwBufferLength - header->dwBytesRecorded;
+            const std::size_t count = std::min(space, m_pending.size() - used);
+            std::memcpy(header->lpData + header->dwBytesRecorded, m_pending.data() + used, count);
+            header->dwBytesRecorded += static_cast<DWORD>(count);
+            m_recordedBytes += count;
+            used += count;
+            if (header->dwBytesRecorded < header->dwBufferLength)
+                break;
+            returnFront();
+        }
+        const std::size_t limit = kBacklogSeconds * m_client.bytesPerSec();
+        if (m_pending.size() - used > limit)
+            used = m_pending.size() - limit;  // the oldest go; the limit is whole blocks
+        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(used));
+    }
+
+    void returnFront() {
+        WAVEHDR* header = m_queue.front();
+        m_queue.pop_front();
+        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+        notify(MM_WIM_DATA, header);
+    }
+
+    // Wakes when the first header should be full, or after a chunk's time if that comes first.
+    void schedule() {
+        if (!m_started) {
+            m_wake.stop();
+            return;
+        }
+        std::int64_t wait = kChunkMs;
+        if (!m_queue.empty()) {
+            const WAVEHDR* header = m_queue.front();
+            const std::uint64_t missing = header->dwBufferLength - header->dwBytesRecorded;
+            const std::uint64_t frames =
+                (missing + m_client.blockAlign() - 1) / m_client.blockAlign();
+            const std::uint64_t rate = m_client.samplesPerSec;
+            wait = std::clamp<std::int64_t>(
+                static_cast<std::int64_t>((frames * 1000 + rate - 1) / rate), 1, kChunkMs);
+        }
+        m_wake.start(static_cast<DWORD>(wait), [this] {
+            advance();
+            schedule();
+        });
+    }
+
+    HWAVEIN m_handle;
+    DeviceEntry m_device;
+    SampleFormat m_client;
+    PcmFormat m_deviceFormat;
+    Notifier m_notifier;
+    std::unique_ptr<WaveStream> m_stream;
+    FormatConverter m_converter;
+    std::vector<std::uint8_t> m_deviceBytes;
+    std::vector<std::uint8_t> m_pending;  // captured, converted, not yet in a header
+    std::deque<WAVEHDR*> m_queue;
+    bool m_started = false;
+    std::int64_t m_anchorTick = 0;
+    std::uint64_t m_anchorFrames = 0;  // device frames taken when the clock was anchored
+    std::uint64_t m_pulledFrames = 0;
+    std::uint64_t m_recordedBytes = 0;  // into headers since open or reset: the position
+    core::OneShot m_wake;
+};
+
+std::unordered_map<std::uintptr_t, std::unique_ptr<WaveInDevice>>& openDevices() {
+    static std::unordered_map<std::uintptr_t, std::unique_ptr<WaveInDevice>> devices;
+    return devices;
+}
+
+WaveInDevice* deviceOf(HWAVEIN handle) {
+    auto found = openDevices().find(reinterpret_cast<std::uintptr_t>(handle));
+    return found == openDevices().end() ? nullptr : found->second.get();
+}
+
+bool headerUsable(const WAVEHDR* header, UINT size) {
+    return header && size >= sizeof(WAVEHDR) && (header->lpData || header->dwBufferLength == 0);
+}
+
+}  // namespace
+
+UINT waveInGetNumDevs() {
+    return deviceCount(WaveDirection::Input);
+}
+
+MMRESULT waveInGetDevCapsA(UINT_PTR deviceId, WAVEINCAPSA* caps, UINT size) {
+    if (!caps)
+        return MMSYSERR_INVALPARAM;
+    WAVEINCAPSA result{};
+    result.wMid = MM_UNMAPPED;
+    result.wPid = MM_PID_UNMAPPED;
+    result.vDriverVersion = 0x0100;
+    if (deviceId == WAVE_MAPPER) {
+        fillName(result.szPname, "Wave Mapper");
+        result.dwFormats = 0xFFF;
+        result.wChannels = 2;
+    } else {
+        DeviceEntry device;
+        MMRESULT error;
+        if (WaveInDevice* open = deviceOf(reinterpret_cast<HWAVEIN>(deviceId))) {
+            device = open->device();
+            error = MMSYSERR_NOERROR;
+        } else {
+            error = deviceId > 0xFFFFFFFF
+                        ? MMSYSERR_INVALHANDLE
+                        : lookupDevice(WaveDirection::Input, static_cast<UINT>(deviceId), device);
+        }
+        if (error)
+            return error;
+        fillName(result.szPname, device.info.name);
+        DWORD bit = 1;
+        for (DWORD rate : {11025u, 22050u, 44100u})
+            for (WORD channels : {1, 2})
+                for (WORD bits : {8, 16}) {
+                    if (device.backend->supports({rate, channels, bits}))
+                        result.dwFormats |= bit;
+                    bit <<= 1;
+                }
+        result.wChannels =
+            device.backend->supports({8000, 2, 16}) || device.backend->supports({11025, 2, 16}) ? 2
+                                                                                                : 1;
+    }
+    std::memcpy(caps, &result, std::min<std::size_t>(size, sizeof result));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveInOpen(HWAVEIN* handle, UINT deviceId, const WAVEFORMATEX* format, DWORD_PTR callback,
+                    DWORD_PTR instance, DWORD flags) {
+    OpenPlan plan;
+    if (MMRESULT error = planOpen(WaveDirection::Input, deviceId, format, flags, plan))
+        return error;
+    if (flags & WAVE_FORMAT_QUERY)
+        return MMSYSERR_NOERROR;
+    if (!handle)
+        return MMSYSERR_INVALPARAM;
+    Notifier notifier;
+    if (MMRESULT error = notifier.set(flags, callback, instance))
+        return error;
+    MMRESULT error = MMSYSERR_NOERROR;
+    auto stream = plan.device.backend->open(plan.deviceFormat, error);
+    if (!stream)
+        return error ? error : MMSYSERR_ERROR;
+    const auto value = nextHandleValue();
+    auto* newHandle = reinterpret_cast<HWAVEIN>(value);
+    auto device =
+        std::make_unique<WaveInDevice>(newHandle, std::move(plan), notifier, std::move(stream));
+    device->notify(MM_WIM_OPEN);
+    openDevices().emplace(value, std::move(device));
+    *handle = newHandle;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveInClose(HWAVEIN handle) {
+    WaveInDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    if (device->busy())
+        return WAVERR_STILLPLAYING;
+    device->notify(MM_WIM_CLOSE);
+    openDevices().erase(reinterpret_cast<std::uintptr_t>(handle));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveInPrepareHeader(HWAVEIN handle, WAVEHDR* header, UINT size) {
+    if (!deviceOf(handle))
+        return MMSYSERR_INVALHANDLE;
+    if (!headerUsable(header, size))
+        return MMSYSERR_INVALPARAM;
+    header->dwFlags |= WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveInUnprepareHeader(HWAVEIN handle, WAVEHDR* header, UINT size) {
+    WaveInDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    if (!header || size < sizeof(WAVEHDR))
+        return MMSYSERR_INVALPARAM;
+    if (device->isQueued(header))
+        return WAVERR_STILLPLAYING;
+    header->dwFlags &= ~WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveInAddBuffer(HWAVEIN handle, WAVEHDR* header, UINT size) {
+    WaveInDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    if (!headerUsable(header, size))
+        return MMSYSERR_INVALPARAM;
+    if (!(header->dwFlags & WHDR_PREPARED))
+        return WAVERR_UNPREPARED;
+    if (device->isQueued(header))
+        return WAVERR_STILLPLAYING;
+    device->add(header);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveInStart(HWAVEIN handle) {
+    WaveInDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    device->start();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveInStop(HWAVEIN handle) {
+    WaveInDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    device->stop();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveInReset(HWAVEIN handle) {
+    WaveInDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    device->reset();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveInGetPosition(HWAVEIN handle, MMTIME* time, UINT size) {
+    WaveInDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    if (!time || size < sizeof(MMTIME))
+        return MMSYSERR_INVALPARAM;
+    const std::uint64_t bytes = device->recordedBytes();
+    const SampleFormat& format = device->format();
+    switch (time->wType) {
+        case TIME_MS:
+            time->u.ms = static_cast<DWORD>(bytes * 1000 / format.bytesPerSec());
+            break;
+        case TIME_SAMPLES:
+            time->u.sample = static_cast<DWORD>(bytes / format.blockAlign());
+            break;
+        default:
+            time->wType = TIME_BYTES;
+            time->u.cb = static_cast<DWORD>(bytes);
+    }
+    return MMSYSERR_NOERROR;
+}

@@ -1,0 +1,65 @@
+// What the wave-out and wave-in halves share: the device table's entries, open planning (device,
+// format and mapper), notifications, and the standard devices' backends.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/winmm/mmsystem.h"
+#include "platform/winmm/wave_devices.h"
+#include "platform/winmm/wave_format.h"
+
+namespace winmm::detail {
+
+// How far ahead a device hands audio over or takes it in at most, so owners see it flow steadily.
+inline constexpr std::int64_t kChunkMs = 100;
+
+struct DeviceEntry {
+    WaveDeviceInfo info;
+    std::shared_ptr<WaveDeviceBackend> backend;
+    std::shared_ptr<DWORD> volume;  // waveOutSetVolume's value for this device
+};
+
+UINT deviceCount(WaveDirection direction);
+// MMSYSERR_BADDEVICEID past the end, MMSYSERR_NODRIVER for an unregistered id.
+MMRESULT lookupDevice(WaveDirection direction, UINT id, DeviceEntry& out);
+
+// The result of deciding how an open will run.
+struct OpenPlan {
+    DeviceEntry device;
+    SampleFormat client;
+    PcmFormat deviceFormat;
+};
+// Checks the format and picks the device (WAVE_MAPPER: the first that takes the format) and the
+// format it runs in: the client's own when the device takes it, else the mapper's when allowed.
+MMRESULT planOpen(WaveDirection direction, UINT deviceId, const WAVEFORMATEX* format, DWORD flags,
+                  OpenPlan& plan);
+
+// Where a device's notifications go: a window (posted) or a function (called from the pump).
+class Notifier {
+  public:
+    // MMSYSERR_INVALFLAG for a callback kind the layer does not offer, MMSYSERR_INVALPARAM for a
+    // window that does not exist.
+    MMRESULT set(DWORD flags, DWORD_PTR callback, DWORD_PTR instance);
+    void notify(void* handle, UINT message, WAVEHDR* header) const;
+
+  private:
+    DWORD m_kind = CALLBACK_NULL;
+    DWORD_PTR m_callback = 0;
+    DWORD_PTR m_instance = 0;
+};
+
+// Handles that are never reused, so a stale one is always recognised.
+std::uintptr_t nextHandleValue();
+
+void fillName(char (&target)[MAXPNAMELEN], const std::string& name);
+
+std::shared_ptr<WaveDeviceBackend> makeNullBackend(WaveDirection direction);
+std::shared_ptr<WaveDeviceBackend> makeFileOutBackend(const std::filesystem::path& path);
+std::shared_ptr<WaveDeviceBackend> makeFileInBackend(const std::filesystem::path& path);
+// Registers ALSA's devices when a sound system answers; silently nothing otherwise.
+void registerAlsaDevices();
+
+}  // namespace winmm::detail

@@ -1,0 +1,410 @@
+// waveOut*: an open device plays its queue of headers at the client's byte rate, measured on the
+// platform clock. Audio is handed to the device's stream in chunks as it falls due; a header is
+// returned (WHDR_DONE, MM_WOM_DONE) when the clock passes its end.
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+#include "platform/core/clock.h"
+#include "platform/core/messages.h"
+#include "platform/winmm/wave_internal.h"
+
+namespace {
+
+using namespace winmm;
+using namespace winmm::detail;
+
+class WaveOutDevice {
+  public:
+    WaveOutDevice(HWAVEOUT handle, OpenPlan plan, Notifier notifier,
+                  std::unique_ptr<WaveStream> stream)
+        : m_handle(handle),
+          m_device(std::move(plan.device)),
+          m_client(plan.client),
+          m_notifier(notifier),
+          m_stream(std::move(stream)),
+          m_converter(plan.client, toSampleFormat(plan.deviceFormat)) {
+        anchorNow();
+    }
+
+    const DeviceEntry& device() const { return m_device; }
+    bool busy() const { return !m_queue.empty(); }
+    bool isQueued(const WAVEHDR* header) const {
+        return std::find(m_queue.begin(), m_queue.end(), header) != m_queue.end();
+    }
+    void notify(UINT message, WAVEHDR* header = nullptr) const {
+        m_notifier.notify(m_handle, message, header);
+    }
+
+    void write(WAVEHDR* header) {
+        advance();
+        if (!hasPlayable())
+            anchorNow();
+        header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+        m_queue.push_back(header);
+        schedule();
+    }
+
+    void pause() {
+        advance();
+        if (m_paused)
+            return;
+        m_paused = true;
+        m_wake.stop();
+        m_stream->setRunning(false);
+    }
+
+    void restart() {
+        if (!m_paused)
+            return;
+        m_paused = false;
+        anchorNow();
+        m_stream->setRunning(true);
+        schedule();
+    }
+
+    void reset() {
+        advance();
+        m_wake.stop();
+        m_current = 0;
+        m_offset = 0;
+        m_loopStart.reset();
+        while (!m_queue.empty())
+            returnFront();
+        m_playedBytes = 0;
+        anchorNow();
+    }
+
+    std::uint64_t playedBytes() {
+        advance();
+        schedule();
+        return m_playedBytes;
+    }
+    const SampleFormat& format() const { return m_client; }
+
+  private:
+    bool hasPlayable() const { return !m_paused && m_current < m_queue.size(); }
+
+    void anchorNow() {
+        m_anchorTick = core::tickCount64();
+        m_anchorBytes = m_playedBytes;
+    }
+
+    // Plays what the clock says is due and returns the headers it finished.
+    void advance() {
+        if (!hasPlayable())
+            return;
+        const std::int64_t elapsed = core::tickCount64() - m_anchorTick;
+        const std::uint64_t dueFrames =
+            static_cast<std::uint64_t>(elapsed) * m_client.samplesPerSec / 1000;
+        const std::uint64_t due = m_anchorBytes + dueFrames * m_client.blockAlign();
+        std::uint64_t budget = due > m_playedBytes ? due - m_playedBytes : 0;
+        m_converter.setVolume(*m_device.volume);
+        m_converted.clear();
+        while (m_current < m_queue.size()) {
+            WAVEHDR* header = m_queue[m_current];
+            if (m_offset == 0 && !m_loopStart && (header->dwFlags & WHDR_BEGINLOOP)) {
+                m_loopStart = m_current;
+                m_loopsLeft = std::max<DWORD>(header->dwLoops, 1);
+                m_loopPassBytes = 0;
+            }
+            const std::uint64_t remaining = header->dwBufferLength - m_offset;
+            if (remaining > 0) {
+                if (budget == 0)
+                    break;
+                const std::size_t take = static_cast<std::size_t>(std::min(budget, remaining));
+                m_converter.convert(
+                    {reinterpret_cast<const std::uint8_t*>(header->lpData) + m_offset, take},
+                    m_converted);
+                m_offset += take;
+                budget -= take;
+                m_playedBytes += take;
+                m_loopPassBytes += take;
+                if (m_offset < header->dwBufferLength)
+                    break;
+            }
+            headerPlayed();
+        }
+        if (!m_converted.empty())
+            m_stream->play(m_converted);
+    }
+
+    void headerPlayed() {
+        const WAVEHDR* header = m_queue[m_current];
+        m_offset = 0;
+        if (m_loopStart && (header->dwFlags & WHDR_ENDLOOP)) {
+            // A pass that played nothing (empty headers) ends the loop, or it would never end.
+            if (m_loopsLeft > 1 && m_loopPassBytes > 0) {
+                --m_loopsLeft;
+                m_loopPassBytes = 0;
+                m_current = *m_loopStart;
+                return;
+            }
+            const std::size_t finished = m_current + 1;
+            m_loopStart.reset();
+            m_current = 0;
+            for (std::size_t i = 0; i < finished; ++i)
+                returnFront();
+            return;
+        }
+        if (m_loopStart)
+            ++m_current;  // the loop's headers stay queued until its last pass
+        else
+            returnFront();
+    }
+
+    void returnFront() {
+        WAVEHDR* header = m_queue.front();
+        m_queue.pop_front();
+        header->dwFlags = (header->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+        notify(MM_WOM_DONE, header);
+    }
+
+    // Wakes when the current header ends, or after a chunk's time if that comes first.
+    void schedule() {
+        if (!hasPlayable()) {
+            m_wake.stop();
+            return;
+        }
+        const std::uint64_t remaining = m_queue[m_current]->dwBufferLength - m_offset;
+        std::int64_t wait = 0;
+        if (remaining > 0) {
+            const std::uint64_t align = m_client.blockAlign();
+            const std::uint64_t frames =
+                (m_playedBytes + remaining - m_anchorBytes + align - 1) / align;
+            const std::uint64_t rate = m_client.samplesPerSec;
+            const std::int64_t endTick =
+                m_anchorTick + static_cast<std::int64_t>((frames * 1000 + rate - 1) / rate);
+            wait = std::clamp<std::int64_t>(endTick - core::tickCount64(), 1, kChunkMs);
+        }
+        m_wake.start(static_cast<DWORD>(wait), [this] {
+            advance();
+            schedule();
+        });
+    }
+
+    HWAVEOUT m_handle;
+    DeviceEntry m_device;
+    SampleFormat m_client;
+    Notifier m_notifier;
+    std::unique_ptr<WaveStream> m_stream;
+    FormatConverter m_converter;
+    std::vector<std::uint8_t> m_converted;
+    std::deque<WAVEHDR*> m_queue;
+    std::size_t m_current = 0;   // the header playing: 0 unless inside a loop
+    std::uint64_t m_offset = 0;  // bytes of it played in this pass
+    std::optional<std::size_t> m_loopStart;
+    DWORD m_loopsLeft = 0;
+    std::uint64_t m_loopPassBytes = 0;
+    bool m_paused = false;
+    std::uint64_t m_playedBytes = 0;  // since open or reset: the position
+    std::int64_t m_anchorTick = 0;    // the clock and position from which playing is measured
+    std::uint64_t m_anchorBytes = 0;
+    core::OneShot m_wake;
+};
+
+std::unordered_map<std::uintptr_t, std::unique_ptr<WaveOutDevice>>& openDevices() {
+    static std::unordered_map<std::uintptr_t, std::unique_ptr<WaveOutDevice>> devices;
+    return devices;
+}
+
+WaveOutDevice* deviceOf(HWAVEOUT handle) {
+    auto found = openDevices().find(reinterpret_cast<std::uintptr_t>(handle));
+    return found == openDevices().end() ? nullptr : found->second.get();
+}
+
+bool headerUsable(const WAVEHDR* header, UINT size) {
+    return header && size >= sizeof(WAVEHDR) && (header->lpData || header->dwBufferLength == 0);
+}
+
+// Calls that take a device id also take an open handle, and a null handle means device 0.
+MMRESULT deviceForIdOrHandle(UINT_PTR idOrHandle, DeviceEntry& out) {
+    if (WaveOutDevice* open = deviceOf(reinterpret_cast<HWAVEOUT>(idOrHandle))) {
+        out = open->device();
+        return MMSYSERR_NOERROR;
+    }
+    if (idOrHandle > 0xFFFFFFFF)
+        return MMSYSERR_INVALHANDLE;
+    return lookupDevice(WaveDirection::Output, static_cast<UINT>(idOrHandle), out);
+}
+
+}  // namespace
+
+UINT waveOutGetNumDevs() {
+    return deviceCount(WaveDirection::Output);
+}
+
+MMRESULT waveOutGetDevCapsA(UINT_PTR deviceId, WAVEOUTCAPSA* caps, UINT size) {
+    if (!caps)
+        return MMSYSERR_INVALPARAM;
+    WAVEOUTCAPSA result{};
+    result.wMid = MM_UNMAPPED;
+    result.wPid = MM_PID_UNMAPPED;
+    result.vDriverVersion = 0x0100;
+    result.dwSupport = WAVECAPS_VOLUME | WAVECAPS_LRVOLUME | WAVECAPS_SAMPLEACCURATE;
+    if (deviceId == WAVE_MAPPER) {
+        fillName(result.szPname, "Wave Mapper");
+        result.dwFormats = 0xFFF;
+        result.wChannels = 2;
+    } else {
+        DeviceEntry device;
+        if (MMRESULT error = deviceForIdOrHandle(deviceId, device))
+            return error;
+        fillName(result.szPname, device.info.name);
+        static constexpr DWORD kRates[] = {11025, 22050, 44100};
+        DWORD bit = 1;
+        for (DWORD rate : kRates)
+            for (WORD channels : {1, 2})
+                for (WORD bits : {8, 16}) {
+                    if (device.backend->supports({rate, channels, bits}))
+                        result.dwFormats |= bit;
+                    bit <<= 1;
+                }
+        (void)bit;
+        result.wChannels =
+            device.backend->supports({8000, 2, 16}) || device.backend->supports({11025, 2, 16}) ? 2
+                                                                                                : 1;
+    }
+    std::memcpy(caps, &result, std::min<std::size_t>(size, sizeof result));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutOpen(HWAVEOUT* handle, UINT deviceId, const WAVEFORMATEX* format,
+                     DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
+    OpenPlan plan;
+    if (MMRESULT error = planOpen(WaveDirection::Output, deviceId, format, flags, plan))
+        return error;
+    if (flags & WAVE_FORMAT_QUERY)
+        return MMSYSERR_NOERROR;
+    if (!handle)
+        return MMSYSERR_INVALPARAM;
+    Notifier notifier;
+    if (MMRESULT error = notifier.set(flags, callback, instance))
+        return error;
+    MMRESULT error = MMSYSERR_NOERROR;
+    auto stream = plan.device.backend->open(plan.deviceFormat, error);
+    if (!stream)
+        return error ? error : MMSYSERR_ERROR;
+    const auto value = nextHandleValue();
+    auto* newHandle = reinterpret_cast<HWAVEOUT>(value);
+    auto device =
+        std::make_unique<WaveOutDevice>(newHandle, std::move(plan), notifier, std::move(stream));
+    device->notify(MM_WOM_OPEN);
+    openDevices().emplace(value, std::move(device));
+    *handle = newHandle;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutClose(HWAVEOUT handle) {
+    WaveOutDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    if (device->busy())
+        return WAVERR_STILLPLAYING;
+    device->notify(MM_WOM_CLOSE);
+    openDevices().erase(reinterpret_cast<std::uintptr_t>(handle));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutPrepareHeader(HWAVEOUT handle, WAVEHDR* header, UINT size) {
+    if (!deviceOf(handle))
+        return MMSYSERR_INVALHANDLE;
+    if (!headerUsable(header, size))
+        return MMSYSERR_INVALPARAM;
+    header->dwFlags |= WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutUnprepareHeader(HWAVEOUT handle, WAVEHDR* header, UINT size) {
+    WaveOutDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    if (!header || size < sizeof(WAVEHDR))
+        return MMSYSERR_INVALPARAM;
+    if (device->isQueued(header))
+        return WAVERR_STILLPLAYING;
+    header->dwFlags &= ~WHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutWrite(HWAVEOUT handle, WAVEHDR* header, UINT size) {
+    WaveOutDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    if (!headerUsable(header, size))
+        return MMSYSERR_INVALPARAM;
+    if (!(header->dwFlags & WHDR_PREPARED))
+        return WAVERR_UNPREPARED;
+    if (device->isQueued(header))
+        return WAVERR_STILLPLAYING;
+    device->write(header);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutPause(HWAVEOUT handle) {
+    WaveOutDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    device->pause();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutRestart(HWAVEOUT handle) {
+    WaveOutDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    device->restart();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutReset(HWAVEOUT handle) {
+    WaveOutDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    device->reset();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutGetPosition(HWAVEOUT handle, MMTIME* time, UINT size) {
+    WaveOutDevice* device = deviceOf(handle);
+    if (!device)
+        return MMSYSERR_INVALHANDLE;
+    if (!time || size < sizeof(MMTIME))
+        return MMSYSERR_INVALPARAM;
+    const std::uint64_t bytes = device->playedBytes();
+    const SampleFormat& format = device->format();
+    switch (time->wType) {
+        case TIME_MS:
+            time->u.ms = static_cast<DWORD>(bytes * 1000 / format.bytesPerSec());
+            break;
+        case TIME_SAMPLES:
+            time->u.sample = static_cast<DWORD>(bytes / format.blockAlign());
+            break;
+        default:
+            // Other kinds are not kept; as winmm does, answer in bytes and say so in wType.
+            time->wType = TIME_BYTES;
+            time->u.cb = static_cast<DWORD>(bytes);
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutGetVolume(HWAVEOUT handle, DWORD* volume) {
+    if (!volume)
+        return MMSYSERR_INVALPARAM;
+    DeviceEntry device;
+    if (MMRESULT error = deviceForIdOrHandle(reinterpret_cast<UINT_PTR>(handle), device))
+        return error;
+    *volume = *device.volume;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT waveOutSetVolume(HWAVEOUT handle, DWORD volume) {
+    DeviceEntry device;
+    if (MMRESULT error = deviceForIdOrHandle(reinterpret_cast<UINT_PTR>(handle), device))
+        return error;
+    *device.volume = volume;
+    return MMSYSERR_NOERROR;
+}
