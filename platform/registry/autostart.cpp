@@ -2,7 +2,7 @@
 
 #include <pwd.h>
 #include <unistd.h>
-#include <array>
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/core/folders.h"
@@ -12,9 +12,6 @@
 
 namespace registry::detail {
 namespace {
-
-constexpr std::array<std::string_view, 5> kRunKeyPath = {"SOFTWARE", "Microsoft", "Windows",
-                                                         "CurrentVersion", "Run"};
 
 std::filesystem::path homeFolder() {
     if (const char* home = std::getenv("HOME"); home && *home) {
@@ -110,16 +107,22 @@ std::string entryText(std::string_view valueName) {
 
 }  // namespace
 
+const std::vector<std::string>& runKeyPath() {
+    static const std::vector<std::string> path = {"SOFTWARE", "Microsoft", "Windows",
+                                                  "CurrentVersion", "Run"};
+    return path;
+}
+
+bool containsRunKey(const std::vector<std::string>& path) {
+    const auto& run = runKeyPath();
+    return path.size() <= run.size() && std::equal(path.begin(), path.end(), run.begin(),
+                                                   [](const std::string& a, const std::string& b) {
+                                                       return core::equalsNoCase(a, b);
+                                                   });
+}
+
 bool isRunKeyPath(const std::vector<std::string>& path) {
-    if (path.size() != kRunKeyPath.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (!core::equalsNoCase(path[i], kRunKeyPath[i])) {
-            return false;
-        }
-    }
-    return true;
+    return path.size() == runKeyPath().size() && containsRunKey(path);
 }
 
 std::filesystem::path autostartFolder() {

@@ -12,8 +12,12 @@
 
 namespace registry::detail {
 
-// True for the Run key's path below HKEY_LOCAL_MACHINE, in any case.
+// The Run key's path below HKEY_LOCAL_MACHINE.
+const std::vector<std::string>& runKeyPath();
+// True when `path` names the Run key, in any case.
 bool isRunKeyPath(const std::vector<std::string>& path);
+// True when deleting the key at `path`, with everything below it, deletes the Run key too.
+bool containsRunKey(const std::vector<std::string>& path);
 
 // $XDG_CONFIG_HOME/autostart, else ~/.config/autostart.
 std::filesystem::path autostartFolder();

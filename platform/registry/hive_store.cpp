@@ -160,17 +160,20 @@ LONG Hive::modify(const Change& change) {
     if (const LONG result = refresh(); result != ERROR_SUCCESS) {
         return result;
     }
+    // The change works on a copy, so a change that fails half-way, or a file that cannot be
+    // written, leaves the cache exactly as the file is.
+    Key changedRoot = m_root;
     bool changed = false;
-    const LONG result = change(m_root, changed);
-    if (!changed) {
+    const LONG result = change(changedRoot, changed);
+    if (result != ERROR_SUCCESS || !changed) {
         return result;
     }
     std::string error;
-    if (!core::rewriteFile(m_file, formatHive(m_root), &error)) {
-        m_loaded = false;  // the cache holds a change the file does not: read the file again
+    if (!core::rewriteFile(m_file, formatHive(changedRoot), &error)) {
         reportProblem(m_file.string() + " cannot be written (" + error + ")");
         return ERROR_CANTWRITE;
     }
+    m_root = std::move(changedRoot);
     m_stamp = stampOf(m_file);
     return result;
 }
@@ -210,6 +213,7 @@ std::recursive_mutex& registryMutex() {
 }
 
 void reportProblem(const std::string& problem) {
+    std::lock_guard lock(registryMutex());
     g_lastProblem = problem;
     std::fprintf(stderr, "registry: %s\n", problem.c_str());
 }

@@ -37,8 +37,8 @@ class Hive {
 
     using Change = std::function<LONG(Key& root, bool& changed)>;
     // Runs `change` on the current contents while holding the lock other processes respect, and
-    // writes the file when `change` sets `changed`. Returns `change`'s result, or the failure to
-    // lock, read or write (then the cache is dropped, so nothing unwritten is ever seen).
+    // writes the file when `change` succeeds and sets `changed`. Returns `change`'s result, or the
+    // failure to lock, read or write; a failed change is forgotten, never seen by the next call.
     LONG modify(const Change& change);
 
   private:

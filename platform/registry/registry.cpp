@@ -81,10 +81,12 @@ REGSAM effectiveAccess(REGSAM desired) {
         return KEY_ALL_ACCESS;
     }
     REGSAM access = desired & KEY_ALL_ACCESS;
-    if (desired & kGenericRead)
+    if (desired & kGenericRead) {
         access |= KEY_READ;
-    if (desired & kGenericWrite)
+    }
+    if (desired & kGenericWrite) {
         access |= KEY_WRITE;
+    }
     return access;
 }
 
@@ -92,10 +94,12 @@ REGSAM effectiveAccess(REGSAM desired) {
 // write it) and a trailing one are tolerated; an empty name between two backslashes, or one longer
 // than Windows allows, is not.
 std::optional<Path> splitPath(std::string_view text) {
-    if (text.starts_with('\\'))
+    if (text.starts_with('\\')) {
         text.remove_prefix(1);
-    if (text.ends_with('\\'))
+    }
+    if (text.ends_with('\\')) {
         text.remove_suffix(1);
+    }
     Path path;
     if (text.empty()) {
         return path;
@@ -220,16 +224,10 @@ std::vector<std::string> runValuesUnder(const Key& root, const KeyRef& ref, cons
         return {};
     }
     std::vector<std::string> names;
-    static const Path kRun = {"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", "Run"};
-    if (path.size() > kRun.size()) {
+    if (!registry::detail::containsRunKey(path)) {
         return names;
     }
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (!core::equalsNoCase(path[i], kRun[i])) {
-            return names;
-        }
-    }
-    if (const Key* run = walk(root, kRun)) {
+    if (const Key* run = walk(root, registry::detail::runKeyPath())) {
         for (const Value& value : run->values) {
             names.push_back(value.name);
         }
@@ -350,8 +348,9 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD, char*, DWORD, REGSA
     if (!sub) {
         return ERROR_INVALID_PARAMETER;
     }
-    return changeKey(hKey, 0, [&](Key&, Key& key, const KeyRef& ref, bool& changed) {
-        bool created = false;
+    std::optional<KeyRef> opened;
+    bool created = false;
+    const LONG result = changeKey(hKey, 0, [&](Key&, Key& key, const KeyRef& ref, bool& changed) {
         if (!walk(key, *sub)) {
             if ((ref.access & KEY_CREATE_SUB_KEY) == 0) {
                 return ERROR_ACCESS_DENIED;
@@ -359,14 +358,19 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD, char*, DWORD, REGSA
             makePath(key, *sub, created);
         }
         changed = changed || created;
-        KeyRef opened{ref.hive, joined(ref.path, storedNames(key, *sub)),
-                      effectiveAccess(samDesired), ref.predefined && sub->empty()};
-        *phkResult = newHandle(std::move(opened));
+        opened = KeyRef{ref.hive, joined(ref.path, storedNames(key, *sub)),
+                        effectiveAccess(samDesired), ref.predefined && sub->empty()};
+        return ERROR_SUCCESS;
+    });
+    // The handle exists only once the key is safely written.
+    if (result == ERROR_SUCCESS) {
+        std::lock_guard lock(registry::detail::registryMutex());
+        *phkResult = newHandle(std::move(*opened));
         if (lpdwDisposition) {
             *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
         }
-        return ERROR_SUCCESS;
-    });
+    }
+    return result;
 }
 
 LONG RegCreateKeyA(HKEY hKey, const char* lpSubKey, PHKEY phkResult) {
@@ -399,10 +403,11 @@ LONG RegSetValueExA(HKEY hKey, const char* lpValueName, DWORD, DWORD dwType, con
     bool runKey = false;
     const LONG result =
         changeKey(hKey, KEY_SET_VALUE, [&](Key&, Key& key, const KeyRef& ref, bool& changed) {
+            const Value* old = key.findValue(name);
+            changed = !old || old->type != dwType || old->data != data;  // rewrite only a change
             key.setValue(name, dwType, data);
             storedName = key.findValue(name)->name;
             runKey = isRunKey(ref, ref.path);
-            changed = true;
             return ERROR_SUCCESS;
         });
     if (result == ERROR_SUCCESS && runKey) {
@@ -555,8 +560,9 @@ LONG RegQueryInfoKeyA(HKEY hKey, char* lpClass, DWORD* lpcchClass, DWORD*, DWORD
             largestData = std::max<DWORD>(largestData, value.data.size());
         }
         const auto put = [](DWORD* out, DWORD number) {
-            if (out)
+            if (out) {
                 *out = number;
+            }
         };
         if (lpClass && lpcchClass && *lpcchClass > 0) {
             *lpClass = '\0';

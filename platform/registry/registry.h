@@ -27,10 +27,12 @@ struct SECURITY_ATTRIBUTES;
 struct FILETIME;
 
 // The predefined keys carry the values Windows gives them. A 32-bit value passed where a handle is
-// expected (a VB Long holding &H80000002) is accepted too.
-inline const HKEY HKEY_CLASSES_ROOT = reinterpret_cast<HKEY>(std::intptr_t{LONG(0x80000000)});
-inline const HKEY HKEY_CURRENT_USER = reinterpret_cast<HKEY>(std::intptr_t{LONG(0x80000001)});
-inline const HKEY HKEY_LOCAL_MACHINE = reinterpret_cast<HKEY>(std::intptr_t{LONG(0x80000002)});
+// expected (a VB Long holding &H80000002) is accepted too. They are macros, as on Windows, because
+// a pointer made from a number is no constant in C++ and a variable could still be unset while
+// other files' static objects are built.
+#define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(std::intptr_t{LONG(0x80000000)}))
+#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(std::intptr_t{LONG(0x80000001)}))
+#define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(std::intptr_t{LONG(0x80000002)}))
 
 // Result codes.
 inline constexpr LONG ERROR_SUCCESS = 0;

@@ -38,8 +38,9 @@ TEST(HiveFormat, WritesReadableLines) {
 
 TEST(HiveFormat, ReadsWhatItWritesWithAnyBytes) {
     std::string everyByte;
-    for (int c = 1; c < 256; ++c)
+    for (int c = 1; c < 256; ++c) {
         everyByte += static_cast<char>(c);
+    }
     Key root;
     root.setValue("at the root", REG_SZ, everyByte + '\0');
     Key& key = root.makeSubkey(everyByte.substr(0, 0x5B) + everyByte.substr(0x5D));  // no "\"

@@ -337,8 +337,9 @@ TEST_F(RegistryFiles, ValuesSurviveAReload) {
     };
     const std::string everyByte = [] {
         std::string all;
-        for (int c = 0; c < 256; ++c)
+        for (int c = 0; c < 256; ++c) {
             all += static_cast<char>(c);
+        }
         return all;
     }();
     const Case cases[] = {
@@ -513,6 +514,20 @@ TEST_F(RegistryFiles, DamageByAnotherProcessIsNoticedOnTheNextCall) {
     }
     std::sort(contents.begin(), contents.end());
     EXPECT_EQ(contents, (std::vector<std::string>{"scribbled again\n", "scribbled over\n"}));
+}
+
+TEST_F(RegistryFiles, FailedWriteIsReportedAndNotSeen) {
+    // A plain file where the registry folder should be: nothing can be locked or written there.
+    fs::create_directories(m_home);
+    ASSERT_TRUE(core::rewriteFile(m_home / "registry", "not a folder"));
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(errorName(registry::writeString(HKEY_CURRENT_USER, "Software\\Belltale", "a", "b")),
+              "ERROR_CANTWRITE");
+    EXPECT_FALSE(vb::SaveSetting("Belltale", "data", "line", "Modem"));
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(registry::lastProblem(), HasSubstr("cannot be locked"));
+    EXPECT_EQ(registry::readString(HKEY_CURRENT_USER, "Software\\Belltale", "a"), std::nullopt);
+    EXPECT_EQ(readFileText(m_home / "registry"), "not a folder");
 }
 
 class RunKey : public RegistryFixture {
