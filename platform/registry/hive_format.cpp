@@ -32,20 +32,20 @@
 #include <cstdio>
 
 #include "platform/core/text.h"
+#include "platform/registry/registry.h"
 
 namespace registry::detail {
 namespace {
 
 constexpr std::string_view kHeader = "Belltale registry hive 1";
-constexpr DWORD kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7;
 
 struct TypeName {
     DWORD type;
     std::string_view name;
 };
 constexpr TypeName kTypeNames[] = {
-    {kRegSz, "sz"},       {kRegExpandSz, "expand_sz"}, {kRegBinary, "binary"},
-    {kRegDword, "dword"}, {kRegMultiSz, "multi_sz"},
+    {REG_SZ, "sz"},       {REG_EXPAND_SZ, "expand_sz"}, {REG_BINARY, "binary"},
+    {REG_DWORD, "dword"}, {REG_MULTI_SZ, "multi_sz"},
 };
 
 // The length of the valid UTF-8 sequence starting at `i`, or 0 when there is none.
@@ -172,7 +172,7 @@ std::string formatData(const Value& value) {
             }
         }
     }
-    if (value.type == kRegDword && value.data.size() == 4) {
+    if (value.type == REG_DWORD && value.data.size() == 4) {
         DWORD number = 0;
         for (int i = 3; i >= 0; --i) {
             number = (number << 8) | static_cast<unsigned char>(value.data[i]);
@@ -181,7 +181,7 @@ std::string formatData(const Value& value) {
         std::snprintf(digits, sizeof digits, "%08x", number);
         return std::string("dword:") + digits;
     }
-    if (value.type == kRegBinary) {
+    if (value.type == REG_BINARY) {
         return "binary:" + hexBytes(value.data);
     }
     return "hex(" + std::to_string(value.type) + "):" + hexBytes(value.data);
@@ -233,7 +233,7 @@ std::optional<std::pair<DWORD, std::string>> parseData(std::string_view text) {
             *data += '\0';
             return std::pair{type, std::move(*data)};
         }
-        if (type == kRegDword) {
+        if (type == REG_DWORD) {
             DWORD number = 0;
             const auto [end, ec] =
                 std::from_chars(payload.data(), payload.data() + payload.size(), number, 16);
@@ -324,7 +324,7 @@ bool parseValueLine(Key& key, std::string_view line) {
 }  // namespace
 
 bool isStringType(DWORD type) {
-    return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 Value* Key::findValue(std::string_view valueName) {
