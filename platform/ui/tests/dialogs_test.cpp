@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -204,6 +205,39 @@ TEST(RealMsgBox, ClosingAnswersCancelOrTheNegativeButton) {
         };
         core::post(closeWhenShown);
         EXPECT_EQ(MsgBox("Close me", row.flags), row.answer);
+    }
+}
+
+TEST(RealInputBox, OkWithEmptyTextDiffersFromCancel) {
+    struct Case {
+        const char* typed;
+        bool accept;
+        std::optional<std::string> answer;
+    };
+    const Case cases[] = {
+        {"01632 960123", true, "01632 960123"},
+        {"", true, ""},
+        {"typed, then cancelled", false, std::nullopt},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.typed);
+        QString prompt;
+        QString offered;
+        std::function<void()> answerWhenShown = [&] {
+            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                core::post(answerWhenShown);
+                return;
+            }
+            prompt = dialog->labelText();
+            offered = dialog->textValue();
+            dialog->setTextValue(QString::fromUtf8(row.typed));
+            row.accept ? dialog->accept() : dialog->reject();
+        };
+        core::post(answerWhenShown);
+        EXPECT_EQ(InputBox("Number needed", "Add", "0"), row.answer);
+        EXPECT_EQ(prompt, "Number needed");
+        EXPECT_EQ(offered, "0");
     }
 }
 
