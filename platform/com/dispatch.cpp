@@ -1,0 +1,415 @@
+// IDispatch and ITypeInfo served from member tables.
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/com/type_table.h"
+#include "platform/com/variant.h"
+#include "platform/core/text.h"
+
+namespace com {
+
+namespace {
+
+std::vector<std::string_view> splitNames(std::string_view list) {
+    std::vector<std::string_view> names;
+    while (!list.empty()) {
+        const std::size_t comma = list.find(',');
+        std::string_view name = list.substr(0, comma);
+        while (!name.empty() && name.front() == ' ')
+            name.remove_prefix(1);
+        while (!name.empty() && name.back() == ' ')
+            name.remove_suffix(1);
+        names.push_back(name);
+        if (comma == std::string_view::npos)
+            break;
+        list.remove_prefix(comma + 1);
+    }
+    return names;
+}
+
+std::string utf8Of(LPOLESTR name) {
+    return name ? core::toUtf8(std::u16string_view(name)) : std::string();
+}
+
+// Which accessor a call with `flags` reaches; null when the member has none for it.
+const Function* chooseFunction(const Member& member, WORD flags) {
+    auto callable = [](const Function& f) { return f.invoke ? &f : nullptr; };
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        // Automation accepts either kind of put for a property that has only one of them.
+        const Function* preferred =
+            callable((flags & DISPATCH_PROPERTYPUTREF) ? member.putRef : member.put);
+        if (preferred)
+            return preferred;
+        return callable((flags & DISPATCH_PROPERTYPUTREF) ? member.put : member.putRef);
+    }
+    if ((flags & DISPATCH_METHOD) && member.method.invoke)
+        return &member.method;
+    if ((flags & DISPATCH_PROPERTYGET) && member.get.invoke)
+        return &member.get;
+    return nullptr;
+}
+
+bool isMissing(const VARIANT& v) {
+    return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND;
+}
+
+// The arguments of one call in declared order, each of its declared type. Coerced values are
+// owned and cleared afterwards; VARIANT and by-reference arguments are borrowed from the caller.
+class PreparedArguments {
+  public:
+    explicit PreparedArguments(std::size_t count) : m_values(count), m_owned(count, false) {
+        for (VARIANT& v : m_values)
+            VariantInit(&v);
+    }
+    ~PreparedArguments() {
+        for (std::size_t i = 0; i < m_values.size(); ++i) {
+            if (m_owned[i])
+                VariantClear(&m_values[i]);
+        }
+    }
+    PreparedArguments(const PreparedArguments&) = delete;
+    PreparedArguments& operator=(const PreparedArguments&) = delete;
+
+    HRESULT prepare(std::size_t index, VARTYPE declared, VARIANT& given) {
+        VARIANT& target = m_values[index];
+        const VARIANT& value =
+            given.vt == (VT_BYREF | VT_VARIANT) && given.pvarVal ? *given.pvarVal : given;
+        if (declared == VT_VARIANT) {
+            target = value;
+            return S_OK;
+        }
+        if (declared & VT_BYREF)
+            return borrowReference(target, declared, given, value);
+        const HRESULT hr = VariantChangeType(&target, &value, 0, declared);
+        m_owned[index] = SUCCEEDED(hr);
+        return hr;
+    }
+    VARIANT* data() { return m_values.data(); }
+
+  private:
+    // A by-reference argument must be of exactly the declared type, or a reference to a VARIANT
+    // holding that type (as a late-bound caller passes its variables).
+    static HRESULT borrowReference(VARIANT& target, VARTYPE declared, const VARIANT& given,
+                                   const VARIANT& value) {
+        if (given.vt == declared) {
+            target = given;
+            return S_OK;
+        }
+        if (given.vt == (VT_BYREF | VT_VARIANT) && value.vt == (declared & ~VT_BYREF)) {
+            target.vt = declared;
+            target.byref = const_cast<void*>(static_cast<const void*>(&value.lVal));
+            return S_OK;
+        }
+        return DISP_E_TYPEMISMATCH;
+    }
+
+    std::vector<VARIANT> m_values;
+    std::vector<bool> m_owned;
+};
+
+void fillException(EXCEPINFO* excepInfo, HRESULT failure, std::string_view fallbackSource,
+                   std::string_view fallbackDescription) {
+    Ptr<IErrorInfo> info;
+    GetErrorInfo(0, info.put());
+    if (!excepInfo)
+        return;
+    std::memset(excepInfo, 0, sizeof(EXCEPINFO));
+    excepInfo->scode = failure;
+    if (info) {
+        info->GetSource(&excepInfo->bstrSource);
+        info->GetDescription(&excepInfo->bstrDescription);
+        info->GetHelpFile(&excepInfo->bstrHelpFile);
+        info->GetHelpContext(&excepInfo->dwHelpContext);
+        if (SysStringLen(excepInfo->bstrHelpFile) == 0) {
+            SysFreeString(excepInfo->bstrHelpFile);
+            excepInfo->bstrHelpFile = nullptr;
+        }
+        return;
+    }
+    excepInfo->bstrSource = bstrFromUtf8OrNull(fallbackSource);
+    excepInfo->bstrDescription = bstrFromUtf8OrNull(fallbackDescription);
+}
+
+HRESULT callGuarded(const Function& function, void* object, VARIANT* args, VARIANT* result,
+                    std::string& exceptionText) {
+    try {
+        return function.invoke(object, args, result);
+    } catch (const std::exception& e) {
+        exceptionText = e.what();
+    } catch (...) {
+        exceptionText = "Unexpected failure";
+    }
+    return E_UNEXPECTED;
+}
+
+}  // namespace
+
+const Member* findMember(const TypeTable& table, DISPID dispid) {
+    for (const Member& member : table.members) {
+        if (member.dispid == dispid)
+            return &member;
+    }
+    return nullptr;
+}
+
+const Member* findMember(const TypeTable& table, std::string_view name) {
+    for (const Member& member : table.members) {
+        if (core::equalsNoCase(member.name, name))
+            return &member;
+    }
+    return nullptr;
+}
+
+HRESULT getIDsOfNames(const TypeTable& table, LPOLESTR* names, UINT count, DISPID* dispids) {
+    if ((count > 0 && !names) || !dispids)
+        return E_INVALIDARG;
+    for (UINT i = 0; i < count; ++i)
+        dispids[i] = DISPID_UNKNOWN;
+    if (count == 0)
+        return S_OK;
+    const Member* member = findMember(table, utf8Of(names[0]));
+    if (!member)
+        return DISP_E_UNKNOWNNAME;
+    dispids[0] = member->dispid;
+    const std::vector<std::string_view> params = splitNames(member->details.params);
+    HRESULT hr = S_OK;
+    for (UINT i = 1; i < count; ++i) {
+        const std::string name = utf8Of(names[i]);
+        for (std::size_t p = 0; p < params.size(); ++p) {
+            if (core::equalsNoCase(params[p], name))
+                dispids[i] = static_cast<DISPID>(p);
+        }
+        if (dispids[i] == DISPID_UNKNOWN)
+            hr = DISP_E_UNKNOWNNAME;
+    }
+    return hr;
+}
+
+HRESULT invoke(const TypeTable& table, void* object, DISPID dispid, WORD flags, DISPPARAMS* params,
+               VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (!params)
+        params = &none;
+    if (params->cArgs > 0 && !params->rgvarg)
+        return E_INVALIDARG;
+    const Member* member = findMember(table, dispid);
+    if (!member)
+        return DISP_E_MEMBERNOTFOUND;
+    const Function* function = chooseFunction(*member, flags);
+    if (!function)
+        return DISP_E_MEMBERNOTFOUND;
+
+    const bool isPut = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+    if (isPut) {
+        if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
+            params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+            return DISP_E_PARAMNOTFOUND;
+    } else if (params->cNamedArgs != 0) {
+        return DISP_E_NONAMEDARGS;
+    }
+    const std::size_t count = function->params.size();
+    if (params->cArgs != count)
+        return DISP_E_BADPARAMCOUNT;
+
+    // Declared parameter i is rgvarg[count - 1 - i]; for a put, the value (the last parameter)
+    // is the named argument in rgvarg[0], so the same rule holds.
+    PreparedArguments args(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const UINT position = static_cast<UINT>(count - 1 - i);
+        VARIANT& given = params->rgvarg[position];
+        HRESULT hr = isMissing(given) ? DISP_E_PARAMNOTOPTIONAL
+                                      : args.prepare(i, function->params[i], given);
+        if (FAILED(hr)) {
+            if (argErr)
+                *argErr = position;
+            return hr;
+        }
+    }
+
+    Variant value;
+    SetErrorInfo(0, nullptr);  // so an error object found afterwards is this call's
+    std::string exceptionText;
+    const HRESULT hr = callGuarded(*function, object, args.data(), value.put(), exceptionText);
+    if (FAILED(hr)) {
+        fillException(excepInfo, hr, table.errorSource, exceptionText);
+        return DISP_E_EXCEPTION;
+    }
+    if (result && !isPut) {
+        VariantInit(result);
+        *result = value.raw();
+        VariantInit(&value.raw());
+    }
+    return S_OK;
+}
+
+namespace {
+
+// One table's ITypeInfo. It lives as long as the process, so reference counts are not kept.
+class TableTypeInfo final : public ITypeInfo {
+  public:
+    explicit TableTypeInfo(const TypeTable& table) : m_table(table) {
+        for (const Member& member : table.members) {
+            addFunction(member, member.put, INVOKE_PROPERTYPUT);
+            addFunction(member, member.putRef, INVOKE_PROPERTYPUTREF);
+            addFunction(member, member.get, INVOKE_PROPERTYGET);
+            addFunction(member, member.method, INVOKE_FUNC);
+        }
+        for (std::size_t i = 0; i < m_descs.size(); ++i)
+            m_descs[i].lprgelemdescParam = m_params[i].empty() ? nullptr : m_params[i].data();
+        std::memset(&m_attr, 0, sizeof m_attr);
+        m_attr.guid = table.iid;
+        m_attr.memidConstructor = MEMBERID_NIL;
+        m_attr.memidDestructor = MEMBERID_NIL;
+        m_attr.typekind = TKIND_DISPATCH;
+        m_attr.cFuncs = static_cast<WORD>(m_descs.size());
+        m_attr.cbSizeVft = 7 * sizeof(void*);  // IDispatch's seven functions
+        m_attr.cbAlignment = alignof(void*);
+        m_attr.wTypeFlags = table.typeFlags;
+        m_attr.wMajorVerNum = table.majorVersion;
+        m_attr.wMinorVerNum = table.minorVersion;
+    }
+
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (!object)
+            return E_POINTER;
+        *object = iid == IUnknown::iid || iid == ITypeInfo::iid ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return 2; }
+    ULONG Release() override { return 1; }
+
+    HRESULT GetTypeAttr(TYPEATTR** attr) override {
+        if (!attr)
+            return E_INVALIDARG;
+        *attr = &m_attr;
+        return S_OK;
+    }
+    HRESULT GetFuncDesc(UINT index, FUNCDESC** desc) override {
+        if (!desc)
+            return E_INVALIDARG;
+        if (index >= m_descs.size())
+            return TYPE_E_ELEMENTNOTFOUND;
+        *desc = &m_descs[index];
+        return S_OK;
+    }
+    HRESULT GetNames(MEMBERID memid, BSTR* names, UINT maxNames, UINT* count) override {
+        if (!names || !count)
+            return E_INVALIDARG;
+        *count = 0;
+        const Member* member = findMember(m_table, memid);
+        if (!member)
+            return TYPE_E_ELEMENTNOTFOUND;
+        std::vector<std::string_view> all{member->name};
+        for (std::string_view param : splitNames(member->details.params))
+            all.push_back(param);
+        for (std::size_t i = 0; i < all.size() && *count < maxNames; ++i)
+            names[(*count)++] = bstrFromUtf8(all[i]);
+        return S_OK;
+    }
+    HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* memids) override {
+        return getIDsOfNames(m_table, names, count, memids);
+    }
+    HRESULT Invoke(void* instance, MEMBERID memid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* excepInfo, UINT* argErr) override {
+        if (!instance)
+            return E_INVALIDARG;
+        return static_cast<IDispatch*>(instance)->Invoke(memid, IID_NULL, 0, flags, params, result,
+                                                         excepInfo, argErr);
+    }
+    HRESULT GetDocumentation(MEMBERID memid, BSTR* name, BSTR* docString, DWORD* helpContext,
+                             BSTR* helpFile) override {
+        std::string_view nameText = m_table.name;
+        std::string_view docText = m_table.doc;
+        if (memid != MEMBERID_NIL) {
+            const Member* member = findMember(m_table, memid);
+            if (!member)
+                return TYPE_E_ELEMENTNOTFOUND;
+            nameText = member->name;
+            docText = member->details.doc;
+        }
+        if (name)
+            *name = bstrFromUtf8(nameText);
+        if (docString)
+            *docString = bstrFromUtf8OrNull(docText);
+        if (helpContext)
+            *helpContext = 0;
+        if (helpFile)
+            *helpFile = nullptr;
+        return S_OK;
+    }
+
+    HRESULT GetTypeComp(ITypeComp**) override { return E_NOTIMPL; }
+    HRESULT GetVarDesc(UINT, VARDESC**) override { return TYPE_E_ELEMENTNOTFOUND; }
+    HRESULT GetRefTypeOfImplType(UINT, HREFTYPE*) override { return TYPE_E_ELEMENTNOTFOUND; }
+    HRESULT GetImplTypeFlags(UINT, std::int32_t*) override { return TYPE_E_ELEMENTNOTFOUND; }
+    HRESULT GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override { return E_NOTIMPL; }
+    HRESULT GetRefTypeInfo(HREFTYPE, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT AddressOfMember(MEMBERID, INVOKEKIND, void**) override { return E_NOTIMPL; }
+    HRESULT CreateInstance(IUnknown*, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT GetMops(MEMBERID, BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetContainingTypeLib(ITypeLib**, UINT*) override { return E_NOTIMPL; }
+    void ReleaseTypeAttr(TYPEATTR*) override {}
+    void ReleaseFuncDesc(FUNCDESC*) override {}
+    void ReleaseVarDesc(VARDESC*) override {}
+
+  private:
+    // By-reference types are described as pointers to their base type, as type libraries do.
+    ELEMDESC elementOf(VARTYPE type, USHORT paramFlags) {
+        ELEMDESC element;
+        std::memset(&element, 0, sizeof element);
+        if (type & VT_BYREF) {
+            auto& pointee = m_pointees.emplace_back(std::make_unique<TYPEDESC>());
+            std::memset(pointee.get(), 0, sizeof(TYPEDESC));
+            pointee->vt = type & ~VT_BYREF;
+            element.tdesc.vt = VT_PTR;
+            element.tdesc.lptdesc = pointee.get();
+            paramFlags |= PARAMFLAG_FOUT;
+        } else {
+            element.tdesc.vt = type;
+        }
+        element.paramdesc.wParamFlags = paramFlags;
+        return element;
+    }
+
+    void addFunction(const Member& member, const Function& function, INVOKEKIND kind) {
+        if (!function.declared)
+            return;
+        std::vector<ELEMDESC>& params = m_params.emplace_back();
+        for (VARTYPE type : function.params)
+            params.push_back(elementOf(type, PARAMFLAG_FIN));
+        FUNCDESC desc;
+        std::memset(&desc, 0, sizeof desc);
+        desc.memid = member.dispid;
+        desc.funckind = FUNC_DISPATCH;
+        desc.invkind = kind;
+        desc.callconv = CC_STDCALL;
+        desc.cParams = static_cast<SHORT>(params.size());
+        desc.elemdescFunc =
+            elementOf(function.result == VT_EMPTY ? VARTYPE{VT_VOID} : function.result, 0);
+        desc.wFuncFlags = member.details.flags;
+        m_descs.push_back(desc);
+    }
+
+    const TypeTable& m_table;
+    TYPEATTR m_attr;
+    std::vector<FUNCDESC> m_descs;
+    std::vector<std::vector<ELEMDESC>> m_params;
+    std::vector<std::unique_ptr<TYPEDESC>> m_pointees;
+};
+
+}  // namespace
+
+Ptr<ITypeInfo> typeInfoOf(const TypeTable& table) {
+    static std::mutex mutex;
+    static std::map<const TypeTable*, std::unique_ptr<TableTypeInfo>> infos;
+    const std::lock_guard lock(mutex);
+    std::unique_ptr<TableTypeInfo>& info = infos[&table];
+    if (!info)
+        info = std::make_unique<TableTypeInfo>(table);
+    return Ptr<ITypeInfo>(info.get());
+}
+
+}  // namespace com
