@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/core/win_errors.h"
 #include "platform/core/win_types.h"
 
 // A connection handle. No connection exists, so no valid handle is ever handed out; 0 is "none".
@@ -36,12 +37,6 @@ struct RASCONNSTATUSA {
     char szDeviceName[RAS_MaxDeviceName + 1];
 };
 static_assert(sizeof(RASCONNSTATUSA) == 160);
-
-inline constexpr DWORD ERROR_SUCCESS = 0;
-inline constexpr DWORD ERROR_INVALID_HANDLE = 6;
-inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
-inline constexpr DWORD ERROR_BUFFER_TOO_SMALL = 603;
-inline constexpr DWORD ERROR_INVALID_SIZE = 632;
 
 // Lists the active connections: always none. `connections` may be null only when *bufferSize is 0.
 // Fails with ERROR_INVALID_PARAMETER for a null size or count, ERROR_INVALID_SIZE when the first

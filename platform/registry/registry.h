@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/core/win_errors.h"
 #include "platform/core/win_types.h"
 
 // An open key: an opaque id, never reused within a process.
@@ -34,18 +35,7 @@ struct FILETIME;
 #define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(std::intptr_t{LONG(0x80000001)}))
 #define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(std::intptr_t{LONG(0x80000002)}))
 
-// Result codes.
-inline constexpr LONG ERROR_SUCCESS = 0;
-inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
-inline constexpr LONG ERROR_ACCESS_DENIED = 5;
-inline constexpr LONG ERROR_INVALID_HANDLE = 6;
-inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
-inline constexpr LONG ERROR_MORE_DATA = 234;
-inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
-inline constexpr LONG ERROR_BADDB = 1009;
-inline constexpr LONG ERROR_CANTREAD = 1012;
-inline constexpr LONG ERROR_CANTWRITE = 1013;
-inline constexpr LONG ERROR_KEY_DELETED = 1018;
+// Result codes are Windows' system error codes (platform/core/win_errors.h).
 
 // Value types.
 inline constexpr DWORD REG_NONE = 0;
