@@ -146,17 +146,20 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
     }
 }
 
+// Adds a non-empty `part` to `joined`, after `separator` when something came before.
+void appendJoined(std::string& joined, std::string_view part, std::string_view separator) {
+    if (part.empty())
+        return;
+    if (!joined.empty())
+        joined += separator;
+    joined += part;
+}
+
 // "*.bmp;*.gif" -> "*.bmp *.gif"
 std::string qtPatterns(std::string_view vbPatterns) {
     std::string patterns;
-    for (std::string_view pattern : split(vbPatterns, ';')) {
-        pattern = trimmed(pattern);
-        if (pattern.empty())
-            continue;
-        if (!patterns.empty())
-            patterns += ' ';
-        patterns += pattern;
-    }
+    for (std::string_view pattern : split(vbPatterns, ';'))
+        appendJoined(patterns, trimmed(pattern), " ");
     return patterns;
 }
 
@@ -278,11 +281,7 @@ std::string qtNameFilters(std::string_view vbFilter) {
         } else {
             filter = qtPatterns(parts[i]);
         }
-        if (filter.empty())
-            continue;
-        if (!filters.empty())
-            filters += ";;";
-        filters += filter;
+        appendJoined(filters, filter, ";;");
     }
     return filters;
 }

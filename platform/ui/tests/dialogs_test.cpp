@@ -6,12 +6,26 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <functional>
 
 #include "platform/core/messages.h"
 #include "platform/ui/testing/scripted_dialogs.h"
 
 namespace ui {
 namespace {
+
+// Acts on the modal dialog once it is up, from inside its own event loop, as a user would.
+template <class Dialog>
+void actOnModal(std::function<void(Dialog*)> act) {
+    core::post([act = std::move(act)]() mutable {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (dialog) {
+            act(dialog);
+        } else {
+            actOnModal<Dialog>(std::move(act));  // not up yet: look again on the next pump
+        }
+    });
+}
 
 TEST(MsgBoxFlags, DefaultAnswerFollowsTheDefaultButtonFlag) {
     struct Case {
@@ -136,7 +150,6 @@ TEST(QtNameFilters, TranslatesVbFilters) {
     }
 }
 
-// The real box: a posted task inspects it and clicks a button, as a user would.
 TEST(RealMsgBox, ReturnsTheClickedButton) {
     struct Case {
         int flags;
@@ -161,19 +174,13 @@ TEST(RealMsgBox, ReturnsTheClickedButton) {
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         bool clicked = false;
-        std::function<void()> clickWhenShown = [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) {
-                core::post(clickWhenShown);  // not up yet: look again on the next pump
-                return;
-            }
+        actOnModal<QMessageBox>([&](QMessageBox* box) {
             title = box->windowTitle();
             icon = box->icon();
             defaultButton = box->standardButton(box->defaultButton());
             box->button(row.click)->click();
             clicked = true;
-        };
-        core::post(clickWhenShown);
+        });
         EXPECT_EQ(MsgBox("Sure?", row.flags, "More Help?"), row.answer);
         EXPECT_TRUE(clicked);
         EXPECT_EQ(title, "More Help?");
@@ -195,15 +202,7 @@ TEST(RealMsgBox, ClosingAnswersCancelOrTheNegativeButton) {
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.flags);
-        std::function<void()> closeWhenShown = [&] {
-            QWidget* box = QApplication::activeModalWidget();
-            if (!box) {
-                core::post(closeWhenShown);
-                return;
-            }
-            box->close();
-        };
-        core::post(closeWhenShown);
+        actOnModal<QMessageBox>([](QMessageBox* box) { box->close(); });
         EXPECT_EQ(MsgBox("Close me", row.flags), row.answer);
     }
 }
@@ -223,18 +222,12 @@ TEST(RealInputBox, OkWithEmptyTextDiffersFromCancel) {
         SCOPED_TRACE(row.typed);
         QString prompt;
         QString offered;
-        std::function<void()> answerWhenShown = [&] {
-            auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-            if (!dialog) {
-                core::post(answerWhenShown);
-                return;
-            }
+        actOnModal<QInputDialog>([&](QInputDialog* dialog) {
             prompt = dialog->labelText();
             offered = dialog->textValue();
             dialog->setTextValue(QString::fromUtf8(row.typed));
             row.accept ? dialog->accept() : dialog->reject();
-        };
-        core::post(answerWhenShown);
+        });
         EXPECT_EQ(InputBox("Number needed", "Add", "0"), row.answer);
         EXPECT_EQ(prompt, "Number needed");
         EXPECT_EQ(offered, "0");
