@@ -356,6 +356,50 @@ std::vector<std::string> RangeFlagNodeChildren(DWORD value, TlkNameFunction name
 // destroyed meanwhile (the wait then ends at once).
 bool DelayPumping(LONG milliseconds, const TlkLifeGuard& guard = {});
 
+// Variable-size structures from TAPI are asked for again with a doubled buffer while they do not
+// fit; past this size the query fails, so a provider that keeps asking for more cannot exhaust
+// memory.
+inline constexpr DWORD TlkMaxStructureSize = 1024 * 1024;
+
+// A variable-size TAPI structure as it was answered, with bounds-checked reads of its parts.
+class TlkVarStructure {
+  public:
+    LONG result = 0;  // the TAPI function's result, or the no-memory code
+
+    bool empty() const { return m_data.empty(); }
+    DWORD size() const { return static_cast<DWORD>(m_data.size() * sizeof(DWORD)); }
+    // The fixed part; only valid when the buffer holds at least sizeof(Fixed) bytes (it always
+    // does after a successful read).
+    template <class Fixed>
+    const Fixed& fixed() const {
+        return *reinterpret_cast<const Fixed*>(m_data.data());
+    }
+    const BYTE* bytes() const { return reinterpret_cast<const BYTE*>(m_data.data()); }
+    // Whether size bytes at offset lie wholly inside the buffer.
+    bool contains(DWORD offset, DWORD size) const {
+        return std::uint64_t{offset} + size <= this->size();
+    }
+    // The text of a size/offset pair without its terminating NULs; empty when it lies outside.
+    std::string text(DWORD offset, DWORD size) const;
+
+  private:
+    friend TlkVarStructure TlkReadVarStructure(DWORD, LONG, LONG,
+                                               const std::function<LONG(void*)>&);
+    std::vector<DWORD> m_data;  // DWORDs, so the structure is aligned
+};
+
+// Fills a variable-size structure whose fixed part has fixedSize bytes: the buffer starts 4096
+// bytes beyond it (dwTotalSize set, the rest zeroed), and that part doubles while `query` answers
+// tooSmall or a dwNeededSize above dwTotalSize. When memory runs out or more than
+// TlkMaxStructureSize would be needed, the result is noMemory and the buffer is empty.
+TlkVarStructure TlkReadVarStructure(DWORD fixedSize, LONG tooSmall, LONG noMemory,
+                                    const std::function<LONG(void* buffer)>& query);
+
+// The id of the device of `DeviceClass` related to a line (or, for "comm/datamodem", to a call)
+// through lineGetID. False, with ID unchanged, when TAPI refuses, the answer holds no id, or it
+// would need more than TlkMaxStructureSize.
+bool QueryLineDeviceID(const std::string& DeviceClass, DWORD Handle, DWORD& ID);
+
 // The help and web buttons of the monitor windows.
 void ShowHelp(std::string_view topic);
 void OpenUpdatesPage();
