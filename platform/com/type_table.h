@@ -5,9 +5,9 @@
 // so a control's members are written once:
 //
 //     static constexpr com::Member kMembers[] = {
-//         com::property<&Line::getActive, &Line::putActive>("Active", 32, {.doc = "..."}),
-//         com::method<&Line::Dial>("Dial", 104, {.params = "Number"}),
-//         com::readOnly<&Line::getName>("Name", 140, {.flags = FUNCFLAG_FNONBROWSABLE}),
+//         com::property<&Line::getActive, &Line::putActive>("Active", 32, com::doc("...")),
+//         com::method<&Line::Dial>("Dial", 104, com::params("Number")),
+//         com::readOnly<&Line::getName>("Name", 140, com::flags(FUNCFLAG_FNONBROWSABLE)),
 //     };
 //
 // Bound functions follow the dual-interface convention: they return an HRESULT, take their
@@ -172,12 +172,36 @@ struct Function {
     bool declared = false;
 };
 
-// What a row says besides its name and DISPID.
+// What a row says besides its name and DISPID, written as com::doc("...") | com::flags(...).
 struct Details {
-    std::string_view params;  // parameter names, comma-separated, in declared order
-    std::string_view doc;
+    std::string_view params{};  // parameter names, comma-separated, in declared order
+    std::string_view doc{};
     WORD flags = 0;  // FUNCFLAG_*
 };
+
+constexpr Details params(std::string_view names) {
+    Details d;
+    d.params = names;
+    return d;
+}
+constexpr Details doc(std::string_view text) {
+    Details d;
+    d.doc = text;
+    return d;
+}
+constexpr Details flags(WORD functionFlags) {
+    Details d;
+    d.flags = functionFlags;
+    return d;
+}
+constexpr Details operator|(Details a, const Details& b) {
+    if (!b.params.empty())
+        a.params = b.params;
+    if (!b.doc.empty())
+        a.doc = b.doc;
+    a.flags |= b.flags;
+    return a;
+}
 
 struct Member {
     std::string_view name;
@@ -297,21 +321,21 @@ inline constexpr std::array<VARTYPE, sizeof...(A)> kEventTypes = {
 // A method; its result (if any) is the last pointer parameter.
 template <auto Fn>
 constexpr Member method(std::string_view name, DISPID dispid, Details details = {}) {
-    Member m{name, dispid, details};
+    Member m{name, dispid, details, {}, {}, {}, {}};
     m.method = detail::bind<Fn, detail::lastIsResult<Fn>()>();
     return m;
 }
 
 template <auto Get>
 constexpr Member readOnly(std::string_view name, DISPID dispid, Details details = {}) {
-    Member m{name, dispid, details};
+    Member m{name, dispid, details, {}, {}, {}, {}};
     m.get = detail::bind<Get, true>();
     return m;
 }
 
 template <auto Get, auto Put>
 constexpr Member property(std::string_view name, DISPID dispid, Details details = {}) {
-    Member m{name, dispid, details};
+    Member m{name, dispid, details, {}, {}, {}, {}};
     m.get = detail::bind<Get, true>();
     m.put = detail::bind<Put, false>();
     return m;
@@ -319,7 +343,7 @@ constexpr Member property(std::string_view name, DISPID dispid, Details details 
 
 template <auto Put>
 constexpr Member writeOnly(std::string_view name, DISPID dispid, Details details = {}) {
-    Member m{name, dispid, details};
+    Member m{name, dispid, details, {}, {}, {}, {}};
     m.put = detail::bind<Put, false>();
     return m;
 }
@@ -327,7 +351,7 @@ constexpr Member writeOnly(std::string_view name, DISPID dispid, Details details
 // A property that takes an object by reference (DISPATCH_PROPERTYPUTREF).
 template <auto Get, auto PutRef>
 constexpr Member referenceProperty(std::string_view name, DISPID dispid, Details details = {}) {
-    Member m{name, dispid, details};
+    Member m{name, dispid, details, {}, {}, {}, {}};
     m.get = detail::bind<Get, true>();
     m.putRef = detail::bind<PutRef, false>();
     return m;
@@ -336,22 +360,35 @@ constexpr Member referenceProperty(std::string_view name, DISPID dispid, Details
 // An event of a source interface: described with its argument types, called on a sink.
 template <typename... A>
 constexpr Member event(std::string_view name, DISPID dispid, Details details = {}) {
-    Member m{name, dispid, details};
+    Member m{name, dispid, details, {}, {}, {}, {}};
     m.method = Function{nullptr, detail::kEventTypes<A...>, VT_EMPTY, true};
     return m;
 }
 
 // One interface: a dispinterface, a dual interface's dispatch side, or an events interface.
 struct TypeTable {
+    constexpr TypeTable(const IID& iid, std::string_view name, std::span<const Member> members,
+                        std::string_view doc = {}, WORD typeFlags = TYPEFLAG_FDISPATCHABLE,
+                        std::string_view errorSource = {}, WORD majorVersion = 1,
+                        WORD minorVersion = 0)
+        : iid(iid),
+          name(name),
+          members(members),
+          doc(doc),
+          typeFlags(typeFlags),
+          errorSource(errorSource),
+          majorVersion(majorVersion),
+          minorVersion(minorVersion) {}
+
     IID iid;
     std::string_view name;
     std::span<const Member> members;
-    std::string_view doc = {};
-    WORD typeFlags = TYPEFLAG_FDISPATCHABLE;
+    std::string_view doc;
+    WORD typeFlags;  // TYPEFLAG_*
     // Reported as the source of a failure that left no error object (the object's ProgID).
-    std::string_view errorSource = {};
-    WORD majorVersion = 1;
-    WORD minorVersion = 0;
+    std::string_view errorSource;
+    WORD majorVersion;
+    WORD minorVersion;
 };
 
 // ---- Serving a table ----
