@@ -1,0 +1,4 @@
+// A library that is no COM server: it loads, but has no DllGetClassObject.
+extern "C" int comTestNotAServer() {
+    return 1;
+}
