@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/core/win_errors.h"
 #include "platform/core/win_types.h"
 
 using HINSTANCE = void*;
@@ -23,13 +24,13 @@ inline constexpr int SW_SHOW = 5;
 
 inline constexpr int MAX_PATH = 260;
 
-// Results of 32 or less are failures; these are the ones this layer returns.
+// Results of 32 or less are failures; these are the ones this layer returns, with
+// ERROR_BAD_FORMAT (a file that is not a program it can start).
 inline constexpr std::intptr_t SE_ERR_OUT_OF_RESOURCES = 0;
 inline constexpr std::intptr_t SE_ERR_FNF = 2;  // file not found (ERROR_FILE_NOT_FOUND)
 inline constexpr std::intptr_t SE_ERR_PNF = 3;  // folder not found (ERROR_PATH_NOT_FOUND)
 inline constexpr std::intptr_t SE_ERR_ACCESSDENIED = 5;
 inline constexpr std::intptr_t SE_ERR_OOM = 8;
-inline constexpr std::intptr_t ERROR_BAD_FORMAT = 11;
 inline constexpr std::intptr_t SE_ERR_NOASSOC = 31;  // nothing is associated with the file
 // What a success returns (any value above 32 means success).
 inline constexpr std::intptr_t SE_SUCCESS = 42;
