@@ -407,8 +407,3 @@ void OpenHomePage();
 void OpenSupportPage();
 // The help file ShowHelp last opened (empty after "INIT"), for a window's context help.
 const std::string& rememberedHelpFile();
-
-// The shell's "open" verb, installed by the shell layer. The result follows ShellExecute: above 32
-// on success. With no handler installed every open fails.
-using TlkShellOpen = std::function<std::intptr_t(const std::string& target)>;
-void setShellOpenHandler(TlkShellOpen open);

@@ -1,8 +1,7 @@
 // The help and web buttons of the monitor windows.
-#include <utility>
-
 #include "lkLK36/engines/lkLKShare.h"
 #include "platform/registry/registry.h"
+#include "platform/shell/shellapi.h"
 #include "platform/ui/dialogs.h"
 
 namespace {
@@ -17,21 +16,12 @@ std::string& helpFile() {
     return path;
 }
 
-TlkShellOpen& shellOpen() {
-    static TlkShellOpen open;
-    return open;
-}
-
 bool openWithShell(const std::string& target) {
-    // ShellExecute reports success with a result above 32.
-    return shellOpen() && shellOpen()(target) > 32;
+    return shell::succeeded(
+        ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 }  // namespace
-
-void setShellOpenHandler(TlkShellOpen open) {
-    shellOpen() = std::move(open);
-}
 
 const std::string& rememberedHelpFile() {
     return helpFile();
@@ -43,8 +33,9 @@ void ShowHelp(std::string_view topic) {
         registry::readString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane\\Quillon\\3.6", "Directory")
             .value_or("") +
         "/Help";
-    if (topic == "INIT")
+    if (topic == "INIT") {
         return;
+    }
     helpFile() = directory + "/lkLK36.chm";
     if (!openWithShell(helpFile())) {
         ui::MsgBox("Unable to locate help: \r\n" + helpFile(), ui::vbOKOnly, "Orvane Vantage!");
@@ -52,16 +43,19 @@ void ShowHelp(std::string_view topic) {
 }
 
 void OpenUpdatesPage() {
-    if (!openWithShell(updatesPage))
+    if (!openWithShell(updatesPage)) {
         ShowHelp("HowToUseHelp");
+    }
 }
 
 void OpenHomePage() {
-    if (!openWithShell(homePage))
+    if (!openWithShell(homePage)) {
         ShowHelp("");
+    }
 }
 
 void OpenSupportPage() {
-    if (!openWithShell(supportPage))
+    if (!openWithShell(supportPage)) {
         ShowHelp("");
+    }
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -9,6 +12,7 @@
 #include "lkLK36/engines/testing/recording_vantage_form.h"
 #include "lkLK36/engines/tests/engine_test_support.h"
 #include "platform/core/virtual_time.h"
+#include "platform/shell/testing/recorded_starts.h"
 #include "platform/tapi/tapi.h"
 #include "platform/ui/testing/scripted_dialogs.h"
 
@@ -267,39 +271,68 @@ TEST_F(SharedControl, FlagNodeTextFollowsTheSyntax) {
               "DeviceCapabilities = [0000002A]");
 }
 
+// The help and web buttons, with a desktop of the test's own: PATH holds only an "xdg-open" that
+// does nothing, and every program start is recorded instead of run.
 class Help : public SharedControl {
   protected:
     void SetUp() override {
-        setShellOpenHandler([this](const std::string& target) -> std::intptr_t {
-            opened.push_back(target);
-            return shellResult;
-        });
+        if (const char* path = std::getenv("PATH"))
+            m_savedPath = path;
+        const std::filesystem::path bin = folder.root() / "bin";
+        std::filesystem::create_directories(bin);
+        std::ofstream(bin / "xdg-open") << "#!/bin/sh\nexit 0\n";
+        std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+        setenv("PATH", bin.c_str(), 1);
     }
-    void TearDown() override { setShellOpenHandler({}); }
+    void TearDown() override { setenv("PATH", m_savedPath.c_str(), 1); }
+
+    void installIn(const std::filesystem::path& directory) {
+        std::filesystem::create_directories(directory / "Help");
+        std::ofstream(directory / "Help" / "lkLK36.chm") << "help";
+        registry::writeString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane\\Quillon\\3.6", "Directory",
+                              directory.string());
+    }
+    // What was opened: the last argument of each recorded start.
+    Lines opened(std::size_t count) const {
+        Lines targets;
+        for (const shell::RecordedStart& start : m_starts.waitFor(count)) {
+            targets.push_back(start.argv.back());
+        }
+        return targets;
+    }
 
     ui::ScriptedDialogs dialogs;
-    Lines opened;
-    std::intptr_t shellResult = 42;
+
+  private:
+    shell::RecordedStarts m_starts;
+    std::string m_savedPath;
 };
 
 TEST_F(Help, OpensTheHelpFileOfTheInstallationFolder) {
-    registry::writeString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane\\Quillon\\3.6", "Directory",
-                          "/opt/quillon");
+    const std::filesystem::path installed = folder.root() / "quillon";
+    installIn(installed);
     ShowHelp("INIT");
-    EXPECT_TRUE(opened.empty());
     EXPECT_EQ(rememberedHelpFile(), "");
     ShowHelp("Contents");
-    EXPECT_EQ(opened, Lines{"/opt/quillon/Help/lkLK36.chm"});
-    EXPECT_EQ(rememberedHelpFile(), "/opt/quillon/Help/lkLK36.chm");
+    const std::string helpFile = (installed / "Help" / "lkLK36.chm").string();
+    EXPECT_EQ(rememberedHelpFile(), helpFile);
+    EXPECT_EQ(opened(1), Lines{helpFile});
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
-TEST_F(Help, SaysSoWhenNothingOpensIt) {
-    shellResult = 2;
+TEST_F(Help, WebPagesOpenInTheDesktopsBrowser) {
     OpenUpdatesPage();
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_NE(opened[0].find("#"), std::string::npos);
-    EXPECT_EQ(opened[1], "/Help/lkLK36.chm");  // no installation folder recorded
+    OpenHomePage();
+    OpenSupportPage();
+    const Lines pages = opened(3);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_NE(pages[0].find("#lkLK36"), std::string::npos);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(Help, SaysSoWhenTheHelpFileIsMissing) {
+    setenv("PATH", "/nonexistent", 1);  // no desktop to open the web page either
+    OpenUpdatesPage();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, "Unable to locate help: \r\n/Help/lkLK36.chm");
     EXPECT_EQ(dialogs.shown()[0].title, "Orvane Vantage!");
