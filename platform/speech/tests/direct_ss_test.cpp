@@ -3,8 +3,10 @@
 #include <chrono>
 #include <memory>
 
+#include "platform/com/dispatch_client.h"
 #include "platform/core/clock.h"
 #include "platform/core/virtual_time.h"
+#include "platform/speech/direct_ss_automation.h"
 #include "platform/speech/speech.h"
 #include "platform/speech/testing/speech_recorder.h"
 
@@ -101,6 +103,20 @@ TEST_F(DirectSSTest, DestroyingTheControlSilencesIt) {
     m_time.advance(1s);
     EXPECT_EQ(m_speech.texts(), Texts{"going"});
     EXPECT_TRUE(cut(0));
+}
+
+// A container drives the control by DISPID: reset (36), then speak (6), as urgent speech does.
+TEST_F(DirectSSTest, AutomationMembersReachTheControl) {
+    const com::Dispatch control(speech::createDirectSSObject());
+    EXPECT_TRUE(control.call(speech::DISPID_DirectSS_Speak, std::string("routine")).succeeded());
+    EXPECT_TRUE(control.call(speech::DISPID_DirectSS_Speak, std::string("dropped")).succeeded());
+    m_time.advance(20ms);
+    EXPECT_TRUE(control.call(speech::DISPID_DirectSS_AudioReset).succeeded());
+    EXPECT_TRUE(control.call(speech::DISPID_DirectSS_Speak, std::string("Ann Smith")).succeeded());
+    m_time.advance(1s);
+    EXPECT_EQ(m_speech.texts(), (Texts{"routine", "Ann Smith"}));
+    EXPECT_TRUE(cut(0));
+    EXPECT_EQ(startOf(1), 20);
 }
 
 }  // namespace
