@@ -33,9 +33,10 @@ struct DeviceTable {
     }
 };
 
+// Never destroyed: the exchange may take its line devices away while the process ends.
 DeviceTable& table() {
-    static DeviceTable instance;
-    return instance;
+    static auto* instance = new DeviceTable;
+    return *instance;
 }
 
 void trimEmptyTail(std::vector<std::optional<DeviceEntry>>& entries) {
@@ -323,11 +324,13 @@ MMRESULT planOpen(WaveDirection direction, UINT deviceId, const WAVEFORMATEX* fo
             return error;
         return client ? planOnDevice(device, *client, mapped, plan) : WAVERR_BADFORMAT;
     }
+    // The mapper plays and records on the machine's own devices, never on a telephone line.
     const UINT count = deviceCount(direction);
     MMRESULT result = MMSYSERR_NODRIVER;
     for (UINT id = 0; id < count; ++id) {
         DeviceEntry device;
-        if (lookupDevice(direction, id, device) != MMSYSERR_NOERROR)
+        if (lookupDevice(direction, id, device) != MMSYSERR_NOERROR ||
+            device.info.owner != kStandardOwner)
             continue;
         if (!client)
             return WAVERR_BADFORMAT;

@@ -19,7 +19,8 @@ class WaveInTest : public ::testing::Test {
     void SetUp() override {
         writeWave(m_source, {WAVE_FORMAT_PCM, 1, 8000, 16}, m_recording);
         winmm::configureStandardWaveDevices("file-in=" + m_source.string());
-        ASSERT_EQ(waveInGetNumDevs(), 1u);
+        ASSERT_EQ(winmm::waveDeviceInfo(winmm::WaveDirection::Input, 0)->name,
+                  "File Input source.wav");
     }
     void TearDown() override { winmm::configureStandardWaveDevices("null"); }
 
@@ -183,14 +184,15 @@ class ToneSource : public winmm::WaveDeviceBackend {
 
 TEST_F(WaveInTest, LineDevicesJoinTheTableAndRecordTheirOwnersAudio) {
     auto line = std::make_shared<ToneSource>();
+    const UINT before = waveInGetNumDevs();
     const UINT id =
-        winmm::registerWaveDevice({"Line 1 Wave In", winmm::WaveDirection::Input, "line:0"}, line);
-    EXPECT_EQ(id, 1u);
-    EXPECT_EQ(winmm::waveDevicesOwnedBy("line:0", winmm::WaveDirection::Input),
-              std::vector<UINT>{1});
+        winmm::registerWaveDevice({"Tone Wave In", winmm::WaveDirection::Input, "tone"}, line);
+    EXPECT_EQ(id, before);
+    EXPECT_EQ(winmm::waveDevicesOwnedBy("tone", winmm::WaveDirection::Input),
+              std::vector<UINT>{id});
     WAVEINCAPSA caps{};
     ASSERT_EQ(waveInGetDevCapsA(id, &caps, sizeof caps), MMSYSERR_NOERROR);
-    EXPECT_STREQ(caps.szPname, "Line 1 Wave In");
+    EXPECT_STREQ(caps.szPname, "Tone Wave In");
 
     const WAVEFORMATEX wide = pcmFormat(16000);
     EXPECT_EQ(waveInOpen(nullptr, id, &wide, 0, 0, WAVE_FORMAT_QUERY), WAVERR_BADFORMAT);
@@ -210,7 +212,7 @@ TEST_F(WaveInTest, LineDevicesJoinTheTableAndRecordTheirOwnersAudio) {
     waveInClose(device);
 
     EXPECT_TRUE(winmm::unregisterWaveDevice(winmm::WaveDirection::Input, id));
-    EXPECT_EQ(waveInGetNumDevs(), 1u);
+    EXPECT_EQ(waveInGetNumDevs(), before);
     EXPECT_EQ(waveInOpen(nullptr, id, &wide, 0, 0, WAVE_FORMAT_QUERY), MMSYSERR_BADDEVICEID);
 }
 

@@ -18,7 +18,8 @@ class WaveOutTest : public ::testing::Test {
   protected:
     void SetUp() override {
         winmm::configureStandardWaveDevices("file-out=" + m_capture.string());
-        ASSERT_EQ(waveOutGetNumDevs(), 1u);
+        ASSERT_EQ(winmm::waveDeviceInfo(winmm::WaveDirection::Output, 0)->name,
+                  "File Output played.wav");
     }
     void TearDown() override { winmm::configureStandardWaveDevices("null"); }
 
@@ -212,7 +213,8 @@ TEST_F(WaveOutTest, FormatsTheMapperTakesAndRefuses) {
                   row.onMapper);
     }
     const WAVEFORMATEX format = pcmFormat();
-    EXPECT_EQ(waveOutOpen(nullptr, 1, &format, 0, 0, WAVE_FORMAT_QUERY), MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(waveOutOpen(nullptr, waveOutGetNumDevs(), &format, 0, 0, WAVE_FORMAT_QUERY),
+              MMSYSERR_BADDEVICEID);
     EXPECT_EQ(waveOutOpen(nullptr, 0, nullptr, 0, 0, WAVE_FORMAT_QUERY), MMSYSERR_INVALPARAM);
 }
 

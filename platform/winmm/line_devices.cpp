@@ -1,0 +1,152 @@
+// The simulated exchange's line devices. Each telephone line owns a wave-in and a wave-out device
+// in the table; the exchange adds and removes them through the table it is given, and makes the
+// far end of a call speak by naming a wave file for the line's wave-in device.
+//
+// A line carries 8 kHz 16-bit mono PCM; the mapper converts whatever a client opens it with. What
+// is played to a line's wave-out device goes nowhere, as on a line nobody listens to.
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/core/clock.h"
+#include "platform/tapi/wave_link.h"
+#include "platform/winmm/wave_file.h"
+#include "platform/winmm/wave_internal.h"
+
+namespace winmm::detail {
+
+namespace {
+
+constexpr PcmFormat kLineFormat{8000, 1, 16};
+
+// What the far end says: the samples of a wave file, starting at the moment it was named.
+struct FarEnd {
+    std::vector<std::uint8_t> samples;  // in the line's format
+    std::int64_t startTick = 0;
+    std::uint64_t generation = 0;  // counts the recordings named, so a stream sees a new one
+};
+
+class LineInStream : public WaveStream {
+  public:
+    explicit LineInStream(std::shared_ptr<FarEnd> farEnd)
+        : m_farEnd(std::move(farEnd)), m_generation(m_farEnd->generation) {
+        // Whatever the far end said before the device opened is gone, as on a real line.
+        const std::int64_t elapsed = core::tickCount64() - m_farEnd->startTick;
+        m_next =
+            static_cast<std::size_t>(elapsed > 0 ? elapsed : 0) * kLineFormat.bytesPerSec() / 1000;
+        m_next -= m_next % kLineFormat.blockAlign();
+    }
+
+    std::size_t record(std::span<std::uint8_t> into) override {
+        if (m_farEnd->generation != m_generation) {  // a new recording started speaking
+            m_generation = m_farEnd->generation;
+            m_next = 0;
+        }
+        const auto& samples = m_farEnd->samples;
+        const std::size_t available = m_next < samples.size() ? samples.size() - m_next : 0;
+        const std::size_t copied = std::min(available, into.size());
+        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(m_next), copied, into.begin());
+        std::fill(into.begin() + static_cast<std::ptrdiff_t>(copied), into.end(), 0);
+        m_next += into.size();
+        return into.size();
+    }
+
+  private:
+    std::shared_ptr<FarEnd> m_farEnd;
+    std::uint64_t m_generation;
+    std::size_t m_next = 0;
+};
+
+class LineBackend : public WaveDeviceBackend {
+  public:
+    explicit LineBackend(WaveDirection direction) : m_direction(direction) {}
+
+    bool supports(const PcmFormat& format) const override { return format == kLineFormat; }
+    PcmFormat mappedFormat(const PcmFormat&) const override { return kLineFormat; }
+    std::unique_ptr<WaveStream> open(const PcmFormat&, MMRESULT& error) override {
+        error = MMSYSERR_NOERROR;
+        if (m_direction == WaveDirection::Input)
+            return std::make_unique<LineInStream>(m_farEnd);
+        return std::make_unique<WaveStream>();
+    }
+
+    void speak(std::vector<std::uint8_t> samples) {
+        m_farEnd->samples = std::move(samples);
+        m_farEnd->startTick = core::tickCount64();
+        ++m_farEnd->generation;
+    }
+
+  private:
+    WaveDirection m_direction;
+    std::shared_ptr<FarEnd> m_farEnd = std::make_shared<FarEnd>();
+};
+
+WaveDirection toWinmm(tapi::WaveDirection direction) {
+    return direction == tapi::WaveDirection::In ? WaveDirection::Input : WaveDirection::Output;
+}
+
+class LineDeviceTable : public tapi::WaveDeviceTable {
+  public:
+    // Asking again for a line's device (the exchange re-registers its devices whenever a table is
+    // installed) answers the id it already has.
+    UINT addLineWaveDevice(const std::string& name, tapi::WaveDirection direction,
+                           DWORD lineDevice) override {
+        const WaveDirection ours = toWinmm(direction);
+        for (const auto& [key, line] : m_devices)
+            if (key.first == ours && line.lineDevice == lineDevice)
+                return key.second;
+        auto backend = std::make_shared<LineBackend>(ours);
+        const UINT id =
+            registerWaveDevice({name, ours, "line:" + std::to_string(lineDevice)}, backend);
+        m_devices[{ours, id}] = Line{lineDevice, backend};
+        return id;
+    }
+
+    // The exchange names only the id; wave-in and wave-out ids are counted apart, so the same
+    // number may name one of each. It removes a line's pair in-then-out, which settles it.
+    void removeLineWaveDevice(UINT id) override {
+        auto input = m_devices.find({WaveDirection::Input, id});
+        auto output = m_devices.find({WaveDirection::Output, id});
+        const bool outputOfLastLine = output != m_devices.end() && m_lastRemovedLine &&
+                                      output->second.lineDevice == *m_lastRemovedLine;
+        auto chosen = (input != m_devices.end() && !outputOfLastLine) ? input : output;
+        if (chosen == m_devices.end())
+            return;
+        unregisterWaveDevice(chosen->first.first, id);
+        m_lastRemovedLine =
+            chosen == input ? std::optional<DWORD>(chosen->second.lineDevice) : std::nullopt;
+        m_devices.erase(chosen);
+    }
+
+    void playIntoWaveIn(UINT id, const std::filesystem::path& wavFile) override {
+        auto found = m_devices.find({WaveDirection::Input, id});
+        if (found == m_devices.end())
+            return;
+        std::vector<std::uint8_t> samples;
+        WaveData wave;
+        if (!wavFile.empty() && readWaveFile(wavFile, wave) == MMSYSERR_NOERROR)
+            samples = convertSamples(wave, toSampleFormat(kLineFormat));
+        found->second.backend->speak(std::move(samples));
+    }
+
+  private:
+    struct Line {
+        DWORD lineDevice;
+        std::shared_ptr<LineBackend> backend;
+    };
+    std::map<std::pair<WaveDirection, UINT>, Line> m_devices;
+    std::optional<DWORD> m_lastRemovedLine;
+};
+
+// Installed when this library loads, before any telephone line can be asked for its wave ids, so
+// the exchange never hands out ids of its own. Never destroyed: the exchange outlives statics.
+const bool g_installed = [] {
+    tapi::setWaveDeviceTable(new LineDeviceTable);
+    return true;
+}();
+
+}  // namespace
+
+}  // namespace winmm::detail

@@ -1,0 +1,65 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "platform/core/virtual_time.h"
+#include "platform/tapi/wave_link.h"
+#include "platform/winmm/mmsystem.h"
+#include "platform/winmm/tests/wave_test_support.h"
+#include "platform/winmm/wave_devices.h"
+#include "platform/winmm/wave_format.h"
+
+using namespace std::chrono_literals;
+using namespace wavetest;
+
+namespace {
+
+TEST(LineDevices, EachLineOwnsOneDeviceOfEachDirection) {
+    for (auto direction : {winmm::WaveDirection::Input, winmm::WaveDirection::Output}) {
+        const auto ids = winmm::waveDevicesOwnedBy("line:0", direction);
+        ASSERT_EQ(ids.size(), 1u);
+        EXPECT_NE(winmm::waveDeviceInfo(direction, ids[0])->name.find("Line 1"), std::string::npos);
+    }
+    // The mapper never picks a telephone line.
+    winmm::configureStandardWaveDevices("none");
+    const WAVEFORMATEX format = pcmFormat();
+    EXPECT_EQ(waveOutOpen(nullptr, WAVE_MAPPER, &format, 0, 0, WAVE_FORMAT_QUERY),
+              MMSYSERR_NODRIVER);
+    winmm::configureStandardWaveDevices("null");
+}
+
+TEST(LineDevices, TheFarEndsRecordingReachesTheLinesWaveInThroughTheMapper) {
+    core::VirtualTime time;
+    TempDir dir;
+    const auto recording = dir / "far-end.wav";
+    const auto samples = pattern(16000);
+    writeWave(recording, {WAVE_FORMAT_PCM, 1, 8000, 16}, samples);
+    const UINT lineIn = winmm::waveDevicesOwnedBy("line:0", winmm::WaveDirection::Input).at(0);
+
+    // Recorded as the call-back recorder does: mu-law through the mapper.
+    const WAVEFORMATEX mulaw{WAVE_FORMAT_MULAW, 1, 8000, 8000, 1, 8, 0};
+    MessageLog log;
+    HWAVEIN device = nullptr;
+    ASSERT_EQ(waveInOpen(&device, lineIn, &mulaw, log.callback(), 0, CALLBACK_WINDOW | WAVE_MAPPED),
+              MMSYSERR_NOERROR);
+    std::vector<std::uint8_t> buffer(8000);
+    WAVEHDR header{};
+    header.lpData = reinterpret_cast<LPSTR>(buffer.data());
+    header.dwBufferLength = static_cast<DWORD>(buffer.size());
+    waveInPrepareHeader(device, &header, sizeof header);
+    waveInAddBuffer(device, &header, sizeof header);
+    waveInStart(device);
+    tapi::waveDeviceTable()->playIntoWaveIn(lineIn, recording);
+    time.advance(1s);
+
+    ASSERT_EQ(log.names().back(), "MM_WIM_DATA");
+    for (std::size_t i = 0; i < buffer.size(); ++i) {
+        const auto sample = static_cast<std::int16_t>(samples[2 * i] | (samples[2 * i + 1] << 8));
+        ASSERT_EQ(buffer[i], winmm::linearToMulaw(sample)) << "sample " << i;
+    }
+    waveInReset(device);
+    waveInUnprepareHeader(device, &header, sizeof header);
+    EXPECT_EQ(waveInClose(device), MMSYSERR_NOERROR);
+}
+
+}  // namespace
