@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -44,10 +45,21 @@ bool isAddress(std::string_view file) {
     return true;
 }
 
-bool isExecutableFile(const fs::path& path) {
+// A program is an executable file the system can run: a binary or a script with "#!". The
+// permission alone does not decide, since some file systems mark every file executable and a help
+// page there must still open in the browser.
+bool isProgram(const fs::path& path) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-           ::access(path.c_str(), X_OK) == 0;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::access(path.c_str(), X_OK) != 0) {
+        return false;
+    }
+    char magic[4] = {};
+    std::ifstream(path, std::ios::binary).read(magic, sizeof magic);
+    return std::string_view(magic, 4) ==
+               "\x7f"
+               "ELF" ||
+           std::string_view(magic, 2) == "#!";
 }
 
 struct Resolved {
@@ -116,7 +128,7 @@ std::intptr_t open(std::string_view file, std::string_view parameters, std::stri
     if (resolved.failure != 0) {
         return resolved.failure;
     }
-    if (!isExecutableFile(resolved.path)) {
+    if (!isProgram(resolved.path)) {
         return openWithDesktop(resolved.path.string());
     }
     std::vector<std::string> argv{resolved.path.string()};
@@ -184,7 +196,7 @@ HINSTANCE FindExecutableA(const char* file, const char* directory, char* result)
         return shell::result(resolved.failure);
     }
     std::string program;
-    if (shell::isExecutableFile(resolved.path)) {
+    if (shell::isProgram(resolved.path)) {
         program = resolved.path.string();
     } else {
         program = shell::defaultProgramFor(shell::mimeTypeOf(resolved.path));

@@ -37,8 +37,9 @@ inline constexpr std::intptr_t SE_SUCCESS = 42;
 
 // Carries out `operation` on `file`:
 // - "open" (or null/empty): a web address ("scheme:...") or a document or folder opens in the
-//   desktop's handler through xdg-open; an executable program starts with `parameters` split into
-//   arguments by the Windows command-line rules, in `directory` when given.
+//   desktop's handler through xdg-open; a program (a binary or a "#!" script with execute
+//   permission) starts with `parameters` split into arguments by the Windows command-line rules,
+//   in `directory` when given.
 // - "edit": the file opens in the text editor, as shell::openInTextEditor.
 // - anything else: SE_ERR_NOASSOC.
 // A relative file name is taken from `directory` (when given) or the current folder; a bare
@@ -48,7 +49,8 @@ HINSTANCE ShellExecuteA(HWND window, const char* operation, const char* file,
                         const char* parameters, const char* directory, int showCommand);
 
 // Finds the program that opens `file` (which must exist) and writes its full path into `result`,
-// which must have room for MAX_PATH characters. An executable file is its own program. Otherwise
+// which must have room for MAX_PATH characters. A program (a binary or a "#!" script with
+// execute permission) is its own program. Otherwise
 // the desktop's default application for the file's type is asked for; when there is none but
 // xdg-open is installed, xdg-open is the program (it opens anything the desktop can open).
 // Returns > 32 on success; SE_ERR_FNF / SE_ERR_PNF for a missing file or folder, SE_ERR_NOASSOC

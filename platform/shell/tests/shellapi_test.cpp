@@ -136,9 +136,10 @@ TEST_F(ShellTest, StartsAProgramWithItsParametersSplit) {
     EXPECT_EQ(starts[1].argv, (Args{browser.string(), "--new"}));
 }
 
+// The page is marked executable, as every file on some file systems is: it still opens as a page.
 TEST_F(ShellTest, OpensADocumentByItsFullPath) {
     const fs::path xdgOpen = program("xdg-open");
-    writeFile(root() / "docs/help file.html", "<html></html>");
+    writeFile(root() / "docs/help file.html", "<html></html>", true);
     EXPECT_EQ(nameOf(ShellExecuteA(nullptr, "open", "help file.html", "ignored for documents",
                                    (root() / "docs").c_str(), 1)),
               "success");
