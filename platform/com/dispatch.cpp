@@ -1,10 +1,8 @@
 // IDispatch and ITypeInfo served from member tables.
 #include <cstring>
-#include <map>
-#include <memory>
-#include <mutex>
 #include <vector>
 
+#include "platform/com/static_type_info.h"
 #include "platform/com/type_table.h"
 #include "platform/com/variant.h"
 #include "platform/core/text.h"
@@ -12,23 +10,6 @@
 namespace com {
 
 namespace {
-
-std::vector<std::string_view> splitNames(std::string_view list) {
-    std::vector<std::string_view> names;
-    while (!list.empty()) {
-        const std::size_t comma = list.find(',');
-        std::string_view name = list.substr(0, comma);
-        while (!name.empty() && name.front() == ' ')
-            name.remove_prefix(1);
-        while (!name.empty() && name.back() == ' ')
-            name.remove_suffix(1);
-        names.push_back(name);
-        if (comma == std::string_view::npos)
-            break;
-        list.remove_prefix(comma + 1);
-    }
-    return names;
-}
 
 std::string utf8Of(LPOLESTR name) {
     return name ? core::toUtf8(std::u16string_view(name)) : std::string();
@@ -174,7 +155,7 @@ HRESULT getIDsOfNames(const TypeTable& table, LPOLESTR* names, UINT count, DISPI
     if (!member)
         return DISP_E_UNKNOWNNAME;
     dispids[0] = member->dispid;
-    const std::vector<std::string_view> params = splitNames(member->details.params);
+    const std::vector<std::string_view> params = detail::splitNames(member->details.params);
     HRESULT hr = S_OK;
     for (UINT i = 1; i < count; ++i) {
         const std::string name = utf8Of(names[i]);
@@ -243,173 +224,6 @@ HRESULT invoke(const TypeTable& table, void* object, DISPID dispid, WORD flags, 
         VariantInit(&value.raw());
     }
     return S_OK;
-}
-
-namespace {
-
-// One table's ITypeInfo. It lives as long as the process, so reference counts are not kept.
-class TableTypeInfo final : public ITypeInfo {
-  public:
-    explicit TableTypeInfo(const TypeTable& table) : m_table(table) {
-        for (const Member& member : table.members) {
-            addFunction(member, member.put, INVOKE_PROPERTYPUT);
-            addFunction(member, member.putRef, INVOKE_PROPERTYPUTREF);
-            addFunction(member, member.get, INVOKE_PROPERTYGET);
-            addFunction(member, member.method, INVOKE_FUNC);
-        }
-        for (std::size_t i = 0; i < m_descs.size(); ++i)
-            m_descs[i].lprgelemdescParam = m_params[i].empty() ? nullptr : m_params[i].data();
-        std::memset(&m_attr, 0, sizeof m_attr);
-        m_attr.guid = table.iid;
-        m_attr.memidConstructor = MEMBERID_NIL;
-        m_attr.memidDestructor = MEMBERID_NIL;
-        m_attr.typekind = TKIND_DISPATCH;
-        m_attr.cFuncs = static_cast<WORD>(m_descs.size());
-        m_attr.cbSizeVft = 7 * sizeof(void*);  // IDispatch's seven functions
-        m_attr.cbAlignment = alignof(void*);
-        m_attr.wTypeFlags = table.typeFlags;
-        m_attr.wMajorVerNum = table.majorVersion;
-        m_attr.wMinorVerNum = table.minorVersion;
-    }
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        *object = iid == IUnknown::iid || iid == ITypeInfo::iid ? this : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
-
-    HRESULT GetTypeAttr(TYPEATTR** attr) override {
-        if (!attr)
-            return E_INVALIDARG;
-        *attr = &m_attr;
-        return S_OK;
-    }
-    HRESULT GetFuncDesc(UINT index, FUNCDESC** desc) override {
-        if (!desc)
-            return E_INVALIDARG;
-        if (index >= m_descs.size())
-            return TYPE_E_ELEMENTNOTFOUND;
-        *desc = &m_descs[index];
-        return S_OK;
-    }
-    HRESULT GetNames(MEMBERID memid, BSTR* names, UINT maxNames, UINT* count) override {
-        if (!names || !count)
-            return E_INVALIDARG;
-        *count = 0;
-        const Member* member = findMember(m_table, memid);
-        if (!member)
-            return TYPE_E_ELEMENTNOTFOUND;
-        std::vector<std::string_view> all{member->name};
-        for (std::string_view param : splitNames(member->details.params))
-            all.push_back(param);
-        for (std::size_t i = 0; i < all.size() && *count < maxNames; ++i)
-            names[(*count)++] = bstrFromUtf8(all[i]);
-        return S_OK;
-    }
-    HRESULT GetIDsOfNames(LPOLESTR* names, UINT count, MEMBERID* memids) override {
-        return getIDsOfNames(m_table, names, count, memids);
-    }
-    HRESULT Invoke(void* instance, MEMBERID memid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                   EXCEPINFO* excepInfo, UINT* argErr) override {
-        if (!instance)
-            return E_INVALIDARG;
-        return static_cast<IDispatch*>(instance)->Invoke(memid, IID_NULL, 0, flags, params, result,
-                                                         excepInfo, argErr);
-    }
-    HRESULT GetDocumentation(MEMBERID memid, BSTR* name, BSTR* docString, DWORD* helpContext,
-                             BSTR* helpFile) override {
-        std::string_view nameText = m_table.name;
-        std::string_view docText = m_table.doc;
-        if (memid != MEMBERID_NIL) {
-            const Member* member = findMember(m_table, memid);
-            if (!member)
-                return TYPE_E_ELEMENTNOTFOUND;
-            nameText = member->name;
-            docText = member->details.doc;
-        }
-        if (name)
-            *name = bstrFromUtf8(nameText);
-        if (docString)
-            *docString = bstrFromUtf8OrNull(docText);
-        if (helpContext)
-            *helpContext = 0;
-        if (helpFile)
-            *helpFile = nullptr;
-        return S_OK;
-    }
-
-    HRESULT GetTypeComp(ITypeComp**) override { return E_NOTIMPL; }
-    HRESULT GetVarDesc(UINT, VARDESC**) override { return TYPE_E_ELEMENTNOTFOUND; }
-    HRESULT GetRefTypeOfImplType(UINT, HREFTYPE*) override { return TYPE_E_ELEMENTNOTFOUND; }
-    HRESULT GetImplTypeFlags(UINT, std::int32_t*) override { return TYPE_E_ELEMENTNOTFOUND; }
-    HRESULT GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override { return E_NOTIMPL; }
-    HRESULT GetRefTypeInfo(HREFTYPE, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT AddressOfMember(MEMBERID, INVOKEKIND, void**) override { return E_NOTIMPL; }
-    HRESULT CreateInstance(IUnknown*, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT GetMops(MEMBERID, BSTR*) override { return E_NOTIMPL; }
-    HRESULT GetContainingTypeLib(ITypeLib**, UINT*) override { return E_NOTIMPL; }
-    void ReleaseTypeAttr(TYPEATTR*) override {}
-    void ReleaseFuncDesc(FUNCDESC*) override {}
-    void ReleaseVarDesc(VARDESC*) override {}
-
-  private:
-    // By-reference types are described as pointers to their base type, as type libraries do.
-    ELEMDESC elementOf(VARTYPE type, USHORT paramFlags) {
-        ELEMDESC element;
-        std::memset(&element, 0, sizeof element);
-        if (type & VT_BYREF) {
-            auto& pointee = m_pointees.emplace_back(std::make_unique<TYPEDESC>());
-            std::memset(pointee.get(), 0, sizeof(TYPEDESC));
-            pointee->vt = type & ~VT_BYREF;
-            element.tdesc.vt = VT_PTR;
-            element.tdesc.lptdesc = pointee.get();
-            paramFlags |= PARAMFLAG_FOUT;
-        } else {
-            element.tdesc.vt = type;
-        }
-        element.paramdesc.wParamFlags = paramFlags;
-        return element;
-    }
-
-    void addFunction(const Member& member, const Function& function, INVOKEKIND kind) {
-        if (!function.declared)
-            return;
-        std::vector<ELEMDESC>& params = m_params.emplace_back();
-        for (VARTYPE type : function.params)
-            params.push_back(elementOf(type, PARAMFLAG_FIN));
-        FUNCDESC desc;
-        std::memset(&desc, 0, sizeof desc);
-        desc.memid = member.dispid;
-        desc.funckind = FUNC_DISPATCH;
-        desc.invkind = kind;
-        desc.callconv = CC_STDCALL;
-        desc.cParams = static_cast<SHORT>(params.size());
-        desc.elemdescFunc =
-            elementOf(function.result == VT_EMPTY ? VARTYPE{VT_VOID} : function.result, 0);
-        desc.wFuncFlags = member.details.flags;
-        m_descs.push_back(desc);
-    }
-
-    const TypeTable& m_table;
-    TYPEATTR m_attr;
-    std::vector<FUNCDESC> m_descs;
-    std::vector<std::vector<ELEMDESC>> m_params;
-    std::vector<std::unique_ptr<TYPEDESC>> m_pointees;
-};
-
-}  // namespace
-
-Ptr<ITypeInfo> typeInfoOf(const TypeTable& table) {
-    static std::mutex mutex;
-    static std::map<const TypeTable*, std::unique_ptr<TableTypeInfo>> infos;
-    const std::lock_guard lock(mutex);
-    std::unique_ptr<TableTypeInfo>& info = infos[&table];
-    if (!info)
-        info = std::make_unique<TableTypeInfo>(table);
-    return Ptr<ITypeInfo>(info.get());
 }
 
 }  // namespace com

@@ -244,7 +244,6 @@ inline constexpr USHORT PARAMFLAG_FOPT = 0x10;
 
 struct ARRAYDESC;
 struct PARAMDESCEX;
-struct VARDESC;
 struct ITypeComp;
 struct ITypeLib;
 
@@ -311,7 +310,33 @@ struct TYPEATTR {
     IDLDESC idldescType;
 };
 
+enum VARKIND : std::int32_t {
+    VAR_PERINSTANCE = 0,
+    VAR_STATIC = 1,
+    VAR_CONST = 2,
+    VAR_DISPATCH = 3,
+};
+
+struct VARDESC {
+    MEMBERID memid;
+    LPOLESTR lpstrSchema;
+    union {
+        ULONG oInst;
+        VARIANT* lpvarValue;  // VAR_CONST: the constant's value
+    };
+    ELEMDESC elemdescVar;
+    WORD wVarFlags;
+    VARKIND varkind;
+};
+
+// Implemented-interface flags of a coclass (GetImplTypeFlags).
+inline constexpr std::int32_t IMPLTYPEFLAG_FDEFAULT = 0x1;
+inline constexpr std::int32_t IMPLTYPEFLAG_FSOURCE = 0x2;
+inline constexpr std::int32_t IMPLTYPEFLAG_FRESTRICTED = 0x4;
+
 static_assert(sizeof(TYPEDESC) == 16 && sizeof(ELEMDESC) == 32);
+static_assert(sizeof(VARDESC) == 64 && offsetof(VARDESC, lpvarValue) == 16 &&
+              offsetof(VARDESC, elemdescVar) == 24 && offsetof(VARDESC, varkind) == 60);
 static_assert(sizeof(FUNCDESC) == 88 && offsetof(FUNCDESC, lprgelemdescParam) == 16 &&
               offsetof(FUNCDESC, invkind) == 28 && offsetof(FUNCDESC, cParams) == 36 &&
               offsetof(FUNCDESC, elemdescFunc) == 48 && offsetof(FUNCDESC, wFuncFlags) == 80);
