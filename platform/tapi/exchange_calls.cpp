@@ -166,8 +166,11 @@ bool Exchange::sendDigits(DWORD line, const std::string& digits, DWORD digitMode
         return false;
     c->digitMode = digitMode;
     c->digitsToSend += digits;
-    if (!c->digitTimer.active())
-        m_state->sendNextDigit(c->id);
+    if (!c->digitTimer.active()) {
+        State* s = m_state.get();
+        const CallId id = c->id;
+        c->digitTimer.start(kRemoteDigitGapMs, [s, id] { s->sendNextDigit(id); });
+    }
     return true;
 }
 

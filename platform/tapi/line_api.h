@@ -319,11 +319,11 @@ class LineApi final : public ProviderEvents {
             handlesOfCall.erase(call);
         if (!d)
             return;
+        notifyInfo(call, privilege == LINECALLPRIVILEGE_OWNER ? LINECALLINFOSTATE_NUMOWNERDECR
+                                                              : LINECALLINFOSTATE_NUMMONITORS);
         if (privilege == LINECALLPRIVILEGE_OWNER && owners == 0 && d->state != LINECALLSTATE_IDLE) {
             provider().dropQuietly(call);
         }
-        notifyInfo(call, privilege == LINECALLPRIVILEGE_OWNER ? LINECALLINFOSTATE_NUMOWNERDECR
-                                                              : LINECALLINFOSTATE_NUMMONITORS);
         if (handlesOf(call).empty() && provider().call(call) &&
             provider().call(call)->state == LINECALLSTATE_IDLE) {
             originatingApp.erase(call);
