@@ -276,3 +276,56 @@ TEST_F(WaveOutTest, ASecondOpenOfABusyFileDeviceIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<UINT> g_calls;
+void recordCallback(void*, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
+    g_calls.push_back(message + static_cast<UINT>(instance));
+}
+
+TEST(WaveOutCallback, AFunctionIsCalledFromThePumpNeverInsideTheCall) {
+    core::VirtualTime time;
+    winmm::configureStandardWaveDevices("null");
+    g_calls.clear();
+    auto data = pattern(800);
+    WAVEHDR h{};
+    h.lpData = reinterpret_cast<LPSTR>(data.data());
+    h.dwBufferLength = static_cast<DWORD>(data.size());
+    HWAVEOUT device = nullptr;
+    const WAVEFORMATEX format = pcmFormat();
+    ASSERT_EQ(waveOutOpen(&device, 0, &format, reinterpret_cast<DWORD_PTR>(&recordCallback), 1000,
+                          CALLBACK_FUNCTION),
+              MMSYSERR_NOERROR);
+    waveOutPrepareHeader(device, &h, sizeof h);
+    waveOutWrite(device, &h, sizeof h);
+    EXPECT_TRUE(g_calls.empty());
+    time.advance(50ms);
+    waveOutUnprepareHeader(device, &h, sizeof h);
+    waveOutClose(device);
+    EXPECT_EQ(g_calls.size(), 2u);
+    time.runUntilIdle();
+    EXPECT_EQ(g_calls, (std::vector<UINT>{WOM_OPEN + 1000, WOM_DONE + 1000, WOM_CLOSE + 1000}));
+    EXPECT_EQ(waveOutOpen(&device, 0, &format, 0, 0, CALLBACK_EVENT), MMSYSERR_INVALFLAG);
+}
+
+std::vector<std::string> standardNames(winmm::WaveDirection direction) {
+    std::vector<std::string> names;
+    for (UINT id : winmm::waveDevicesOwnedBy(winmm::kStandardOwner, direction))
+        names.push_back(winmm::waveDeviceInfo(direction, id)->name);
+    return names;
+}
+
+TEST(StandardWaveDevices, FollowTheirDescriptionAndSkipWhatIsUnknown) {
+    winmm::configureStandardWaveDevices("null, file-out=/tmp/a.wav,file-in=/tmp/b.wav,bogus");
+    EXPECT_EQ(standardNames(winmm::WaveDirection::Output),
+              (std::vector<std::string>{"Null Output", "File Output a.wav"}));
+    EXPECT_EQ(standardNames(winmm::WaveDirection::Input),
+              (std::vector<std::string>{"Null Input", "File Input b.wav"}));
+    // Without a sound system ALSA's devices are simply absent; the rest are there either way.
+    winmm::configureStandardWaveDevices("alsa,null");
+    EXPECT_EQ(standardNames(winmm::WaveDirection::Output).back(), "Null Output");
+    winmm::configureStandardWaveDevices("null");
+}
+
+}  // namespace
