@@ -48,20 +48,21 @@ inline constexpr HRESULT CONNECT_E_CANNOTCONNECT = makeHresult(0x80040202);
 
 namespace com {
 
-// A control's single connection point, a member of the control. Its references are the control's
-// (AddRef and Release go to `owner`). Advise queries the sink for the events interface and refuses
-// a sink that lacks it (CONNECT_E_CANNOTCONNECT) or a second sink (CONNECT_E_ADVISELIMIT);
-// Unadvise with another cookie answers CONNECT_E_NOCONNECTION; EnumConnections is E_NOTIMPL.
+// A control's single connection point, a member of the control (which is `container`). Its
+// references are the control's: AddRef and Release go to the container. Advise queries the sink for
+// the events interface and refuses a sink that lacks it (CONNECT_E_CANNOTCONNECT) or a second sink
+// (CONNECT_E_ADVISELIMIT); Unadvise with another cookie answers CONNECT_E_NOCONNECTION;
+// EnumConnections is E_NOTIMPL.
 class EventSource final : public IConnectionPoint {
   public:
-    EventSource(IUnknown& owner, IConnectionPointContainer& container, REFIID events)
-        : m_owner(owner), m_container(container), m_events(events) {}
+    EventSource(IConnectionPointContainer& container, REFIID events)
+        : m_container(container), m_events(events) {}
     EventSource(const EventSource&) = delete;
     EventSource& operator=(const EventSource&) = delete;
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return m_owner.AddRef(); }
-    ULONG Release() override { return m_owner.Release(); }
+    ULONG AddRef() override { return m_container.AddRef(); }
+    ULONG Release() override { return m_container.Release(); }
     HRESULT GetConnectionInterface(IID* iid) override;
     HRESULT GetConnectionPointContainer(IConnectionPointContainer** container) override;
     HRESULT Advise(IUnknown* sink, DWORD* cookie) override;
@@ -83,7 +84,6 @@ class EventSource final : public IConnectionPoint {
     HRESULT fire(DISPID dispid, std::vector<Variant> args = {});
 
   private:
-    IUnknown& m_owner;
     IConnectionPointContainer& m_container;
     IID m_events;
     Ptr<IDispatch> m_sink;

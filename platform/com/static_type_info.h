@@ -50,6 +50,16 @@ class StaticTypeInfo : public ITypeInfo {
 
   protected:
     StaticTypeInfo(const GUID& guid, TYPEKIND kind, WORD typeFlags);
+    // Item `index` of a description list, for GetFuncDesc and GetVarDesc.
+    template <typename T>
+    static HRESULT element(std::vector<T>& items, UINT index, T** out) {
+        if (!out)
+            return E_INVALIDARG;
+        if (index >= items.size())
+            return TYPE_E_ELEMENTNOTFOUND;
+        *out = &items[index];
+        return S_OK;
+    }
     // Name and documentation for GetDocumentation; MEMBERID_NIL asks for the type's own.
     HRESULT document(std::string_view name, std::string_view doc, BSTR* nameOut, BSTR* docOut,
                      DWORD* helpContext, BSTR* helpFile);

@@ -103,12 +103,7 @@ class TableTypeInfo final : public StaticTypeInfo {
     }
 
     HRESULT GetFuncDesc(UINT index, FUNCDESC** desc) override {
-        if (!desc)
-            return E_INVALIDARG;
-        if (index >= m_descs.size())
-            return TYPE_E_ELEMENTNOTFOUND;
-        *desc = &m_descs[index];
-        return S_OK;
+        return element(m_descs, index, desc);
     }
     HRESULT GetNames(MEMBERID memid, BSTR* names, UINT maxNames, UINT* count) override {
         if (!names || !count)
@@ -260,12 +255,7 @@ class EnumTypeInfo final : public StaticTypeInfo {
     }
 
     HRESULT GetVarDesc(UINT index, VARDESC** desc) override {
-        if (!desc)
-            return E_INVALIDARG;
-        if (index >= m_descs.size())
-            return TYPE_E_ELEMENTNOTFOUND;
-        *desc = &m_descs[index];
-        return S_OK;
+        return element(m_descs, index, desc);
     }
     HRESULT GetNames(MEMBERID memid, BSTR* names, UINT maxNames, UINT* count) override {
         if (!names || !count)

@@ -11,30 +11,28 @@ namespace {
 
 using Int128 = __int128;
 
-bool isScalarType(VARTYPE type) {
+// The size of a by-value type's value in the VARIANT, 0 for a type this runtime does not hold.
+std::size_t valueSize(VARTYPE type) {
     switch (type) {
-        case VT_I1:
-        case VT_UI1:
-        case VT_I2:
-        case VT_UI2:
-        case VT_I4:
-        case VT_UI4:
-        case VT_I8:
-        case VT_UI8:
-        case VT_INT:
-        case VT_UINT:
-        case VT_R4:
-        case VT_R8:
-        case VT_DATE:
-        case VT_BSTR:
-        case VT_DISPATCH:
-        case VT_ERROR:
-        case VT_BOOL:
-        case VT_UNKNOWN:
-            return true;
+        // clang-format off
+        case VT_I1: case VT_UI1:
+            return 1;
+        case VT_I2: case VT_UI2: case VT_BOOL:
+            return 2;
+        case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_R4: case VT_ERROR:
+            return 4;
+        case VT_I8: case VT_UI8: case VT_R8: case VT_DATE:
+            return 8;
+        case VT_BSTR: case VT_DISPATCH: case VT_UNKNOWN:
+            return sizeof(void*);
+        // clang-format on
         default:
-            return false;
+            return 0;
     }
+}
+
+bool isScalarType(VARTYPE type) {
+    return valueSize(type) != 0;
 }
 
 bool isValidType(VARTYPE type) {
@@ -62,28 +60,8 @@ HRESULT dereference(const VARIANT& source, VARIANT& view) {
     }
     VariantInit(&view);
     view.vt = base;
-    switch (base) {
-        case VT_I1:
-        case VT_UI1:
-            std::memcpy(&view.bVal, source.byref, 1);
-            break;
-        case VT_I2:
-        case VT_UI2:
-        case VT_BOOL:
-            std::memcpy(&view.iVal, source.byref, 2);
-            break;
-        case VT_I4:
-        case VT_UI4:
-        case VT_INT:
-        case VT_UINT:
-        case VT_R4:
-        case VT_ERROR:
-            std::memcpy(&view.lVal, source.byref, 4);
-            break;
-        default:  // 8-byte numbers and pointers
-            std::memcpy(&view.llVal, source.byref, 8);
-            break;
-    }
+    // Every value starts at the same offset, so copying its bytes fills the right field.
+    std::memcpy(&view.llVal, source.byref, valueSize(base));
     return S_OK;
 }
 
@@ -222,56 +200,38 @@ HRESULT parseNumber(BSTR bstr, Number& number) {
     return S_OK;
 }
 
+Number integral(Int128 value) {
+    Number n;
+    n.integer = value;
+    return n;
+}
+
+Number real(double value) {
+    Number n;
+    n.real = true;
+    n.value = value;
+    return n;
+}
+
 HRESULT numberOf(const VARIANT& v, Number& n) {
     switch (v.vt) {
-        case VT_EMPTY:
-            n.integer = 0;
-            return S_OK;
-        case VT_BOOL:
-            n.integer = v.boolVal ? -1 : 0;
-            return S_OK;
-        case VT_I1:
-            n.integer = static_cast<signed char>(v.cVal);
-            return S_OK;
-        case VT_UI1:
-            n.integer = v.bVal;
-            return S_OK;
-        case VT_I2:
-            n.integer = v.iVal;
-            return S_OK;
-        case VT_UI2:
-            n.integer = v.uiVal;
-            return S_OK;
-        case VT_I4:
-            n.integer = v.lVal;
-            return S_OK;
-        case VT_UI4:
-            n.integer = v.ulVal;
-            return S_OK;
-        case VT_INT:
-            n.integer = v.intVal;
-            return S_OK;
-        case VT_UINT:
-            n.integer = v.uintVal;
-            return S_OK;
-        case VT_I8:
-            n.integer = v.llVal;
-            return S_OK;
-        case VT_UI8:
-            n.integer = v.ullVal;
-            return S_OK;
-        case VT_R4:
-            n.real = true;
-            n.value = v.fltVal;
-            return S_OK;
-        case VT_R8:
-            n.real = true;
-            n.value = v.dblVal;
-            return S_OK;
-        case VT_DATE:
-            n.real = true;
-            n.value = v.date;
-            return S_OK;
+        // clang-format off
+        case VT_EMPTY: n = integral(0); return S_OK;
+        case VT_BOOL:  n = integral(v.boolVal ? -1 : 0); return S_OK;
+        case VT_I1:    n = integral(static_cast<signed char>(v.cVal)); return S_OK;
+        case VT_UI1:   n = integral(v.bVal); return S_OK;
+        case VT_I2:    n = integral(v.iVal); return S_OK;
+        case VT_UI2:   n = integral(v.uiVal); return S_OK;
+        case VT_I4:    n = integral(v.lVal); return S_OK;
+        case VT_UI4:   n = integral(v.ulVal); return S_OK;
+        case VT_INT:   n = integral(v.intVal); return S_OK;
+        case VT_UINT:  n = integral(v.uintVal); return S_OK;
+        case VT_I8:    n = integral(v.llVal); return S_OK;
+        case VT_UI8:   n = integral(v.ullVal); return S_OK;
+        case VT_R4:    n = real(v.fltVal); return S_OK;
+        case VT_R8:    n = real(v.dblVal); return S_OK;
+        case VT_DATE:  n = real(v.date); return S_OK;
+        // clang-format on
         case VT_BSTR:
             return parseNumber(v.bstrVal, n);
         default:
@@ -295,6 +255,29 @@ HRESULT integerOf(const Number& n, VARTYPE type, Int128& result) {
     return result < range.min || result > range.max ? DISP_E_OVERFLOW : S_OK;
 }
 
+template <typename T>
+void assignAs(T& field, Int128 value) {
+    field = static_cast<T>(value);
+}
+
+// Stores an integer already checked against the range of `type`.
+void store(VARTYPE type, Int128 value, VARIANT& out) {
+    switch (type) {
+        // clang-format off
+        case VT_I1:   return assignAs(out.cVal, value);
+        case VT_UI1:  return assignAs(out.bVal, value);
+        case VT_I2:   return assignAs(out.iVal, value);
+        case VT_UI2:  return assignAs(out.uiVal, value);
+        case VT_I4:   return assignAs(out.lVal, value);
+        case VT_UI4:  return assignAs(out.ulVal, value);
+        case VT_INT:  return assignAs(out.intVal, value);
+        case VT_UINT: return assignAs(out.uintVal, value);
+        case VT_I8:   return assignAs(out.llVal, value);
+        default:      return assignAs(out.ullVal, value);
+            // clang-format on
+    }
+}
+
 HRESULT storeNumber(const Number& n, VARTYPE type, VARIANT& out) {
     if (type == VT_R4) {
         const double d = n.asDouble();
@@ -309,38 +292,7 @@ HRESULT storeNumber(const Number& n, VARTYPE type, VARIANT& out) {
         Int128 value = 0;
         if (HRESULT hr = integerOf(n, type, value); FAILED(hr))
             return hr;
-        switch (type) {
-            case VT_I1:
-                out.cVal = static_cast<char>(value);
-                break;
-            case VT_UI1:
-                out.bVal = static_cast<BYTE>(value);
-                break;
-            case VT_I2:
-                out.iVal = static_cast<SHORT>(value);
-                break;
-            case VT_UI2:
-                out.uiVal = static_cast<USHORT>(value);
-                break;
-            case VT_I4:
-                out.lVal = static_cast<LONG>(value);
-                break;
-            case VT_UI4:
-                out.ulVal = static_cast<ULONG>(value);
-                break;
-            case VT_INT:
-                out.intVal = static_cast<std::int32_t>(value);
-                break;
-            case VT_UINT:
-                out.uintVal = static_cast<std::uint32_t>(value);
-                break;
-            case VT_I8:
-                out.llVal = static_cast<LONGLONG>(value);
-                break;
-            default:
-                out.ullVal = static_cast<std::uint64_t>(value);
-                break;
-        }
+        store(type, value, out);
     }
     out.vt = type;
     return S_OK;

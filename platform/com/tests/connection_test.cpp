@@ -22,7 +22,7 @@ class Source final : public com::Object<IConnectionPointContainer> {
         return events.find(iid, point);
     }
 
-    com::EventSource events{*this, *this, kEvents};
+    com::EventSource events{*this, kEvents};
 };
 
 // One event as the sink saw it, arguments in declared order.
