@@ -379,6 +379,42 @@ void fillName(char (&target)[MAXPNAMELEN], const std::string& name) {
     std::memcpy(target, name.data(), std::min<std::size_t>(name.size(), MAXPNAMELEN - 1));
 }
 
+bool headerUsable(const WAVEHDR* header, UINT size) {
+    return header && size >= sizeof(WAVEHDR) && (header->lpData || header->dwBufferLength == 0);
+}
+
+void fillTime(MMTIME& time, std::uint64_t bytes, const SampleFormat& format) {
+    switch (time.wType) {
+        case TIME_MS:
+            time.u.ms = static_cast<DWORD>(bytes * 1000 / format.bytesPerSec());
+            break;
+        case TIME_SAMPLES:
+            time.u.sample = static_cast<DWORD>(bytes / format.blockAlign());
+            break;
+        default:
+            time.wType = TIME_BYTES;
+            time.u.cb = static_cast<DWORD>(bytes);
+    }
+}
+
+DWORD standardFormats(const WaveDeviceBackend& backend) {
+    // One bit per rate (11.025, 22.05, 44.1 kHz), then mono/stereo, then 8/16 bits.
+    DWORD formats = 0;
+    DWORD bit = WAVE_FORMAT_1M08;
+    for (DWORD rate : {11025u, 22050u, 44100u})
+        for (WORD channels : {1, 2})
+            for (WORD bits : {8, 16}) {
+                if (backend.supports({rate, channels, bits}))
+                    formats |= bit;
+                bit <<= 1;
+            }
+    return formats;
+}
+
+WORD channelCount(const WaveDeviceBackend& backend) {
+    return backend.supports({8000, 2, 16}) || backend.supports({11025, 2, 16}) ? 2 : 1;
+}
+
 std::shared_ptr<WaveDeviceBackend> makeNullBackend(WaveDirection) {
     return std::make_shared<NullBackend>();
 }

@@ -191,10 +191,6 @@ WaveInDevice* deviceOf(HWAVEIN handle) {
     return found == openDevices().end() ? nullptr : found->second.get();
 }
 
-bool headerUsable(const WAVEHDR* header, UINT size) {
-    return header && size >= sizeof(WAVEHDR) && (header->lpData || header->dwBufferLength == 0);
-}
-
 }  // namespace
 
 UINT waveInGetNumDevs() {
@@ -226,17 +222,8 @@ MMRESULT waveInGetDevCapsA(UINT_PTR deviceId, WAVEINCAPSA* caps, UINT size) {
         if (error)
             return error;
         fillName(result.szPname, device.info.name);
-        DWORD bit = 1;
-        for (DWORD rate : {11025u, 22050u, 44100u})
-            for (WORD channels : {1, 2})
-                for (WORD bits : {8, 16}) {
-                    if (device.backend->supports({rate, channels, bits}))
-                        result.dwFormats |= bit;
-                    bit <<= 1;
-                }
-        result.wChannels =
-            device.backend->supports({8000, 2, 16}) || device.backend->supports({11025, 2, 16}) ? 2
-                                                                                                : 1;
+        result.dwFormats = standardFormats(*device.backend);
+        result.wChannels = channelCount(*device.backend);
     }
     std::memcpy(caps, &result, std::min<std::size_t>(size, sizeof result));
     return MMSYSERR_NOERROR;
@@ -344,18 +331,6 @@ MMRESULT waveInGetPosition(HWAVEIN handle, MMTIME* time, UINT size) {
         return MMSYSERR_INVALHANDLE;
     if (!time || size < sizeof(MMTIME))
         return MMSYSERR_INVALPARAM;
-    const std::uint64_t bytes = device->recordedBytes();
-    const SampleFormat& format = device->format();
-    switch (time->wType) {
-        case TIME_MS:
-            time->u.ms = static_cast<DWORD>(bytes * 1000 / format.bytesPerSec());
-            break;
-        case TIME_SAMPLES:
-            time->u.sample = static_cast<DWORD>(bytes / format.blockAlign());
-            break;
-        default:
-            time->wType = TIME_BYTES;
-            time->u.cb = static_cast<DWORD>(bytes);
-    }
+    fillTime(*time, device->recordedBytes(), device->format());
     return MMSYSERR_NOERROR;
 }

@@ -55,6 +55,14 @@ class Notifier {
 std::uintptr_t nextHandleValue();
 
 void fillName(char (&target)[MAXPNAMELEN], const std::string& name);
+// A header a device can take: big enough, and with data unless it is empty.
+bool headerUsable(const WAVEHDR* header, UINT size);
+// Answers a position request in the kind asked for; kinds not kept are answered in bytes, and
+// wType says so, as winmm does.
+void fillTime(MMTIME& time, std::uint64_t bytes, const SampleFormat& format);
+// The capabilities' dwFormats bits (WAVE_FORMAT_1M08 ...) and channel count of a device.
+DWORD standardFormats(const WaveDeviceBackend& backend);
+WORD channelCount(const WaveDeviceBackend& backend);
 
 std::shared_ptr<WaveDeviceBackend> makeNullBackend(WaveDirection direction);
 std::shared_ptr<WaveDeviceBackend> makeFileOutBackend(const std::filesystem::path& path);

@@ -216,10 +216,6 @@ WaveOutDevice* deviceOf(HWAVEOUT handle) {
     return found == openDevices().end() ? nullptr : found->second.get();
 }
 
-bool headerUsable(const WAVEHDR* header, UINT size) {
-    return header && size >= sizeof(WAVEHDR) && (header->lpData || header->dwBufferLength == 0);
-}
-
 // Calls that take a device id also take an open handle, and a null handle means device 0.
 MMRESULT deviceForIdOrHandle(UINT_PTR idOrHandle, DeviceEntry& out) {
     if (WaveOutDevice* open = deviceOf(reinterpret_cast<HWAVEOUT>(idOrHandle))) {
@@ -254,19 +250,8 @@ MMRESULT waveOutGetDevCapsA(UINT_PTR deviceId, WAVEOUTCAPSA* caps, UINT size) {
         if (MMRESULT error = deviceForIdOrHandle(deviceId, device))
             return error;
         fillName(result.szPname, device.info.name);
-        static constexpr DWORD kRates[] = {11025, 22050, 44100};
-        DWORD bit = 1;
-        for (DWORD rate : kRates)
-            for (WORD channels : {1, 2})
-                for (WORD bits : {8, 16}) {
-                    if (device.backend->supports({rate, channels, bits}))
-                        result.dwFormats |= bit;
-                    bit <<= 1;
-                }
-        (void)bit;
-        result.wChannels =
-            device.backend->supports({8000, 2, 16}) || device.backend->supports({11025, 2, 16}) ? 2
-                                                                                                : 1;
+        result.dwFormats = standardFormats(*device.backend);
+        result.wChannels = channelCount(*device.backend);
     }
     std::memcpy(caps, &result, std::min<std::size_t>(size, sizeof result));
     return MMSYSERR_NOERROR;
@@ -374,20 +359,7 @@ MMRESULT waveOutGetPosition(HWAVEOUT handle, MMTIME* time, UINT size) {
         return MMSYSERR_INVALHANDLE;
     if (!time || size < sizeof(MMTIME))
         return MMSYSERR_INVALPARAM;
-    const std::uint64_t bytes = device->playedBytes();
-    const SampleFormat& format = device->format();
-    switch (time->wType) {
-        case TIME_MS:
-            time->u.ms = static_cast<DWORD>(bytes * 1000 / format.bytesPerSec());
-            break;
-        case TIME_SAMPLES:
-            time->u.sample = static_cast<DWORD>(bytes / format.blockAlign());
-            break;
-        default:
-            // Other kinds are not kept; as winmm does, answer in bytes and say so in wType.
-            time->wType = TIME_BYTES;
-            time->u.cb = static_cast<DWORD>(bytes);
-    }
+    fillTime(*time, device->playedBytes(), device->format());
     return MMSYSERR_NOERROR;
 }
 
