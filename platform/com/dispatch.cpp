@@ -114,6 +114,43 @@ void fillException(EXCEPINFO* excepInfo, HRESULT failure, std::string_view fallb
     excepInfo->bstrDescription = bstrFromUtf8OrNull(fallbackDescription);
 }
 
+// Where each declared parameter stands in rgvarg. Named arguments come first in rgvarg, each
+// named by its parameter's position (the value of a put by DISPID_PROPERTYPUT); the positional
+// ones follow in reverse order, so parameter 0 is the last element. A put must name its value.
+HRESULT positionsOf(const DISPPARAMS& params, std::size_t count, bool isPut,
+                    std::vector<UINT>& positions, UINT* argErr) {
+    constexpr UINT kUnset = ~0u;
+    positions.assign(count, kUnset);
+    const UINT named = params.cNamedArgs;
+    if (named > params.cArgs || (named > 0 && !params.rgdispidNamedArgs))
+        return E_INVALIDARG;
+    bool valueNamed = false;
+    for (UINT k = 0; k < named; ++k) {
+        const DISPID id = params.rgdispidNamedArgs[k];
+        const bool isValue = isPut && id == DISPID_PROPERTYPUT;
+        const std::size_t index = isValue ? count - 1 : static_cast<std::size_t>(id);
+        if ((!isValue && id < 0) || index >= count || positions[index] != kUnset) {
+            if (argErr)
+                *argErr = k;
+            return DISP_E_PARAMNOTFOUND;
+        }
+        positions[index] = k;
+        valueNamed = valueNamed || isValue;
+    }
+    if (isPut && !valueNamed)
+        return DISP_E_PARAMNOTFOUND;
+    const UINT positional = params.cArgs - named;
+    for (UINT i = 0; i < positional; ++i) {
+        if (positions[i] != kUnset) {
+            if (argErr)
+                *argErr = positions[i];
+            return DISP_E_PARAMNOTFOUND;  // named as well as given by position
+        }
+        positions[i] = params.cArgs - 1 - i;
+    }
+    return S_OK;
+}
+
 HRESULT callGuarded(const Function& function, void* object, VARIANT* args, VARIANT* result,
                     std::string& exceptionText) {
     try {
@@ -184,28 +221,21 @@ HRESULT invoke(const TypeTable& table, void* object, DISPID dispid, WORD flags, 
         return DISP_E_MEMBERNOTFOUND;
 
     const bool isPut = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
-    if (isPut) {
-        if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
-            params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
-            return DISP_E_PARAMNOTFOUND;
-    } else if (params->cNamedArgs != 0) {
-        return DISP_E_NONAMEDARGS;
-    }
     const std::size_t count = function->params.size();
     if (params->cArgs != count)
         return DISP_E_BADPARAMCOUNT;
+    std::vector<UINT> positions;
+    if (HRESULT hr = positionsOf(*params, count, isPut, positions, argErr); FAILED(hr))
+        return hr;
 
-    // Declared parameter i is rgvarg[count - 1 - i]; for a put, the value (the last parameter)
-    // is the named argument in rgvarg[0], so the same rule holds.
     PreparedArguments args(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const UINT position = static_cast<UINT>(count - 1 - i);
-        VARIANT& given = params->rgvarg[position];
+        VARIANT& given = params->rgvarg[positions[i]];
         HRESULT hr = isMissing(given) ? DISP_E_PARAMNOTOPTIONAL
                                       : args.prepare(i, function->params[i], given);
         if (FAILED(hr)) {
             if (argErr)
-                *argErr = position;
+                *argErr = positions[i];
             return hr;
         }
     }

@@ -402,13 +402,15 @@ const Member* findMember(const TypeTable& table, std::string_view name);
 HRESULT getIDsOfNames(const TypeTable& table, LPOLESTR* names, UINT count, DISPID* dispids);
 
 // IDispatch::Invoke over the table for `object` (the class the rows bind to). Arguments come in
-// reverse order in rgvarg; each is coerced to its declared type (DISP_E_TYPEMISMATCH or
-// DISP_E_OVERFLOW with *argErr naming its index in rgvarg). A put passes its value as the named
-// argument DISPID_PROPERTYPUT. DISP_E_MEMBERNOTFOUND for an unknown DISPID or an accessor the
-// member lacks, DISP_E_BADPARAMCOUNT for a wrong count, DISP_E_PARAMNOTOPTIONAL for an argument
-// passed as missing. A failing member gives DISP_E_EXCEPTION with EXCEPINFO filled from the
-// thread's error object (scode = the member's HRESULT); a C++ exception escaping a member is caught
-// and reported the same way with E_UNEXPECTED.
+// reverse order in rgvarg, named ones (by parameter position, see getIDsOfNames) first; each is
+// coerced to its declared type (DISP_E_TYPEMISMATCH or DISP_E_OVERFLOW with *argErr naming its
+// index in rgvarg). A put passes its value as the named argument DISPID_PROPERTYPUT (else
+// DISP_E_PARAMNOTFOUND, as for a name that matches no parameter). DISP_E_MEMBERNOTFOUND for an
+// unknown DISPID or an accessor the member lacks, DISP_E_BADPARAMCOUNT for a wrong count,
+// DISP_E_PARAMNOTOPTIONAL for an argument passed as missing. A failing member gives
+// DISP_E_EXCEPTION with EXCEPINFO filled from the thread's error object (scode = the member's
+// HRESULT); a C++ exception escaping a member is caught and reported the same way with
+// E_UNEXPECTED.
 HRESULT invoke(const TypeTable& table, void* object, DISPID dispid, WORD flags, DISPPARAMS* params,
                VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr);
 

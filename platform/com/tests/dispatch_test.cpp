@@ -113,6 +113,34 @@ TEST_F(DispatchTest, PropertiesRoundTripThroughGetAndPut) {
     EXPECT_EQ(rate.raw().dblVal, 2.5);
 }
 
+TEST_F(DispatchTest, NamedArgumentsFindTheirParameters) {
+    // Join("A", Third:=False, Second:=5): the named arguments come first in rgvarg.
+    Variant args[] = {false, LONG(5), "A"};
+    DISPID names[] = {2, 1};
+    DISPPARAMS params{&args[0].raw(), names, 3, 2};
+    Variant result;
+    ASSERT_EQ(control->Invoke(dispid::Join, IID_NULL, 0, DISPATCH_METHOD, &params, &result.raw(),
+                              nullptr, &argErr),
+              S_OK);
+    EXPECT_EQ(result.toString(), "A:5:False");
+
+    names[1] = 0;  // First, which is also given by position
+    EXPECT_EQ(control->Invoke(dispid::Join, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+                              &argErr),
+              DISP_E_PARAMNOTFOUND);
+    names[1] = 7;  // no such parameter
+    EXPECT_EQ(control->Invoke(dispid::Join, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+                              &argErr),
+              DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(argErr, 1u);
+    names[0] = DISPID_PROPERTYPUT;  // names a put's value, which a method has not
+    names[1] = 1;
+    EXPECT_EQ(control->Invoke(dispid::Join, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+                              &argErr),
+              DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(argErr, 0u);
+}
+
 TEST_F(DispatchTest, ByReferenceArgumentsAreWrittenBack) {
     VARIANT_BOOL value = VARIANT_FALSE;
     ASSERT_EQ(invoke(dispid::Flip, DISPATCH_METHOD, {LONG(3), Variant::byRef(&value)}), S_OK);
