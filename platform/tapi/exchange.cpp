@@ -209,8 +209,9 @@ std::optional<ExchangeConfig> ExchangeConfig::parse(std::string_view text, std::
         if (l.name.empty())
             l.name = "Line " + std::to_string(i + 1);
         if (l.phone != LINEMAPPER && l.phone >= config.phones.size()) {
-            lineNo = 0;
-            return fail("line " + std::to_string(i + 1) + " names a phone that does not exist");
+            if (error)
+                *error = "line " + std::to_string(i + 1) + " names a missing phone";
+            return std::nullopt;
         }
     }
     for (std::size_t i = 0; i < config.phones.size(); ++i) {
@@ -218,8 +219,9 @@ std::optional<ExchangeConfig> ExchangeConfig::parse(std::string_view text, std::
         if (p.name.empty())
             p.name = "Phone " + std::to_string(i + 1);
         if (p.line != LINEMAPPER && p.line >= config.lines.size()) {
-            lineNo = 0;
-            return fail("phone " + std::to_string(i + 1) + " names a line that does not exist");
+            if (error)
+                *error = "phone " + std::to_string(i + 1) + " names a missing line";
+            return std::nullopt;
         }
     }
     return config;
