@@ -53,7 +53,6 @@ BELLTALE_COM_ARG(USHORT, VT_UI2, uiVal);
 BELLTALE_COM_ARG(LONGLONG, VT_I8, llVal);
 BELLTALE_COM_ARG(float, VT_R4, fltVal);
 BELLTALE_COM_ARG(double, VT_R8, dblVal);
-BELLTALE_COM_ARG(VARIANT_BOOL, VT_BOOL, boolVal);
 BELLTALE_COM_ARG(BSTR, VT_BSTR, bstrVal);
 BELLTALE_COM_ARG(IDispatch*, VT_DISPATCH, pdispVal);
 BELLTALE_COM_ARG(IUnknown*, VT_UNKNOWN, punkVal);
@@ -63,6 +62,13 @@ BELLTALE_COM_ARG(LONG*, VT_BYREF | VT_I4, plVal);
 BELLTALE_COM_ARG(double*, VT_BYREF | VT_R8, pdblVal);
 BELLTALE_COM_ARG(BSTR*, VT_BYREF | VT_BSTR, pbstrVal);
 #undef BELLTALE_COM_ARG
+
+// Truth values reach a member as -1 or 0 whatever non-zero value the caller used.
+template <>
+struct ArgType<VARIANT_BOOL> {
+    static constexpr VARTYPE vt = VT_BOOL;
+    static VARIANT_BOOL get(VARIANT& v) { return toVariantBool(v.boolVal != VARIANT_FALSE); }
+};
 
 // Any VARIANT, passed as the caller gave it (taken as `const VARIANT&`).
 template <>
@@ -106,8 +112,17 @@ BELLTALE_COM_RESULT(USHORT, VT_UI2, uiVal);
 BELLTALE_COM_RESULT(LONGLONG, VT_I8, llVal);
 BELLTALE_COM_RESULT(float, VT_R4, fltVal);
 BELLTALE_COM_RESULT(double, VT_R8, dblVal);
-BELLTALE_COM_RESULT(VARIANT_BOOL, VT_BOOL, boolVal);
 #undef BELLTALE_COM_RESULT
+
+// A truth value leaves as -1 or 0, even if a member wrote another non-zero value.
+template <>
+struct ResultType<VARIANT_BOOL> : ScalarResult<VARIANT_BOOL> {
+    static constexpr VARTYPE vt = VT_BOOL;
+    static void store(VARIANT_BOOL& value, VARIANT& out) {
+        out.vt = VT_BOOL;
+        out.boolVal = toVariantBool(value != VARIANT_FALSE);
+    }
+};
 
 template <>
 struct ResultType<BSTR> {

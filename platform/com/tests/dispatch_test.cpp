@@ -87,11 +87,14 @@ TEST_F(DispatchTest, PropertiesRoundTripThroughGetAndPut) {
     ASSERT_EQ(put(dispid::Name, "Zoë ☎"), S_OK);
     EXPECT_EQ(get(dispid::Name).toString(), "Zoë ☎");
 
-    // Any non-zero number puts True; True always reads back as -1.
-    ASSERT_EQ(put(dispid::Active, LONG(1)), S_OK);
-    Variant active = get(dispid::Active);
-    EXPECT_EQ(active.vt(), VT_BOOL);
-    EXPECT_EQ(active.raw().boolVal, VARIANT_TRUE);
+    // Any non-zero value puts True; True always reads back as -1.
+    for (const Variant& truth : {Variant(LONG(1)), Variant(static_cast<VARIANT_BOOL>(1))}) {
+        ASSERT_EQ(put(dispid::Active, VARIANT_FALSE), S_OK);
+        ASSERT_EQ(put(dispid::Active, truth), S_OK);
+        Variant active = get(dispid::Active);
+        EXPECT_EQ(active.vt(), VT_BOOL);
+        EXPECT_EQ(active.raw().boolVal, VARIANT_TRUE);
+    }
 
     // A null BSTR puts the empty string; the empty string reads back as a null BSTR.
     Variant nullText;

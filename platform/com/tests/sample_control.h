@@ -28,12 +28,14 @@ class Control final
         m_name = com::utf8FromBstr(value);
         return S_OK;
     }
+    // Keeps the truth value as given and answers it as it is, so the tests see what the runtime
+    // passes in and hands out.
     HRESULT getActive(VARIANT_BOOL* value) {
-        *value = toVariantBool(m_active);
+        *value = m_active;
         return S_OK;
     }
     HRESULT putActive(VARIANT_BOOL value) {
-        m_active = value != VARIANT_FALSE;
+        m_active = value;
         return S_OK;
     }
     HRESULT getLevel(SHORT* value) {
@@ -117,7 +119,7 @@ class Control final
     }
 
     std::string m_name;
-    bool m_active = false;
+    VARIANT_BOOL m_active = VARIANT_FALSE;
     SHORT m_level = 0;
     LONG m_hidden = 0;
     double m_rate = 2.5;
