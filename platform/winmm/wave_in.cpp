@@ -10,7 +10,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/messages.h"
-#include "platform/winmm/wave_internal.h"
+#include "platform/winmm/wave_api.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ class WaveInDevice {
         m_recordedBytes = 0;
     }
 
-    std::uint64_t recordedBytes() {
+    std::uint64_t position() {
         advance();
         schedule();
         return m_recordedBytes;
@@ -181,16 +181,6 @@ class WaveInDevice {
     core::OneShot m_wake;
 };
 
-std::unordered_map<std::uintptr_t, std::unique_ptr<WaveInDevice>>& openDevices() {
-    static std::unordered_map<std::uintptr_t, std::unique_ptr<WaveInDevice>> devices;
-    return devices;
-}
-
-WaveInDevice* deviceOf(HWAVEIN handle) {
-    auto found = openDevices().find(reinterpret_cast<std::uintptr_t>(handle));
-    return found == openDevices().end() ? nullptr : found->second.get();
-}
-
 }  // namespace
 
 UINT waveInGetNumDevs() {
@@ -198,139 +188,44 @@ UINT waveInGetNumDevs() {
 }
 
 MMRESULT waveInGetDevCapsA(UINT_PTR deviceId, WAVEINCAPSA* caps, UINT size) {
-    if (!caps)
-        return MMSYSERR_INVALPARAM;
-    WAVEINCAPSA result{};
-    result.wMid = MM_UNMAPPED;
-    result.wPid = MM_PID_UNMAPPED;
-    result.vDriverVersion = 0x0100;
-    if (deviceId == WAVE_MAPPER) {
-        fillName(result.szPname, "Wave Mapper");
-        result.dwFormats = 0xFFF;
-        result.wChannels = 2;
-    } else {
-        DeviceEntry device;
-        MMRESULT error;
-        if (WaveInDevice* open = deviceOf(reinterpret_cast<HWAVEIN>(deviceId))) {
-            device = open->device();
-            error = MMSYSERR_NOERROR;
-        } else {
-            error = deviceId > 0xFFFFFFFF
-                        ? MMSYSERR_INVALHANDLE
-                        : lookupDevice(WaveDirection::Input, static_cast<UINT>(deviceId), device);
-        }
-        if (error)
-            return error;
-        fillName(result.szPname, device.info.name);
-        result.dwFormats = standardFormats(*device.backend);
-        result.wChannels = channelCount(*device.backend);
-    }
-    std::memcpy(caps, &result, std::min<std::size_t>(size, sizeof result));
-    return MMSYSERR_NOERROR;
+    return getDevCaps<WaveInDevice, HWAVEIN>(WaveDirection::Input, deviceId, caps, size);
 }
 
 MMRESULT waveInOpen(HWAVEIN* handle, UINT deviceId, const WAVEFORMATEX* format, DWORD_PTR callback,
                     DWORD_PTR instance, DWORD flags) {
-    OpenPlan plan;
-    if (MMRESULT error = planOpen(WaveDirection::Input, deviceId, format, flags, plan))
-        return error;
-    if (flags & WAVE_FORMAT_QUERY)
-        return MMSYSERR_NOERROR;
-    if (!handle)
-        return MMSYSERR_INVALPARAM;
-    Notifier notifier;
-    if (MMRESULT error = notifier.set(flags, callback, instance))
-        return error;
-    MMRESULT error = MMSYSERR_NOERROR;
-    auto stream = plan.device.backend->open(plan.deviceFormat, error);
-    if (!stream)
-        return error ? error : MMSYSERR_ERROR;
-    const auto value = nextHandleValue();
-    auto* newHandle = reinterpret_cast<HWAVEIN>(value);
-    auto device =
-        std::make_unique<WaveInDevice>(newHandle, std::move(plan), notifier, std::move(stream));
-    device->notify(MM_WIM_OPEN);
-    openDevices().emplace(value, std::move(device));
-    *handle = newHandle;
-    return MMSYSERR_NOERROR;
+    return openDevice<WaveInDevice>(WaveDirection::Input, handle, deviceId, format, callback,
+                                    instance, flags, MM_WIM_OPEN);
 }
 
 MMRESULT waveInClose(HWAVEIN handle) {
-    WaveInDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (device->busy())
-        return WAVERR_STILLPLAYING;
-    device->notify(MM_WIM_CLOSE);
-    openDevices().erase(reinterpret_cast<std::uintptr_t>(handle));
-    return MMSYSERR_NOERROR;
+    return closeDevice<WaveInDevice>(handle, MM_WIM_CLOSE);
 }
 
 MMRESULT waveInPrepareHeader(HWAVEIN handle, WAVEHDR* header, UINT size) {
-    if (!deviceOf(handle))
-        return MMSYSERR_INVALHANDLE;
-    if (!headerUsable(header, size))
-        return MMSYSERR_INVALPARAM;
-    header->dwFlags |= WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return prepareHeader<WaveInDevice>(handle, header, size);
 }
 
 MMRESULT waveInUnprepareHeader(HWAVEIN handle, WAVEHDR* header, UINT size) {
-    WaveInDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!header || size < sizeof(WAVEHDR))
-        return MMSYSERR_INVALPARAM;
-    if (device->isQueued(header))
-        return WAVERR_STILLPLAYING;
-    header->dwFlags &= ~WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return unprepareHeader<WaveInDevice>(handle, header, size);
 }
 
 MMRESULT waveInAddBuffer(HWAVEIN handle, WAVEHDR* header, UINT size) {
-    WaveInDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!headerUsable(header, size))
-        return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & WHDR_PREPARED))
-        return WAVERR_UNPREPARED;
-    if (device->isQueued(header))
-        return WAVERR_STILLPLAYING;
-    device->add(header);
-    return MMSYSERR_NOERROR;
+    return queueHeader<WaveInDevice>(handle, header, size,
+                                     [](WaveInDevice& device, WAVEHDR* h) { device.add(h); });
 }
 
 MMRESULT waveInStart(HWAVEIN handle) {
-    WaveInDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    device->start();
-    return MMSYSERR_NOERROR;
+    return withDevice<WaveInDevice>(handle, [](WaveInDevice& device) { device.start(); });
 }
 
 MMRESULT waveInStop(HWAVEIN handle) {
-    WaveInDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    device->stop();
-    return MMSYSERR_NOERROR;
+    return withDevice<WaveInDevice>(handle, [](WaveInDevice& device) { device.stop(); });
 }
 
 MMRESULT waveInReset(HWAVEIN handle) {
-    WaveInDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    device->reset();
-    return MMSYSERR_NOERROR;
+    return withDevice<WaveInDevice>(handle, [](WaveInDevice& device) { device.reset(); });
 }
 
 MMRESULT waveInGetPosition(HWAVEIN handle, MMTIME* time, UINT size) {
-    WaveInDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!time || size < sizeof(MMTIME))
-        return MMSYSERR_INVALPARAM;
-    fillTime(*time, device->recordedBytes(), device->format());
-    return MMSYSERR_NOERROR;
+    return getPosition<WaveInDevice>(handle, time, size);
 }

@@ -10,7 +10,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/messages.h"
-#include "platform/winmm/wave_internal.h"
+#include "platform/winmm/wave_api.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ class WaveOutDevice {
         anchorNow();
     }
 
-    std::uint64_t playedBytes() {
+    std::uint64_t position() {
         advance();
         schedule();
         return m_playedBytes;
@@ -206,27 +206,6 @@ class WaveOutDevice {
     core::OneShot m_wake;
 };
 
-std::unordered_map<std::uintptr_t, std::unique_ptr<WaveOutDevice>>& openDevices() {
-    static std::unordered_map<std::uintptr_t, std::unique_ptr<WaveOutDevice>> devices;
-    return devices;
-}
-
-WaveOutDevice* deviceOf(HWAVEOUT handle) {
-    auto found = openDevices().find(reinterpret_cast<std::uintptr_t>(handle));
-    return found == openDevices().end() ? nullptr : found->second.get();
-}
-
-// Calls that take a device id also take an open handle, and a null handle means device 0.
-MMRESULT deviceForIdOrHandle(UINT_PTR idOrHandle, DeviceEntry& out) {
-    if (WaveOutDevice* open = deviceOf(reinterpret_cast<HWAVEOUT>(idOrHandle))) {
-        out = open->device();
-        return MMSYSERR_NOERROR;
-    }
-    if (idOrHandle > 0xFFFFFFFF)
-        return MMSYSERR_INVALHANDLE;
-    return lookupDevice(WaveDirection::Output, static_cast<UINT>(idOrHandle), out);
-}
-
 }  // namespace
 
 UINT waveOutGetNumDevs() {
@@ -234,140 +213,55 @@ UINT waveOutGetNumDevs() {
 }
 
 MMRESULT waveOutGetDevCapsA(UINT_PTR deviceId, WAVEOUTCAPSA* caps, UINT size) {
-    if (!caps)
-        return MMSYSERR_INVALPARAM;
-    WAVEOUTCAPSA result{};
-    result.wMid = MM_UNMAPPED;
-    result.wPid = MM_PID_UNMAPPED;
-    result.vDriverVersion = 0x0100;
-    result.dwSupport = WAVECAPS_VOLUME | WAVECAPS_LRVOLUME | WAVECAPS_SAMPLEACCURATE;
-    if (deviceId == WAVE_MAPPER) {
-        fillName(result.szPname, "Wave Mapper");
-        result.dwFormats = 0xFFF;
-        result.wChannels = 2;
-    } else {
-        DeviceEntry device;
-        if (MMRESULT error = deviceForIdOrHandle(deviceId, device))
-            return error;
-        fillName(result.szPname, device.info.name);
-        result.dwFormats = standardFormats(*device.backend);
-        result.wChannels = channelCount(*device.backend);
-    }
-    std::memcpy(caps, &result, std::min<std::size_t>(size, sizeof result));
-    return MMSYSERR_NOERROR;
+    return getDevCaps<WaveOutDevice, HWAVEOUT>(WaveDirection::Output, deviceId, caps, size);
 }
 
 MMRESULT waveOutOpen(HWAVEOUT* handle, UINT deviceId, const WAVEFORMATEX* format,
                      DWORD_PTR callback, DWORD_PTR instance, DWORD flags) {
-    OpenPlan plan;
-    if (MMRESULT error = planOpen(WaveDirection::Output, deviceId, format, flags, plan))
-        return error;
-    if (flags & WAVE_FORMAT_QUERY)
-        return MMSYSERR_NOERROR;
-    if (!handle)
-        return MMSYSERR_INVALPARAM;
-    Notifier notifier;
-    if (MMRESULT error = notifier.set(flags, callback, instance))
-        return error;
-    MMRESULT error = MMSYSERR_NOERROR;
-    auto stream = plan.device.backend->open(plan.deviceFormat, error);
-    if (!stream)
-        return error ? error : MMSYSERR_ERROR;
-    const auto value = nextHandleValue();
-    auto* newHandle = reinterpret_cast<HWAVEOUT>(value);
-    auto device =
-        std::make_unique<WaveOutDevice>(newHandle, std::move(plan), notifier, std::move(stream));
-    device->notify(MM_WOM_OPEN);
-    openDevices().emplace(value, std::move(device));
-    *handle = newHandle;
-    return MMSYSERR_NOERROR;
+    return openDevice<WaveOutDevice>(WaveDirection::Output, handle, deviceId, format, callback,
+                                     instance, flags, MM_WOM_OPEN);
 }
 
 MMRESULT waveOutClose(HWAVEOUT handle) {
-    WaveOutDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (device->busy())
-        return WAVERR_STILLPLAYING;
-    device->notify(MM_WOM_CLOSE);
-    openDevices().erase(reinterpret_cast<std::uintptr_t>(handle));
-    return MMSYSERR_NOERROR;
+    return closeDevice<WaveOutDevice>(handle, MM_WOM_CLOSE);
 }
 
 MMRESULT waveOutPrepareHeader(HWAVEOUT handle, WAVEHDR* header, UINT size) {
-    if (!deviceOf(handle))
-        return MMSYSERR_INVALHANDLE;
-    if (!headerUsable(header, size))
-        return MMSYSERR_INVALPARAM;
-    header->dwFlags |= WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return prepareHeader<WaveOutDevice>(handle, header, size);
 }
 
 MMRESULT waveOutUnprepareHeader(HWAVEOUT handle, WAVEHDR* header, UINT size) {
-    WaveOutDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!header || size < sizeof(WAVEHDR))
-        return MMSYSERR_INVALPARAM;
-    if (device->isQueued(header))
-        return WAVERR_STILLPLAYING;
-    header->dwFlags &= ~WHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return unprepareHeader<WaveOutDevice>(handle, header, size);
 }
 
 MMRESULT waveOutWrite(HWAVEOUT handle, WAVEHDR* header, UINT size) {
-    WaveOutDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!headerUsable(header, size))
-        return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & WHDR_PREPARED))
-        return WAVERR_UNPREPARED;
-    if (device->isQueued(header))
-        return WAVERR_STILLPLAYING;
-    device->write(header);
-    return MMSYSERR_NOERROR;
+    return queueHeader<WaveOutDevice>(handle, header, size,
+                                      [](WaveOutDevice& device, WAVEHDR* h) { device.write(h); });
 }
 
 MMRESULT waveOutPause(HWAVEOUT handle) {
-    WaveOutDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    device->pause();
-    return MMSYSERR_NOERROR;
+    return withDevice<WaveOutDevice>(handle, [](WaveOutDevice& device) { device.pause(); });
 }
 
 MMRESULT waveOutRestart(HWAVEOUT handle) {
-    WaveOutDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    device->restart();
-    return MMSYSERR_NOERROR;
+    return withDevice<WaveOutDevice>(handle, [](WaveOutDevice& device) { device.restart(); });
 }
 
 MMRESULT waveOutReset(HWAVEOUT handle) {
-    WaveOutDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    device->reset();
-    return MMSYSERR_NOERROR;
+    return withDevice<WaveOutDevice>(handle, [](WaveOutDevice& device) { device.reset(); });
 }
 
 MMRESULT waveOutGetPosition(HWAVEOUT handle, MMTIME* time, UINT size) {
-    WaveOutDevice* device = deviceOf(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!time || size < sizeof(MMTIME))
-        return MMSYSERR_INVALPARAM;
-    fillTime(*time, device->playedBytes(), device->format());
-    return MMSYSERR_NOERROR;
+    return getPosition<WaveOutDevice>(handle, time, size);
 }
 
+// The volume belongs to the device; a handle or a device id names it (a null handle is device 0).
 MMRESULT waveOutGetVolume(HWAVEOUT handle, DWORD* volume) {
     if (!volume)
         return MMSYSERR_INVALPARAM;
     DeviceEntry device;
-    if (MMRESULT error = deviceForIdOrHandle(reinterpret_cast<UINT_PTR>(handle), device))
+    if (MMRESULT error = deviceForIdOrHandle<WaveOutDevice, HWAVEOUT>(
+            WaveDirection::Output, reinterpret_cast<UINT_PTR>(handle), device))
         return error;
     *volume = *device.volume;
     return MMSYSERR_NOERROR;
@@ -375,7 +269,8 @@ MMRESULT waveOutGetVolume(HWAVEOUT handle, DWORD* volume) {
 
 MMRESULT waveOutSetVolume(HWAVEOUT handle, DWORD volume) {
     DeviceEntry device;
-    if (MMRESULT error = deviceForIdOrHandle(reinterpret_cast<UINT_PTR>(handle), device))
+    if (MMRESULT error = deviceForIdOrHandle<WaveOutDevice, HWAVEOUT>(
+            WaveDirection::Output, reinterpret_cast<UINT_PTR>(handle), device))
         return error;
     *device.volume = volume;
     return MMSYSERR_NOERROR;
