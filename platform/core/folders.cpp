@@ -134,9 +134,11 @@ std::optional<fs::path> findFileNoCase(const fs::path& path) {
 bool rewriteFile(const fs::path& path, std::string_view content, std::string* error) {
     static std::atomic<unsigned> counter{0};
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    const fs::path temporary =
-        folder / ("." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(counter++));
+    // Built by appending: GCC 12 reports a false -Wrestrict on a chain of operator+ here.
+    std::string name = ".";
+    name.append(path.filename().string()).append(".tmp-").append(std::to_string(::getpid()));
+    name.append("-").append(std::to_string(counter++));
+    const fs::path temporary = folder / name;
     mode_t mode = 0644;
     struct stat existing{};
     if (::stat(path.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
