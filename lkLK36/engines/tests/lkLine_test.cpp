@@ -236,4 +236,15 @@ TEST_F(LineEngine, IdleTimerFiresOnceWithTheCurrentCall) {
     EXPECT_EQ(line->log().Lines().back(), "\tlkLine.Device.IdleDelay - Complete ");
 }
 
+TEST_F(LineEngine, SetLocationReportsWhatTheDialogAnswers) {
+    const auto line = makeLine();
+    EXPECT_TRUE(line->SetLocation());
+    EXPECT_EQ(newLines(line->log(), line->log().Lines().size() - 2),
+              (Lines{"SetLocation", "\tSetLocation - Returned = True"}));
+    exchange().setInjectedFailure("lineTranslateDialog", LINEERR_OPERATIONUNAVAIL);
+    EXPECT_FALSE(line->SetLocation());
+    EXPECT_EQ(line->Error().Name(), "LINEERR_OPERATIONUNAVAIL");
+    EXPECT_EQ(line->log().Lines().back(), "\tSetLocation - Returned = False");
+}
+
 }  // namespace
