@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build}"
+case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 export BELLTALE_HOME="${BELLTALE_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/belltale}"
 mkdir -p "$BELLTALE_HOME"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
@@ -10,7 +11,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     export QT_QPA_PLATFORM=offscreen
 fi
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-    export XDG_RUNTIME_DIR="$PWD/$build/runtime"
+    export XDG_RUNTIME_DIR="$build/runtime"
     mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 fi
 echo "vevuzer: program folder is $BELLTALE_HOME"
