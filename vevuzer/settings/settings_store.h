@@ -128,6 +128,8 @@ inline constexpr Reading repeat{key::repeat, "True", Truth::OnWhenTrue};
 inline constexpr Reading silence{key::silence, "False", Truth::OnUnlessFalse};
 inline constexpr Reading skin{key::skin, "GreenFlag.gif", Truth::NotTested,
                               Fallback::FileInProgramFolder};
+// The skin step reads the key again to load the new picture, with no default.
+inline constexpr Reading skinToLoad{key::skin, ""};
 inline constexpr Reading x{key::x, "0"};
 inline constexpr Reading y{key::y, "0"};
 }  // namespace shell

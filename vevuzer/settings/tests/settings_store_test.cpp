@@ -54,6 +54,7 @@ const DefaultCase kDefaults[] = {
     {settings::shell::repeat, "repeat", "True"},
     {settings::shell::silence, "silence", "False"},
     {settings::shell::skin, "skin", "GreenFlag.gif", true},
+    {settings::shell::skinToLoad, "skin", ""},
     {settings::shell::x, "x", "0"},
     {settings::shell::y, "y", "0"},
     {settings::lines::comp, "comp", "False"},

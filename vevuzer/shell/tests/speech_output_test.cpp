@@ -97,6 +97,16 @@ TEST_F(Say, UrgentPriorityCutsShortWhatIsSpokenAndWhatWaits) {
               "Speech command, now saying Ann Smith is calling on line 1\r\n");
 }
 
+TEST_F(Say, MutedUrgentSpeechLeavesTheSentenceBeingSpokenAlone) {
+    vevuzer::say("Incoming call", 0);
+    m_time.advance(50ms);
+    setSilence("True");
+    vevuzer::say("Ann Smith is calling on line 1", 1);
+    m_time.advance(1s);
+    ASSERT_EQ(m_spoken.texts(), std::vector<std::string>{"Incoming call"});
+    EXPECT_FALSE(m_spoken.sentences()[0].cutShort);
+}
+
 TEST_F(Say, ReturnsAtOnceAndPassesEngineTagsThrough) {
     const std::string sentence =
         "\\emp\\There was an error whilst downloading, \\emp\\please try to download the file "
