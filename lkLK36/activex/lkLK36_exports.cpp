@@ -1,35 +1,47 @@
-// The four entry points through which the COM runtime finds, registers and unloads the controls.
-// Until the controls join, no class is available and registration has nothing to write.
-#include "platform/core/win_types.h"
+// The four entry points through which the COM runtime and regsvr find, register and unload the
+// controls. Nothing else of the library is visible from outside (lkLK36.map).
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <string>
+
+#include "lkLK36/activex/lkLK36_server.h"
 
 namespace {
 
-namespace hresult {
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
-constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111);
-}  // namespace hresult
+// The file this library was loaded from, as the loader names it. A library opened by a relative
+// name is named relative to the folder current at that moment, taken to be the current one still:
+// registered keys must hold a full path.
+std::string ownPath() {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&ownPath), &info) || !info.dli_fname)
+        return {};
+    const std::filesystem::path path(info.dli_fname);
+    if (path.is_absolute())
+        return path.string();
+    std::error_code ignored;
+    return std::filesystem::absolute(path, ignored).lexically_normal().string();
+}
 
 }  // namespace
 
 #define LKLK36_EXPORT extern "C" __attribute__((visibility("default")))
 
-LKLK36_EXPORT HRESULT DllGetClassObject(const CLSID& /*rclsid*/, const IID& /*riid*/, void** ppv) {
-    if (!ppv)
-        return hresult::E_POINTER;
-    *ppv = nullptr;
-    return hresult::CLASS_E_CLASSNOTAVAILABLE;
+LKLK36_EXPORT HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+    return lkLK36::getClassObject(rclsid, riid, ppv);
 }
 
-// No object of the library is alive while no class can be made.
 LKLK36_EXPORT HRESULT DllCanUnloadNow() {
-    return hresult::S_OK;
+    return lkLK36::canUnloadNow();
 }
 
 LKLK36_EXPORT HRESULT DllRegisterServer() {
-    return hresult::S_OK;
+    const std::string path = ownPath();
+    if (path.empty())
+        return E_FAIL;
+    return lkLK36::registerServer(path);
 }
 
 LKLK36_EXPORT HRESULT DllUnregisterServer() {
-    return hresult::S_OK;
+    return lkLK36::unregisterServer();
 }

@@ -1,4 +1,5 @@
-// Loads the built library as the COM runtime will, by path, and looks at what it exports.
+// Loads the built library as the COM runtime does, by path, and looks at what it exports and how
+// it hands out class objects.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -8,15 +9,11 @@
 #include <sstream>
 #include <string>
 
-#include "platform/core/win_types.h"
+#include "platform/com/com.h"
 
 namespace {
 
-constexpr HRESULT S_OK = 0;
-constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003);
-constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = static_cast<HRESULT>(0x80040111);
-
-using DllGetClassObjectFn = HRESULT (*)(const CLSID*, const IID*, void**);
+using DllGetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, void**);
 using EntryPointFn = HRESULT (*)();
 
 const std::set<std::string> kEntryPoints = {"DllGetClassObject", "DllCanUnloadNow",
@@ -48,6 +45,24 @@ std::set<std::string> definedDynamicSymbols() {
     return names;
 }
 
+std::string hresultName(HRESULT hr) {
+    switch (hr) {
+        case S_OK:
+            return "S_OK";
+        case S_FALSE:
+            return "S_FALSE";
+        case E_POINTER:
+            return "E_POINTER";
+        case E_NOINTERFACE:
+            return "E_NOINTERFACE";
+        case CLASS_E_CLASSNOTAVAILABLE:
+            return "CLASS_E_CLASSNOTAVAILABLE";
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
 TEST(LkLK36Exports, ExportsExactlyTheFourEntryPoints) {
     EXPECT_EQ(definedDynamicSymbols(), kEntryPoints);
     Library library = openLibrary();
@@ -57,27 +72,55 @@ TEST(LkLK36Exports, ExportsExactlyTheFourEntryPoints) {
     }
 }
 
-TEST(LkLK36Exports, NoClassIsAvailableYet) {
+TEST(LkLK36Exports, ClassObjectTable) {
     Library library = openLibrary();
     ASSERT_TRUE(library) << dlerror();
     auto getClassObject =
         reinterpret_cast<DllGetClassObjectFn>(dlsym(library.get(), "DllGetClassObject"));
     ASSERT_NE(getClassObject, nullptr);
 
-    const CLSID anyClass = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
-    const IID iidIClassFactory = {0x00000001, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-    int sentinel = 0;
-    void* object = &sentinel;
-    EXPECT_EQ(getClassObject(&anyClass, &iidIClassFactory, &object), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(getClassObject(&anyClass, &iidIClassFactory, nullptr), E_POINTER);
+    // Typed from the published identifiers, not taken from the library's header.
+    constexpr CLSID kLine{
+        0x55E22185, 0xC6CF, 0x11D4, {0x9F, 0x1D, 0, 0xA0, 0xCC, 0x61, 0x0C, 0xDF}};
+    constexpr CLSID kPhone{
+        0x55E22190, 0xC6CF, 0x11D4, {0x9F, 0x1D, 0, 0xA0, 0xCC, 0x61, 0x0C, 0xDF}};
+    constexpr CLSID kPlay{
+        0x55E2219B, 0xC6CF, 0x11D4, {0x9F, 0x1D, 0, 0xA0, 0xCC, 0x61, 0x0C, 0xDF}};
+    constexpr CLSID kRecord{
+        0x55E221A9, 0xC6CF, 0x11D4, {0x9F, 0x1D, 0, 0xA0, 0xCC, 0x61, 0x0C, 0xDF}};
+    constexpr CLSID kUnknown{0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
+    // The library's own LIBID is no class.
+    constexpr CLSID kLibid{
+        0x55E22180, 0xC6CF, 0x11D4, {0x9F, 0x1D, 0, 0xA0, 0xCC, 0x61, 0x0C, 0xDF}};
 
-    for (const char* name : {"DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer"}) {
-        SCOPED_TRACE(name);
-        auto entryPoint = reinterpret_cast<EntryPointFn>(dlsym(library.get(), name));
-        ASSERT_NE(entryPoint, nullptr);
-        EXPECT_EQ(entryPoint(), S_OK);
+    struct Case {
+        const char* what;
+        const CLSID& clsid;
+        const IID& iid;
+        HRESULT expected;
+    };
+    // No control's class is built yet, so none of the four is offered.
+    const Case cases[] = {
+        {"unknown class", kUnknown, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+        {"the type library's id", kLibid, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+        {"lkLine", kLine, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+        {"lkPhone", kPhone, IID_IUnknown, CLASS_E_CLASSNOTAVAILABLE},
+        {"lkPlay", kPlay, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+        {"lkRecord", kRecord, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int sentinel = 0;
+        void* object = &sentinel;
+        EXPECT_EQ(hresultName(getClassObject(c.clsid, c.iid, &object)), hresultName(c.expected));
+        EXPECT_EQ(object, nullptr);
     }
+    EXPECT_EQ(hresultName(getClassObject(kLine, IID_IClassFactory, nullptr)), "E_POINTER");
+    EXPECT_EQ(hresultName(getClassObject(kUnknown, IID_IClassFactory, nullptr)), "E_POINTER");
+
+    auto canUnloadNow = reinterpret_cast<EntryPointFn>(dlsym(library.get(), "DllCanUnloadNow"));
+    ASSERT_NE(canUnloadNow, nullptr);
+    EXPECT_EQ(hresultName(canUnloadNow()), "S_OK");
 }
 
 }  // namespace
