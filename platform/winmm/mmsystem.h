@@ -42,6 +42,15 @@ inline constexpr MMRESULT MMSYSERR_BADERRNUM = 9;
 inline constexpr MMRESULT MMSYSERR_INVALFLAG = 10;
 inline constexpr MMRESULT MMSYSERR_INVALPARAM = 11;
 inline constexpr MMRESULT MMSYSERR_HANDLEBUSY = 12;
+// Registry-related codes: this layer never returns them, but callers name every code.
+inline constexpr MMRESULT MMSYSERR_INVALIDALIAS = 13;
+inline constexpr MMRESULT MMSYSERR_BADDB = 14;
+inline constexpr MMRESULT MMSYSERR_KEYNOTFOUND = 15;
+inline constexpr MMRESULT MMSYSERR_READERROR = 16;
+inline constexpr MMRESULT MMSYSERR_WRITEERROR = 17;
+inline constexpr MMRESULT MMSYSERR_DELETEERROR = 18;
+inline constexpr MMRESULT MMSYSERR_VALNOTFOUND = 19;
+inline constexpr MMRESULT MMSYSERR_NODRIVERCB = 20;
 inline constexpr MMRESULT WAVERR_BADFORMAT = 32;
 inline constexpr MMRESULT WAVERR_STILLPLAYING = 33;
 inline constexpr MMRESULT WAVERR_UNPREPARED = 34;
