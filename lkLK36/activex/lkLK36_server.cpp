@@ -33,12 +33,11 @@ class Factories {
   public:
     Factories() {
         for (std::size_t i = 0; i < std::size(kControlClasses); ++i) {
-            if (kControlClasses[i].create)
-                m_factories[i].emplace(g_module, kControlClasses[i].create);
-        }
-        for (std::size_t i = 0; i < std::size(kControlClasses); ++i) {
-            if (m_factories[i])
-                m_entries.push_back({kControlClasses[i].identity.clsid, *m_factories[i]});
+            const ControlClass& control = kControlClasses[i];
+            if (!control.create)
+                continue;
+            com::ClassFactory& factory = m_factories[i].emplace(g_module, control.create);
+            m_entries.push_back({control.identity.clsid, factory});
         }
     }
     std::span<const com::ClassEntry> entries() const { return m_entries; }

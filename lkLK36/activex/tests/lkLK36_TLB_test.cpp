@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lkLK36/activex/lkLK36_TLB.h"
+#include "lkLK36/activex/lkLK36_server.h"
 #include "platform/com/variant.h"
 #include "platform/core/text.h"
 
@@ -151,6 +152,23 @@ TEST(LkLK36TypeLibrary, CoclassesNameTheirInterfaces) {
                 S_OK);
             EXPECT_EQ(name.utf8(), names[i]);
         }
+    }
+}
+
+// The class table and the type library agree on every control, in factory order.
+TEST(LkLK36TypeLibrary, ClassTableMatchesTheCoclasses) {
+    const char* const names[] = {"lkLine", "lkPhone", "lkPlay", "lkRecord"};
+    const std::span<const lkLK36::ControlClass> classes = lkLK36::controlClasses();
+    ASSERT_EQ(classes.size(), std::size(names));
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        const com::CoclassTable& coclass = classes[i].coclass();
+        EXPECT_EQ(coclass.name, names[i]);
+        EXPECT_EQ(coclass.clsid, classes[i].identity.clsid);
+        EXPECT_EQ(coclass.defaultInterface.iid, classes[i].identity.iid);
+        ASSERT_NE(coclass.defaultSource, nullptr);
+        EXPECT_EQ(coclass.defaultSource->iid, classes[i].identity.eventsIid);
+        EXPECT_EQ(classes[i].identity.progId, "lkLK36." + std::string(names[i]));
     }
 }
 
