@@ -33,6 +33,8 @@ void AppQueue::deliverOne() {
         return;
     for (auto& [cell, value] : message.cells)
         *cell = value;
+    if (message.writeBack)
+        message.writeBack();
     if (m_beforeCallback)
         m_beforeCallback(message);
     // The callback may shut the application down, which destroys this queue: touch nothing after.

@@ -27,6 +27,8 @@ struct QueuedMessage {
     DWORD handle = 0;
     // Handle cells written just before a successful reply is delivered.
     std::vector<std::pair<HCALL*, HCALL>> cells;
+    // Other application memory a successful reply fills in, written at the same moment.
+    std::function<void()> writeBack;
     // A forced LINE_CLOSE: the line handle dies once it is delivered.
     bool closesLine = false;
 };

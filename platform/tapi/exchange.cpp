@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/tapi/exchange_state.h"
@@ -312,7 +313,7 @@ LineDescription describeLine(const LineConfig& c, DWORD device, const std::strin
         ac.dwRemoveFromConfCaps = LINEREMOVEFROMCONF_ANY;
         ac.dwRemoveFromConfState = LINECALLSTATE_IDLE;
         ac.dwTransferModes = LINETRANSFERMODE_TRANSFER | LINETRANSFERMODE_CONFERENCE;
-        ac.dwParkModes = LINEPARKMODE_DIRECTED;
+        ac.dwParkModes = LINEPARKMODE_DIRECTED | LINEPARKMODE_NONDIRECTED;
         ac.dwForwardModes = kForwardModes;
         ac.dwMaxForwardEntries = 4;
         ac.dwMaxSpecificEntries = 2;
@@ -764,10 +765,17 @@ Exchange& exchange() {
         auto* e = new Exchange;  // lives as long as the process, as the service would
         ExchangeConfig config = ExchangeConfig::defaults();
         if (const char* path = std::getenv("BELLTALE_EXCHANGE_CONFIG"); path && *path) {
-            std::string error;
-            if (auto text = core::readFile(path)) {
-                if (auto parsed = ExchangeConfig::parse(*text, &error))
-                    config = *parsed;
+            // A broken configuration must not stop the program: say why and go on with the
+            // default devices.
+            std::string error = "cannot read the file";
+            std::optional<ExchangeConfig> parsed;
+            if (auto text = core::readFile(path))
+                parsed = ExchangeConfig::parse(*text, &error);
+            if (parsed) {
+                config = *parsed;
+            } else {
+                std::fprintf(stderr, "belltale: exchange configuration %s: %s; using the default\n",
+                             path, error.c_str());
             }
         }
         e->reset(config);

@@ -105,6 +105,9 @@ class Exchange final : public Provider {
     // A caller rings the line. Returns the new call's id, or 0 when the line is unknown, removed
     // or already has a call.
     CallId ring(DWORD line, const IncomingCall& caller);
+    // The caller's number or name changes during the call (a second LINE_CALLINFO CALLERID, as
+    // some networks send). Returns false when the line has no call.
+    bool updateCaller(DWORD line, const IncomingCall& caller);
     // The far end of the line's call hangs up: DISCONNECTED, then IDLE for a call never
     // answered. Returns false when the line has no call.
     bool hangup(DWORD line);

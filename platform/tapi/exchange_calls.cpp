@@ -107,6 +107,16 @@ void Exchange::State::remoteHangup(SimCall& c) {
     }
 }
 
+bool Exchange::updateCaller(DWORD line, const IncomingCall& caller) {
+    SimCall* c = m_state->find(currentCall(line));
+    if (!c)
+        return false;
+    c->caller = caller;
+    applyCallerId(c->d, caller);
+    apiEvents().callInfoChanged(c->id, LINECALLINFOSTATE_CALLERID);
+    return true;
+}
+
 bool Exchange::hangup(DWORD line) {
     SimCall* c = m_state->find(currentCall(line));
     if (!c || c->d.state == LINECALLSTATE_DISCONNECTED)
@@ -380,10 +390,15 @@ LONG Exchange::State::accept(RequestId id, const Request& r, Created& created) {
         case Op::Answer:
             completeLater(id, r, onCall(target, [this](SimCall& c) { connect(c); }), {});
             return 0;
+        case Op::Park:
+            // A non-directed park picks the orbit: one per call.
+            if (r.mode == LINEPARKMODE_NONDIRECTED)
+                created.parkedAt = "*8" + std::to_string(target);
+            completeLater(id, r, toState(target, LINECALLSTATE_IDLE, 0), {});
+            return 0;
         case Op::Drop:
         case Op::Redirect:
         case Op::BlindTransfer:
-        case Op::Park:
         case Op::RemoveFromConference:
             completeLater(id, r, toState(target, LINECALLSTATE_IDLE, 0), {});
             return 0;

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -84,6 +86,7 @@ struct PendingRequest {
     HLINEAPP app = 0;
     HLINE line = 0;
     std::vector<std::pair<HCALL*, HCALL>> cells;  // handle cells and what goes into them
+    std::function<void()> writeBack;              // other memory the reply fills in
     std::vector<HCALL> createdHandles;
 };
 
@@ -384,7 +387,8 @@ class LineApi final : public ProviderEvents {
     // Hands an asynchronous operation to the provider and remembers who waits for its reply.
     // `cells` receive the calls the operation creates, in order: the new call (or conference
     // call), then the consultation call.
-    LONG submit(const LineOpen& open, Request request, std::vector<HCALL*> cells) {
+    LONG submit(const LineOpen& open, Request request, std::vector<HCALL*> cells,
+                VARSTRING* parkAddress = nullptr) {
         const RequestId id = detail::newRequestId();
         Created created;
         const LONG result = provider().request(id, request, created);
@@ -410,6 +414,16 @@ class LineApi final : public ProviderEvents {
                     originatingApp[made[i]] = a->name;
             }
             p.cells.emplace_back(cells[i], value);
+        }
+        if (parkAddress) {
+            // The park address goes into the application's structure with the reply.
+            p.writeBack = [parkAddress, text = created.parkedAt] {
+                VarWriter w(parkAddress, sizeof(VARSTRING));
+                w.writeFixed(VARSTRING{});
+                parkAddress->dwStringFormat = STRINGFORMAT_ASCII;
+                w.addText(offsetof(VARSTRING, dwStringSize), text);
+                w.finish();
+            };
         }
         pending.emplace(id, std::move(p));
         return static_cast<LONG>(id);
@@ -518,8 +532,10 @@ class LineApi final : public ProviderEvents {
         reply.param2 = static_cast<DWORD_PTR>(static_cast<DWORD>(result));
         reply.needs = Needs::Line;
         reply.handle = p.line;
-        if (result == 0)
+        if (result == 0) {
             reply.cells = p.cells;
+            reply.writeBack = p.writeBack;
+        }
         queueFor(p.app, std::move(reply));
         for (HCALL h : p.createdHandles) {
             if (result == 0) {

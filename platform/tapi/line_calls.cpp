@@ -169,9 +169,10 @@ LONG linePark(HCALL hCall, DWORD dwParkMode, const char* lpszDirAddress,
         return LINEERR_INVALCALLSTATE;
     Request r = requestFor(Op::Park, "linePark", *h, *d);
     r.mode = dwParkMode;
-    if (lpszDirAddress && dwParkMode == LINEPARKMODE_DIRECTED)
+    if (dwParkMode == LINEPARKMODE_DIRECTED)
         r.text = lpszDirAddress;
-    return api().submit(lineOf(*h), r, {});
+    return api().submit(lineOf(*h), r, {},
+                        dwParkMode == LINEPARKMODE_NONDIRECTED ? lpNonDirAddress : nullptr);
 }
 
 LONG lineUnpark(HLINE hLine, DWORD dwAddressID, HCALL* lphCall, const char* lpszDestAddress) {

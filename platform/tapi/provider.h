@@ -150,8 +150,9 @@ struct Request {
 };
 
 struct Created {
-    CallId call = 0;    // the new call (or the conference call)
-    CallId second = 0;  // the consultation call of a conference set-up
+    CallId call = 0;       // the new call (or the conference call)
+    CallId second = 0;     // the consultation call of a conference set-up
+    std::string parkedAt;  // where a non-directed park put the call
 };
 
 // What a provider reports. Calls come from its own timers on the UI thread, never from inside a

@@ -345,3 +345,76 @@ TEST(Phone, AFailedReplyChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CallHandles, ALateMonitorPicksUpExistingCallsOnce) {
+    core::VirtualTime time;
+    FreshExchange fresh;
+    RecordingApp first("first"), late("late");
+    first.open(0);
+    exchange().ring(0, tapi::IncomingCall{});
+    time.runUntilIdle();
+    // Opened after the call arrived, and as owner only: it was never offered the call.
+    const HLINE line = late.open(0, LINECALLPRIVILEGE_OWNER, LINEMEDIAMODE_INTERACTIVEVOICE);
+    std::vector<BYTE> list(64);
+    auto* calls = reinterpret_cast<LINECALLLIST*>(list.data());
+    HCALL picked = 0;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        calls->dwTotalSize = 64;
+        ASSERT_EQ(lineGetNewCalls(line, 0, LINECALLSELECT_ADDRESS, calls), 0);
+        ASSERT_EQ(calls->dwCallsNumEntries, round == 0 ? 1u : 0u);
+        if (round == 0) {
+            picked = *reinterpret_cast<const HCALL*>(list.data() + calls->dwCallsOffset);
+        }
+    }
+    LINECALLSTATUS status{};
+    status.dwTotalSize = sizeof status;
+    ASSERT_EQ(errorName(lineGetCallStatus(picked, &status)), "OK");
+    EXPECT_EQ(status.dwCallPrivilege, LINECALLPRIVILEGE_MONITOR);
+    EXPECT_EQ(status.dwCallState, LINECALLSTATE_OFFERING);
+}
+
+TEST(CallHandles, ANonDirectedParkFillsTheParkAddressWithItsReply) {
+    core::VirtualTime time;
+    FreshExchange fresh;
+    RecordingApp app;
+    app.open(0);
+    exchange().ring(0, tapi::IncomingCall{});
+    time.runUntilIdle();
+    lineAnswer(app.call(1), nullptr, 0);
+    time.runUntilIdle();
+    std::vector<BYTE> orbit(64, 0xCC);
+    auto* address = reinterpret_cast<VARSTRING*>(orbit.data());
+    address->dwTotalSize = 64;
+    std::string seenAtReply;
+    app.onMessage = [&](const tapi::testing::Received& r) {
+        if (r.message == LINE_REPLY && address->dwStringSize > 0) {
+            seenAtReply = reinterpret_cast<const char*>(orbit.data() + address->dwStringOffset);
+        }
+    };
+    ASSERT_GT(linePark(app.call(1), LINEPARKMODE_NONDIRECTED, nullptr, address), 0);
+    EXPECT_EQ(orbit[4], 0xCC) << "written before the reply";
+    time.runUntilIdle();
+    EXPECT_EQ(seenAtReply.rfind("*8", 0), 0u) << seenAtReply;
+    EXPECT_EQ(address->dwStringFormat, STRINGFORMAT_ASCII);
+}
+
+TEST(CallHandles, ACallerIdThatChangesComesAsASecondMessage) {
+    core::VirtualTime time;
+    FreshExchange fresh;
+    RecordingApp app;
+    app.open(0);
+    tapi::IncomingCall caller;
+    caller.number = "01632960123";
+    exchange().ring(0, caller);
+    time.advance(2000ms);
+    caller.name = "ANN SMITH";
+    EXPECT_TRUE(exchange().updateCaller(0, caller));
+    time.runUntilIdle();
+    EXPECT_EQ(app.take(), (Trace{"LINE_APPNEWCALL l1 c1 OWNER", "LINE_CALLSTATE c1 OFFERING OWNER",
+                                 "LINE_CALLINFO c1 CALLERID", "LINE_CALLINFO c1 CALLERID"}));
+}
+
+}  // namespace
