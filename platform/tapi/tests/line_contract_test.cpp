@@ -288,3 +288,17 @@ TEST_F(LineContract, RemovedDeviceClosesItsLinesAndIsAnnounced) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LineContract, APulledCableIsReportedToThoseWhoAskedForIt) {
+    RecordingApp asked("asked"), silent("silent");
+    const HLINE line = asked.open(0);
+    silent.open(0);
+    ASSERT_EQ(lineSetStatusMessages(line, LINEDEVSTATE_DISCONNECTED, 0), 0);
+    exchange().disconnectLine(0);
+    EXPECT_EQ(pumped(asked), (Trace{"LINE_LINEDEVSTATE l1 DISCONNECTED"}));
+    EXPECT_EQ(pumped(silent), Trace{});
+}
+
+}  // namespace
