@@ -25,6 +25,11 @@ using LONGLONG = std::int64_t;
 struct HWND__;
 using HWND = HWND__*;
 
+// Kernel object handles. In this system a HANDLE carries a file descriptor (see handles.h); an
+// HINSTANCE is only carried along and compared.
+using HANDLE = void*;
+using HINSTANCE = void*;
+
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
 

@@ -13,8 +13,6 @@
 #include "platform/core/win_errors.h"
 #include "platform/core/win_types.h"
 
-using HINSTANCE = void*;
-
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWNORMAL = 1;
 inline constexpr int SW_SHOWMINIMIZED = 2;

@@ -386,8 +386,8 @@ void Exchange::reset(ExchangeConfig config) {
     s.lastRequests.clear();
     if (WaveDeviceTable* table = installedTable()) {
         for (const auto& l : s.lines) {
-            table->removeLineWaveDevice(l.desc.waveIn);
-            table->removeLineWaveDevice(l.desc.waveOut);
+            table->removeLineWaveDevice(l.desc.waveIn, WaveDirection::In);
+            table->removeLineWaveDevice(l.desc.waveOut, WaveDirection::Out);
         }
     }
     m_config = std::move(config);

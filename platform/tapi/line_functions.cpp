@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/core/handles.h"
 #include "platform/core/text.h"
 #include "platform/tapi/line_api.h"
 
@@ -526,7 +527,7 @@ LONG lineGetID(HLINE hLine, DWORD dwAddressID, HCALL hCall, DWORD dwSelect, VARS
         if (fd < 0)
             return LINEERR_OPERATIONFAILED;
         std::string value(sizeof(HANDLE), '\0');
-        const HANDLE handle = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
+        const HANDLE handle = core::handleFromDescriptor(fd);
         std::memcpy(value.data(), &handle, sizeof handle);
         value += d->commPort;
         value += '\0';

@@ -15,10 +15,6 @@
 
 #include "platform/core/win_types.h"
 
-// Kernel handle types the telephony calls pass through (an HINSTANCE is only carried along).
-using HANDLE = void*;
-using HINSTANCE = void*;
-
 using HLINEAPP = DWORD;
 using HLINE = DWORD;
 using HCALL = DWORD;

@@ -22,8 +22,9 @@ class WaveDeviceTable {
     // Adds a device that belongs to telephone line `lineDevice`; returns its wave device id.
     virtual UINT addLineWaveDevice(const std::string& name, WaveDirection direction,
                                    DWORD lineDevice) = 0;
-    // Takes a device away again (the exchange was reconfigured or the line removed).
-    virtual void removeLineWaveDevice(UINT id) = 0;
+    // Takes a device away again (the exchange was reconfigured or the line removed). Wave-in and
+    // wave-out ids are counted apart, so the direction says which one `id` names.
+    virtual void removeLineWaveDevice(UINT id, WaveDirection direction) = 0;
     // The far end of a call speaks: the wave file's sound reaches wave-in device `id`, paced by
     // the platform clock, from now on. An empty path stops what is playing.
     virtual void playIntoWaveIn(UINT id, const std::filesystem::path& wavFile) = 0;

@@ -104,20 +104,12 @@ class LineDeviceTable : public tapi::WaveDeviceTable {
         return id;
     }
 
-    // The exchange names only the id; wave-in and wave-out ids are counted apart, so the same
-    // number may name one of each. It removes a line's pair in-then-out, which settles it.
-    void removeLineWaveDevice(UINT id) override {
-        auto input = m_devices.find({WaveDirection::Input, id});
-        auto output = m_devices.find({WaveDirection::Output, id});
-        const bool outputOfLastLine = output != m_devices.end() && m_lastRemovedLine &&
-                                      output->second.lineDevice == *m_lastRemovedLine;
-        auto chosen = (input != m_devices.end() && !outputOfLastLine) ? input : output;
-        if (chosen == m_devices.end())
+    void removeLineWaveDevice(UINT id, tapi::WaveDirection direction) override {
+        auto found = m_devices.find({toWinmm(direction), id});
+        if (found == m_devices.end())
             return;
-        unregisterWaveDevice(chosen->first.first, id);
-        m_lastRemovedLine =
-            chosen == input ? std::optional<DWORD>(chosen->second.lineDevice) : std::nullopt;
-        m_devices.erase(chosen);
+        unregisterWaveDevice(found->first.first, id);
+        m_devices.erase(found);
     }
 
     void playIntoWaveIn(UINT id, const std::filesystem::path& wavFile) override {
@@ -137,7 +129,6 @@ class LineDeviceTable : public tapi::WaveDeviceTable {
         std::shared_ptr<LineBackend> backend;
     };
     std::map<std::pair<WaveDirection, UINT>, Line> m_devices;
-    std::optional<DWORD> m_lastRemovedLine;
 };
 
 // Installed when this library loads, before any telephone line can be asked for its wave ids, so
