@@ -15,4 +15,6 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 fi
 echo "vevuzer: program folder is $BELLTALE_HOME"
+# The controls are found through the program folder's registry; registering again is harmless.
+"$build/bin/regsvr" /s "$build/lib/liblkLK36.so"
 exec "$build/vevuzer/vevuzer" "$@"
