@@ -125,6 +125,15 @@ std::string ToDevEnvSyntax(std::string_view text, TxDevEnv devEnv) {
     }
 }
 
+std::string Hex8(DWORD value) {
+    return hex8(static_cast<LONG>(value));
+}
+
+std::string ClockText(double date) {
+    const core::DateParts parts = core::datePartsOf(date);
+    return padded(parts.hour, 2) + ":" + padded(parts.minute, 2) + ":" + padded(parts.second, 2);
+}
+
 // The day fractions below are the log's own rounded constants, not 1/1440, 1/86400 and 1/86400000:
 // stamps drift from the clock as the day goes on (up to "1000" milliseconds), and existing logs are
 // read that way.

@@ -229,7 +229,11 @@ class TlkSharedControl {
         if (!m_vantage.Events() || !handler)
             return true;
         const TlkLifeGuard guard = lifeGuard();
-        handler(std::forward<Args>(args)...);
+        // A handler that fails has still been given the event; the engine carries on.
+        try {
+            handler(std::forward<Args>(args)...);
+        } catch (...) {
+        }
         return guard.alive();
     }
 
@@ -341,6 +345,10 @@ class TlkRelatedWaveDevice {
 
 // The syntax of a neutral log text in a development environment; an unknown one gives "".
 std::string ToDevEnvSyntax(std::string_view text, TxDevEnv devEnv);
+// A value as 8 upper-case hexadecimal digits, as the logs write handles and codes.
+std::string Hex8(DWORD value);
+// The time of day of a date as "hh:nn:ss".
+std::string ClockText(double date);
 // Minutes, seconds and milliseconds of a time of day (a fraction of a day) for the log's stamps.
 std::string TimeText(double timeOfDay);
 // Children of a flag node: the names of the bits from firstBit to lastBit (powers of two) set in
@@ -379,7 +387,7 @@ class TlkVarStructure {
     bool contains(DWORD offset, DWORD size) const {
         return std::uint64_t{offset} + size <= this->size();
     }
-    // The text of a size/offset pair without its terminating NULs; empty when it lies outside.
+    // The text of a size/offset pair up to its first NUL; empty when it lies outside.
     std::string text(DWORD offset, DWORD size) const;
 
   private:

@@ -1,4 +1,5 @@
 // Variable-size TAPI structures: the growing buffer and the checked reads.
+#include <algorithm>
 #include <new>
 
 #include "lkLK36/engines/lkLKShare.h"
@@ -17,10 +18,9 @@ struct VarHeader {
 std::string TlkVarStructure::text(DWORD offset, DWORD size) const {
     if (size == 0 || !contains(offset, size))
         return {};
-    std::string value(reinterpret_cast<const char*>(bytes()) + offset, size);
-    while (!value.empty() && value.back() == '\0')
-        value.pop_back();
-    return value;
+    // Sizes count the terminating NUL, and a provider may pad after it: the text ends there.
+    const char* start = reinterpret_cast<const char*>(bytes()) + offset;
+    return std::string(start, std::find(start, start + size, '\0'));
 }
 
 TlkVarStructure TlkReadVarStructure(DWORD fixedSize, LONG tooSmall, LONG noMemory,

@@ -1,5 +1,6 @@
 // The Line engine's set-up: construction, the TAPI line application, the device, address and
-// terminal descriptions, the dialing-location dialog and the idle-delay timer.
+// terminal descriptions, the dialing-location dialog, the idle-delay timer, and the callback
+// that hands each TAPI message to its control.
 #include "lkLK36/engines/lkLine.h"
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 namespace {
 
 bool g_deviceActiveRequested = false;
+bool g_libraryReady = false;
 
 // The controls alive now: a message whose instance is none of them is dropped.
 std::set<const TlkLineInternal*>& liveLines() {
@@ -31,6 +33,13 @@ bool lkDeviceActiveRequested() {
 }
 void setLkDeviceActiveRequested(bool requested) {
     g_deviceActiveRequested = requested;
+}
+
+bool lkLibraryReady() {
+    return g_libraryReady;
+}
+void setLkLibraryReady(bool ready) {
+    g_libraryReady = ready;
 }
 
 // Texts from TAPI are trimmed of blanks and control characters at both ends, NULs included.
@@ -415,17 +424,15 @@ void TlkLineInternal::IdleTimerFired() {
     Vantage().Popup(Popup.OnIdle);
 }
 
-void TlkLineInternal::lineMessage(DWORD /*device*/, DWORD message, DWORD_PTR param1,
-                                  DWORD_PTR param2, DWORD_PTR /*param3*/) {
-    if (message == LINE_REPLY) {
-        TAPI.replyArrived(static_cast<LONG>(param1), static_cast<LONG>(param2));
-    }
-}
-
 void LineCallback(DWORD hDevice, DWORD dwMessage, DWORD_PTR dwCallbackInstance, DWORD_PTR dwParam1,
                   DWORD_PTR dwParam2, DWORD_PTR dwParam3) {
+    if (!lkLibraryReady() || dwCallbackInstance == 0)
+        return;
+    // A re-initialisation request is not followed: the control keeps its line application.
+    if (dwMessage == LINE_LINEDEVSTATE && dwParam1 == LINEDEVSTATE_REINIT)
+        return;
     auto* line = reinterpret_cast<TlkLineInternal*>(dwCallbackInstance);
-    if (!line || liveLines().count(line) == 0)
+    if (liveLines().count(line) == 0)
         return;
     line->lineMessage(hDevice, dwMessage, dwParam1, dwParam2, dwParam3);
 }

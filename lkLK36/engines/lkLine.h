@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <list>
+#include <memory>
 #include <string>
 
 #include "lkLK36/engines/lkLKShare.h"
@@ -98,30 +100,219 @@ struct TlkTerminal {
     LONG PendingRequest = 0;
 };
 
-// The current call and the call list: entry 0 is "00000000" (no call), entries 1 .. Count the
-// handles of the known calls as 8 upper-case hexadecimal digits.
-struct TlkCall {
+class TlkLineInternal;
+
+// The monitor switches of a call. The current call's are the published ones; each call record
+// keeps its own copy, so switching the current call restores them.
+struct TlkGatherDigits {
     bool Active = false;
-    LONG Tag = 0;
-    TlkCallParameters Parameters;
+    LONG Count = 5;
+    std::string Terminate = "#*";
+    LONG Timeout = 5000;  // ms
+};
+struct TlkMonitorDigits {
+    bool Active = false;
+};
+struct TlkMonitorMediaModes {
+    bool Active = false;
+    DWORD MediaModes = 0;
+};
+struct TlkMonitorSilence {
+    bool Active = false;
+    LONG Duration = 0;  // ms
+};
+
+// The five parties a call names, in the order their events fire.
+enum TlkPartyKind : int {
+    CallerParty,
+    CalledParty,
+    ConnectedParty,
+    RedirectionParty,
+    RedirectingParty,
+    PartyKindCount
+};
+
+// One party as TAPI gave it: raw texts and the LINECALLPARTYID bits.
+struct TlkPartyRecord {
+    std::string Name;  // trimmed
+    std::string Number;
+    bool Blocked = false;
+    bool OutOfArea = false;
+    DWORD Flags = 0;
+};
+
+// A caller-ID party of the current call. The raw values are kept as TAPI gave them; the getters
+// shape them for display on every read, so changing FormatName or MaskNumber never loses data.
+class TlkCallerID {
+  public:
+    explicit TlkCallerID(const TlkLineInternal& owner) : m_owner(owner) {}
+
+    // The name with each word capitalised when FormatName is set, else as TAPI gave it.
+    std::string GetName() const;
+    // The number stripped of punctuation (unless the device translates numbers) and shaped by
+    // MaskNumber (unless it is empty).
+    std::string GetNumber() const;
+    void SetFormatName(bool value);
+    void SetMaskNumber(const std::string& value);
+
+    void assign(const TlkPartyRecord& party);
+    TlkPartyRecord record() const { return {Name, Number, Blocked, OutOfArea, Flags}; }
+    // Empties the raw values; FormatName and MaskNumber stay.
+    void clear() { assign({}); }
+
+    std::string MaskNumber = "000-000-0000;0";
+    std::string Name;
+    std::string Number;
+    bool FormatName = true;
+    bool Blocked = false;
+    bool OutOfArea = false;
+    DWORD Flags = 0;
+
+  private:
+    const TlkLineInternal& m_owner;
+};
+
+// The name with every word capitalised: A to Z lower-cased, then the first character and every
+// character after a blank upper-cased. Other characters stay as they are.
+std::string CapitalizeWords(const std::string& name);
+// The number without " ", "+", "(", ")", "-" and "." when `unformat` is set, else unchanged.
+std::string UnformatNumber(bool unformat, std::string number);
+// The text shaped by an edit mask ("000-000-0000;0": places, literals, and after ";" whether the
+// text already holds the literals). An empty mask leaves the text unchanged.
+std::string FormatMaskText(const std::string& mask, const std::string& text);
+
+// The asynchronous requests a call can have pending, in the order a reply is matched to them.
+enum class TlkRequestSlot : int {
+    Answer,
+    Redirect,
+    Dial,
+    MakeCall,
+    Hangup,
+    Hold,
+    Park,
+    Unhold,
+    Unpark,
+    ConferenceSetup,
+    ConferenceDial,
+    ConferenceAdd,
+    Pickup,
+    TransferSetup,
+    TransferDial,
+    SwapHold,
+    TransferComplete,
+    ThreeWay,
+    Forward,
+    BlindTransfer,
+    Count
+};
+inline constexpr int TlkRequestSlotCount = static_cast<int>(TlkRequestSlot::Count);
+
+// What the control keeps of one known call while another call is current, and the call's
+// pending requests. The placeholder record (handle 0) stands for "no call".
+struct TlkCallRecord {
     DWORD Handle = 0;
-    DWORD ID = 0;
-    DWORD State = 0;
-    DWORD StateMode = 0;
-    DWORD Address = 0;
+    LONG Tag = 0;
+    LONG Requests[TlkRequestSlotCount] = {};  // request IDs, 0 = none
+    DWORD State = 0, StateMode = 0, ID = 0, MediaMode = 0, BearerMode = 0, Owners = 0, Monitors = 0,
+          Origin = 0, Reason = 0, Address = 0, DisconnectMode = 0, SpecialInfo = 0,
+          DialToneMode = 0, BusyMode = 0;
     double Began = 0, Connected = 0, Disconnected = 0, Ended = 0;
+    bool Owner = false;
+    std::string PhoneNumber;
+    TlkGatherDigits GatherDigits;
+    TlkMonitorDigits MonitorDigits;
+    TlkMonitorMediaModes MonitorMediaModes;
+    TlkMonitorSilence MonitorSilence;
+    // Where TAPI writes gathered digits. TAPI stops writing when the call leaves its active
+    // states or its handle is deallocated, both of which come before a record is released.
+    char Digits[32] = {};
+    TlkPartyRecord Parties[PartyKindCount];
+
+    LONG& slot(TlkRequestSlot which) { return Requests[static_cast<int>(which)]; }
+};
+
+// How a record joins the chain: the placeholder (which starts the chain anew), a call found when
+// the line opened, or a call by handle.
+enum class TlkRecordKind { Placeholder = 0, FoundAtOpen = 1, ByHandle = 2 };
+
+// The current call, the call list and the call records. List entry 0 is "00000000" (no call),
+// entries 1 .. Count the handles of the known calls as 8 upper-case hexadecimal digits, in the
+// order they became known.
+class TlkCall {
+  public:
+    explicit TlkCall(TlkLineInternal& owner);
+
+    // The Call.Handle setter: makes a known call (or none, 0) current.
+    void SetHandle(DWORD handle);
+    // The state and state mode kept for a call; 0 when it is not known.
+    DWORD GetCallState(DWORD handle) const;
+    DWORD GetCallStateMode(DWORD handle) const;
+    // Pumps messages until the call's kept state has a bit of `mask` (True), or ReplyTimeout ms
+    // pass, the call is forgotten or the control goes away (False).
+    bool WaitForFlag(DWORD handle, DWORD mask);
+    bool SetBearerMode(LONG mode);
+    bool SetMediaMode(LONG modes);
+    bool Transfer();
+    bool Hold();
+    bool Unhold();
+
+    TlkCallerID& party(int kind);
+    const TlkCallerID& party(int kind) const;
+
+    bool Active = false;
+    TlkCallParameters Parameters;
+    TlkCallerID CallerID, CalledID, ConnectedID, RedirectionID, RedirectingID;
+    TlkGatherDigits GatherDigits;
+    TlkMonitorDigits MonitorDigits;
+    TlkMonitorMediaModes MonitorMediaModes;
+    TlkMonitorSilence MonitorSilence;
+    LONG Tag = 0;
+    DWORD Address = 0, State = 0, StateMode = 0, BearerMode = 0, MediaMode = 0, Origin = 0,
+          Reason = 0, Owners = 0, Monitors = 0, DisconnectMode = 0, SpecialInfo = 0,
+          DialToneMode = 0, BusyMode = 0;
+    bool Owner = false;
+    double Began = 0, Connected = 0, Disconnected = 0, Ended = 0;
+    DWORD ID = 0;
+    DWORD Handle = 0;
+    std::string OriginatingApp;
     std::string PhoneNumber;
     LONG Count = 0;
     TlkStringList List;
+    // The placeholder first, then the calls, newest first. Records are held by pointer so that
+    // one stays where it is while the chain changes.
+    std::list<std::unique_ptr<TlkCallRecord>> Records;
+
+  private:
+    bool requestAndWait(const char* name, TlkRequestSlot slot,
+                        const std::function<LONG(HCALL)>& request);
+
+    TlkLineInternal& m_owner;
+};
+
+// What a call-creating request hands TAPI for the new handle. The control keeps the cell until
+// the request's reply has come (or the control goes), so TAPI never writes into freed memory,
+// whatever happens to the call's record meanwhile.
+struct TlkHandleCell {
+    HCALL Handle = 0;
+    LONG Request = 0;  // 0 until the request was accepted
 };
 
 struct TlkTransfer {
+    std::string PhoneNumber;
+    DWORD PrimaryCall = 0;
+    DWORD ConsultCall = 0;
+    DWORD ThreeWayCall = 0;
     TlkCallParameters Parameters;
 };
 
 struct TlkConference {
+    std::string PhoneNumber;
+    DWORD PrimaryCall = 0;
+    DWORD ConsultCall = 0;
+    DWORD Handle = 0;  // the conference call
+    LONG Count = 0;
+    TlkStringList List;  // member calls, 8 hexadecimal digits each
     TlkCallParameters Parameters;
-    TlkStringList List;
 };
 
 struct TlkRelatedCommDevice {
@@ -163,6 +354,10 @@ struct TlkLinePopup {
     bool OnTAPIMessage = false, OnTAPIReply = false;
 };
 
+// Whether the library has finished its start-up; until then every line message is ignored.
+bool lkLibraryReady();
+void setLkLibraryReady(bool ready);
+
 class TlkLineInternal : public TlkSharedControl {
   public:
     TlkLineInternal();
@@ -193,6 +388,55 @@ class TlkLineInternal : public TlkSharedControl {
     // Selects a terminal and reads the terminal names and modes again.
     void SetTerminalID(LONG value);
 
+    // ---- call records ----
+    // Adds a record (kind Placeholder starts the chain and the list anew). A call by handle that
+    // is known already keeps its record; a handle already in the list is not listed twice.
+    TlkCallRecord* AddCallRecord(TlkRecordKind kind, DWORD handle);
+    TlkCallRecord* FindCallRecord(DWORD handle);
+    // The first record with the request pending in any slot, or in the given slot.
+    TlkCallRecord* FindCallRecordByRequest(LONG requestId);
+    TlkCallRecord* FindCallRecordBySlot(TlkRequestSlot slot, LONG requestId);
+    // Unlinks and releases a record (never the placeholder). Requests it still waits for are
+    // kept by the control until their replies come.
+    bool RemoveCallRecord(const TlkCallRecord* record);
+    // Index of a handle in Call.List (0 for handle 0), -1 when absent.
+    LONG IndexOfCallHandle(DWORD handle) const;
+    // Removes the handle's list entry and its record; False when it is not listed.
+    bool RemoveCallHandle(DWORD handle);
+    TlkCallRecord* SaveCallRecord(DWORD handle);
+    TlkCallRecord* RestoreCallRecord(DWORD handle);
+    bool SelectFirstCall();
+    // The first message of a call: its record, time stamp and OnCallBegin. The record is looked
+    // up again before it is returned; null when the call was forgotten meanwhile.
+    TlkCallRecord* BeginCall(DWORD handle);
+    // Reads LINECALLINFO into the call's record, the parties whose LINECALLINFOSTATE bits are in
+    // `partyMask` included. 0 or the TAPI code (-1 when TAPI is not ready).
+    LONG ReadCallInfo(DWORD handle, DWORD partyMask);
+    // Re-reads LINECALLSTATUS of the current call; with `skipState` the kept state stays 0.
+    bool RefreshCallStatus(bool skipState = false);
+    void ResetCallState();
+    void ResetCallTimes();
+    void ClearParties();
+    void ResetTransfer();
+    void ResetConference();
+
+    // ---- hooks of the call operations ----
+    // A cell for a call-creating request's new handle (see TlkHandleCell); bind it to the
+    // request once accepted, or release it when TAPI refused at once.
+    HCALL* newHandleCell();
+    void bindHandleCell(const HCALL* cell, LONG requestId);
+    void releaseHandleCell(const HCALL* cell);
+    // The TAPI side of the monitor switches, for one call. Each returns 0 or the TAPI code.
+    LONG applyGatherDigits(TlkCallRecord& record, bool on);
+    LONG applyMonitorDigits(DWORD call, bool on);
+    LONG applyMonitorMedia(DWORD call, DWORD mediaModes);
+    LONG applyMonitorSilence(DWORD call, bool on, LONG duration);
+    // Switches on again, for the call itself, the monitors its record has on (a call that
+    // connects or proceeds). Media modes only when `mediaModes` is set.
+    void ReapplyMonitors(DWORD call, bool otherMonitors, bool mediaModes);
+    // Set by the digit (1) and tone (0) operations: what LINE_GENERATE reports.
+    BYTE GenerateKind = 0;
+
     bool tapiReady() const { return m_tapiReady; }
     HLINEAPP LineAppHandle() const { return Line.hLineApp; }
     HLINE LineHandle() const { return Line.hLine; }
@@ -204,7 +448,7 @@ class TlkLineInternal : public TlkSharedControl {
     void lineMessage(DWORD device, DWORD message, DWORD_PTR param1, DWORD_PTR param2,
                      DWORD_PTR param3);
 
-    TlkCall Call;
+    TlkCall Call{*this};
     TlkTransfer Transfer;
     TlkConference Conference;
     TlkAddress Address;
@@ -219,12 +463,33 @@ class TlkLineInternal : public TlkSharedControl {
     TlkRelatedWaveDevice WaveRecord{*this, "WaveRecord", "wave/in"};
     TlkTerminal Terminal;
 
-    std::function<void(TlkLineInternal&, DWORD call)> OnIdle;
+    // The events. Each is given the control first; call events the call's handle.
+    using Event = std::function<void(TlkLineInternal&)>;
+    using CallEvent = std::function<void(TlkLineInternal&, DWORD call)>;
+    Event OnMessageOn, OnMessageOff;
+    std::function<void(TlkLineInternal&, LONG address)> OnAddressForward;
+    CallEvent OnCallerID, OnCalledID, OnConnectedID, OnRedirectionID, OnRedirectingID;
+    CallEvent OnCallInfo, OnCallEnd, OnCallState, OnDialing, OnProceeding, OnIdle, OnRingBack;
+    CallEvent OnConnected, OnSpecialInfo, OnCallOwnerChange, OnCallMediaModeChange, OnDialtone;
+    CallEvent OnBusy, OnDisconnected, OnHold, OnConferenced, OnHoldPendingTransfer;
+    CallEvent OnHoldPendingConference, OnDigitsSent, OnToneSent, OnSilence, OnCallBegin;
+    CallEvent OnOffering;
+    std::function<void(TlkLineInternal&, LONG count, LONG ringMode)> OnRing;
+    std::function<void(TlkLineInternal&, DWORD call, LONG digit, LONG tag)> OnDigitReceived;
+    std::function<void(TlkLineInternal&, DWORD call, const std::string& digits, LONG termination,
+                       LONG tag)>
+        OnDigitsGathered;
+    std::function<void(TlkLineInternal&, DWORD call, DWORD message, DWORD param1, DWORD param2,
+                       DWORD param3)>
+        OnTAPIMessage;
+    std::function<void(TlkLineInternal&, LONG requestId, LONG result, LONG param3)> OnTAPIReply;
 
   protected:
     bool popupOnError() const override { return Popup.OnError; }
 
   private:
+    friend class TlkCall;
+
     static std::string trimmed(std::string text);
     LONG negotiate(DWORD deviceID, DWORD& apiVersion);
     std::string deviceNameUnavailable(LONG code) const;
@@ -240,9 +505,49 @@ class TlkLineInternal : public TlkSharedControl {
     bool readNewCalls();
     void readRelatedDevices();
     void clearCallState();
+    void closeCommHandle();
+    void openCommHandle(DWORD call);
+    void refreshCallPanels();
+
+    // Fires an event under the Events rule, then pops the monitor up on its flag. False when the
+    // handler destroyed the control.
+    template <class Handler, class... Args>
+    bool fireEvent(bool popupFlag, const Handler& handler, Args&&... args) {
+        if (!fire(handler, *this, std::forward<Args>(args)...))
+            return false;
+        Vantage().Popup(popupFlag);
+        return true;
+    }
+
+    // ---- message handlers ----
+    void LogTAPIMessage(DWORD handle, DWORD message, const std::string& headline, DWORD_PTR p1,
+                        DWORD_PTR p2, DWORD_PTR p3);
+    void LogPartyID(DWORD handle, const TlkPartyRecord& party, const char* word);
+    void HandleAddressState(DWORD_PTR address, DWORD_PTR states);
+    void HandleCallInfo(DWORD call, DWORD_PTR states, DWORD_PTR p2, DWORD_PTR p3);
+    void HandleCallState(DWORD call, DWORD state, DWORD mode);
+    bool callStateStep(DWORD call, DWORD state, DWORD mode);
+    bool connectedStep(DWORD call);
+    bool disconnectedStep(DWORD call, DWORD mode);
+    bool idleStep(DWORD call);
+    bool FireCallEvent(const char* name, bool popupFlag, DWORD call, const CallEvent& hook);
+    void HandleLineClose();
+    void HandleGatherDigits(DWORD call, DWORD termination);
+    void HandleGenerate(DWORD call);
+    void HandleLineDevState(DWORD states, DWORD p2, DWORD p3);
+    void HandleMonitorDigits(DWORD call, DWORD digit);
+    void HandleMonitorMedia(DWORD call, DWORD mediaMode);
+    void HandleMonitorTone(DWORD call, DWORD value);
+    void HandleReply(DWORD device, LONG requestId, LONG result, DWORD_PTR p3);
+    std::string resolveReply(LONG requestId, LONG result);
+    void HandleAppNewCall(DWORD call);
 
     core::Timer m_idleTimer;
     bool m_tapiReady = false;
+    // Requests of records released before their replies came: the reply still ends the wait and
+    // is reported the same way.
+    std::map<LONG, TlkRequestSlot> m_orphanRequests;
+    std::list<TlkHandleCell> m_handleCells;
 };
 
 // The callback the line application is initialised with: TAPI delivers every line message of

@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <unistd.h>
+
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
 
@@ -120,7 +122,9 @@ bool TlkLineInternal::OpenDevice(DWORD mediaModes) {
         opened = false;
     if (!guard)
         return false;
-    Call.Handle = Call.Count > 0 ? handleOfEntry(Call.List[1]) : 0;
+    SelectFirstCall();
+    if (!guard)
+        return false;
     ReadDeviceStatus();
     ReadAddressStatus();
     const TlkVarStructure caps = ReadDeviceCaps(static_cast<DWORD>(Device.ID), apiVersion);
@@ -134,7 +138,8 @@ bool TlkLineInternal::OpenDevice(DWORD mediaModes) {
 void TlkLineInternal::resetCallList() {
     Call.Count = 0;
     Call.List.clear();
-    Call.List.push_back(hex8(0));  // the placeholder: no call
+    m_orphanRequests.clear();
+    AddCallRecord(TlkRecordKind::Placeholder, 0);
 }
 
 // The calls already on the line when it opens join the call list, address by address.
@@ -166,22 +171,17 @@ bool TlkLineInternal::readNewCalls() {
             }
             HCALL call;
             std::memcpy(&call, list.bytes() + at, sizeof call);
-            Call.List.push_back(hex8(call));
-            ++Call.Count;
+            AddCallRecord(TlkRecordKind::FoundAtOpen, call);
         }
     }
     return complete;
 }
 
 void TlkLineInternal::clearCallState() {
-    Call.Active = false;
-    Call.Handle = 0;
-    Call.ID = 0;
-    Call.State = 0;
-    Call.StateMode = 0;
-    Call.Address = 0;
-    Call.Began = Call.Connected = Call.Disconnected = Call.Ended = 0;
-    Conference.List.clear();
+    ClearParties();
+    ResetCallState();
+    ResetTransfer();
+    ResetConference();
 }
 
 // The phone and wave devices that belong to the open line. Playing into the line needs the
@@ -217,12 +217,15 @@ bool TlkLineInternal::CloseDevice(bool lineAlreadyGone) {
     // Every entry goes, found record or not, so the loop always ends.
     while (Call.Count > 0 && Call.List.size() > 1) {
         const DWORD call = handleOfEntry(Call.List.back());
-        if (!lineAlreadyGone && call != 0)
+        const TlkCallRecord* record = FindCallRecord(call);
+        if (record && !lineAlreadyGone && call != 0)
             DeallocateCall(call);
         Call.List.pop_back();
         --Call.Count;
+        RemoveCallRecord(FindCallRecord(call));
     }
     Call.Count = 0;
+    m_orphanRequests.clear();
     Call.Handle = Call.List.empty() ? 0 : handleOfEntry(Call.List.front());
     if (!lineAlreadyGone) {
         const LONG result = lineClose(Line.hLine);
@@ -233,11 +236,18 @@ bool TlkLineInternal::CloseDevice(bool lineAlreadyGone) {
     }
     Device.Active = false;
     Line.hLine = 0;
+    Call.Active = false;
     clearCallState();
-    Comm.Available = false;
-    Comm.Handle = 0;
+    closeCommHandle();
     clearRelatedDevices();
     return true;
+}
+
+void TlkLineInternal::closeCommHandle() {
+    if (Comm.Enabled && Comm.Handle != 0)
+        ::close(static_cast<int>(Comm.Handle));
+    Comm.Available = false;
+    Comm.Handle = 0;
 }
 
 LONG TlkLineInternal::DeallocateCall(DWORD callHandle) {

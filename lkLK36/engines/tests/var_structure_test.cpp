@@ -64,4 +64,14 @@ TEST(VarStructure, ReadsNothingOutsideTheBuffer) {
     EXPECT_EQ(answer.text(sizeof(VARSTRING), 0), "");
 }
 
+TEST(VarStructure, TextsEndAtTheirFirstNul) {
+    Answerer provider{0, true, {}};
+    TlkVarStructure answer = TlkReadVarStructure(sizeof(VARSTRING), LINEERR_STRUCTURETOOSMALL,
+                                                 LINEERR_NOMEM, std::ref(provider));
+    // "COM1\0" with its NUL counted, and the same size read one short and one long.
+    EXPECT_EQ(answer.text(sizeof(VARSTRING), 5), "COM1");
+    EXPECT_EQ(answer.text(sizeof(VARSTRING), 3), "COM");
+    EXPECT_EQ(answer.text(sizeof(VARSTRING), 9), "COM1");
+}
+
 }  // namespace
