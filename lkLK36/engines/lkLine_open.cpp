@@ -2,10 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include <unistd.h>
-
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
+#include "platform/core/handles.h"
 
 namespace {
 
@@ -245,7 +244,7 @@ bool TlkLineInternal::CloseDevice(bool lineAlreadyGone) {
 
 void TlkLineInternal::closeCommHandle() {
     if (Comm.Enabled && Comm.Handle != 0)
-        ::close(static_cast<int>(Comm.Handle));
+        CloseHandle(core::handleFromDescriptor(static_cast<int>(Comm.Handle)));
     Comm.Available = false;
     Comm.Handle = 0;
 }

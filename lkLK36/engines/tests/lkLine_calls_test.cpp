@@ -1,5 +1,6 @@
 // The Line engine's messages, events and call records, driven by the simulated exchange in
 // virtual time.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
+#include "lkLK36/engines/testing/recording_vantage_form.h"
 #include "lkLK36/engines/tests/engine_test_support.h"
 #include "lkLK36/engines/tests/line_event_recorder.h"
 #include "platform/core/virtual_time.h"
@@ -469,6 +471,88 @@ TEST_F(LineCalls, ForcedClosesEndTheLine) {
     EXPECT_EQ(line->Device.OpenCount, 1u);
 }
 
+TEST_F(LineCalls, PopupFlagsAddTheirLogLinesAndShowTheMonitor) {
+    RecordingVantageForms forms;
+    line->Popup.OnCallState = true;
+    line->Popup.OnCallInfo = true;
+    const std::size_t mark = logMark();
+    ASSERT_NE(exchange().ring(0, caller("01632960123", "")), 0u);
+    time.advance(1600ms);
+    const std::string h = Hex8(line->Call.Handle);
+    const Lines logged = logSince(mark);
+    const Lines offering{"OnCallState [" + h + "]",
+                         "\tCall.State = LINECALLSTATE_OFFERING [00000002]",
+                         "\tCall.StateMode = Not applicable [00000001]"};
+    EXPECT_EQ(Lines(logged.begin() + 2, logged.begin() + 5), offering);
+    const auto info = std::find(logged.begin(), logged.end(), "OnCallInfo [" + h + "]");
+    ASSERT_NE(info, logged.end());
+    EXPECT_EQ(Lines(info + 1, info + 7),
+              (Lines{"\tCall = [" + h + "]", "\tMessage = [00000001]", "\tParameter 1 = [00008000]",
+                     "\tParameter 2 = [00000000]", "\tParameter 3 = [00000000]",
+                     "OnCallerID [" + h + "]"}));
+    ASSERT_EQ(forms.forms.size(), 1u);
+    EXPECT_NE(std::find(forms.last().calls.begin(), forms.last().calls.end(), "showLogPage"),
+              forms.last().calls.end());
+}
+
+TEST_F(LineCalls, MonitorsAskedForBeforeTheCallConnectsReportOnIt) {
+    const DWORD call = ringAndOffer(tapi::IncomingCall{});
+    // What the monitor switches store for a call that is not active yet: the current call's
+    // settings, copied into its record.
+    TlkCall& current = line->Call;
+    current.Tag = 7;
+    current.GatherDigits = TlkGatherDigits{true, 3, "#", 5000};
+    current.MonitorDigits.Active = true;
+    current.MonitorSilence = TlkMonitorSilence{true, 300};
+    current.MonitorMediaModes = TlkMonitorMediaModes{true, LINEMEDIAMODE_G3FAX};
+    line->SaveCallRecord(call);
+    recorder.take();
+    const std::size_t mark = logMark();
+    ASSERT_GT(lineAnswer(call, nullptr, 0), 0);
+    time.advance(10ms);
+    const Lines logged = logSince(mark);
+    for (const char* applied :
+         {"Call.GatherDigits.Active := True", "Call.MonitorDigits.Active := True",
+          "Call.MonitorSilence.Active := True", "Call.MonitorMediaModes.Active := True"}) {
+        EXPECT_NE(std::find(logged.begin(), logged.end(), applied), logged.end()) << applied;
+    }
+    EXPECT_EQ(line->Error().Number(), 0) << line->Error().Name();
+    recorder.take();
+
+    ASSERT_TRUE(exchange().sendDigits(0, "1#"));
+    time.advance(500ms);
+    EXPECT_EQ(recorder.take(), (Lines{"OnDigitReceived 1 7 c1", "OnDigitReceived # 7 c1",
+                                      "OnDigitsGathered '1#' 2 7 c1"}));
+    EXPECT_FALSE(line->Call.GatherDigits.Active);
+    ASSERT_TRUE(exchange().startTone(0));
+    time.advance(310ms);
+    ASSERT_TRUE(exchange().detectMedia(0, LINEMEDIAMODE_G3FAX));
+    time.advance(10ms);
+    line->GenerateKind = 1;
+    ASSERT_EQ(lineGenerateDigits(call, LINEDIGITMODE_DTMF, "12", 0), 0);
+    time.advance(1000ms);
+    EXPECT_EQ(recorder.take(), (Lines{"OnSilence c1", "OnCallMediaModeChange c1", "OnCallInfo c1",
+                                      "OnDigitsSent c1"}));
+    EXPECT_EQ(line->Call.MediaMode, LINEMEDIAMODE_G3FAX);
+}
+
+TEST_F(LineCalls, ADataCallHoldsItsCommHandleWhileConnected) {
+    line->Comm.Enabled = true;
+    tapi::IncomingCall modem;
+    modem.mediaMode = LINEMEDIAMODE_DATAMODEM;
+    const DWORD call = ringAndOffer(modem);
+    ASSERT_GT(lineAnswer(call, nullptr, 0), 0);
+    time.advance(10ms);
+    ASSERT_TRUE(line->Comm.Available);
+    const int descriptor = static_cast<int>(line->Comm.Handle);
+    EXPECT_NE(fcntl(descriptor, F_GETFD), -1);
+    ASSERT_TRUE(exchange().hangup(0));
+    time.advance(10ms);
+    EXPECT_FALSE(line->Comm.Available);
+    EXPECT_EQ(line->Comm.Handle, 0u);
+    EXPECT_EQ(fcntl(descriptor, F_GETFD), -1);  // closed
+}
+
 // ---- replies ----
 
 class LineReplies : public LineCalls {
@@ -553,6 +637,17 @@ TEST_F(LineReplies, OperationsWithoutACallOrAReply) {
     EXPECT_EQ(exchange().lastRequest(tapi::Op::BlindTransfer)->text, "5551234567");
     // The late request stays known: its reply would still be matched.
     EXPECT_NE(line->FindCallRecord(line->Call.Handle)->slot(TlkRequestSlot::BlindTransfer), 0);
+}
+
+TEST_F(LineReplies, WaitForFlagWatchesTheCallsKeptState) {
+    const DWORD call = connectedCall();
+    line->TAPI.ReplyTimeout = 50;
+    EXPECT_FALSE(line->Call.WaitForFlag(call, LINECALLSTATE_DIALTONE | LINECALLSTATE_DIALING));
+    EXPECT_FALSE(line->Call.WaitForFlag(0x4242, LINECALLSTATE_CONNECTED));  // not a known call
+    line->TAPI.ReplyTimeout = 60000;
+    ASSERT_GT(lineHold(call), 0);
+    EXPECT_TRUE(line->Call.WaitForFlag(call, LINECALLSTATE_ONHOLD));
+    EXPECT_EQ(line->Call.GetCallState(call), LINECALLSTATE_ONHOLD);
 }
 
 TEST_F(LineReplies, AReplyNobodyWaitsForOnlyReachesTheHost) {
