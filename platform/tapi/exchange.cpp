@@ -760,6 +760,11 @@ PhoneStatusDescription Exchange::phoneStatus(DWORD device) {
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+// The process's exchange once something asked for it; nothing builds it at library load.
+Exchange* g_built = nullptr;
+}  // namespace
+
 Exchange& exchange() {
     static Exchange* the = [] {
         auto* e = new Exchange;  // lives as long as the process, as the service would
@@ -779,6 +784,7 @@ Exchange& exchange() {
             }
         }
         e->reset(config);
+        g_built = e;
         return e;
     }();
     return *the;
@@ -788,9 +794,13 @@ Provider& provider() {
     return exchange();
 }
 
+// An exchange built later registers its devices with the table as it builds them, so installing
+// the table (when the wave layer loads) builds nothing: no device list is read and no sound system
+// probed before a program asks for them.
 void setWaveDeviceTable(WaveDeviceTable* table) {
     installedTable() = table;
-    exchange().reRegisterWaveDevices();
+    if (g_built)
+        g_built->reRegisterWaveDevices();
 }
 
 WaveDeviceTable* waveDeviceTable() {

@@ -33,7 +33,8 @@ class WaveDeviceTable {
     ~WaveDeviceTable() = default;
 };
 
-// Installs (or, with nullptr, removes) the table; the exchange re-registers its devices at once.
+// Installs (or, with nullptr, removes) the table. An exchange already built re-registers its
+// devices at once; one built later registers them there as it builds them.
 void setWaveDeviceTable(WaveDeviceTable* table);
 WaveDeviceTable* waveDeviceTable();
 

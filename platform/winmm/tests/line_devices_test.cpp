@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "platform/core/virtual_time.h"
+#include "platform/tapi/exchange.h"
 #include "platform/tapi/wave_link.h"
 #include "platform/winmm/mmsystem.h"
 #include "platform/winmm/tests/wave_test_support.h"
@@ -14,7 +15,9 @@ using namespace wavetest;
 
 namespace {
 
+// The exchange registers its lines' devices when it is built, which the first telephony call does.
 TEST(LineDevices, EachLineOwnsOneDeviceOfEachDirection) {
+    tapi::exchange().reset();
     for (auto direction : {winmm::WaveDirection::Input, winmm::WaveDirection::Output}) {
         const auto ids = winmm::waveDevicesOwnedBy("line:0", direction);
         ASSERT_EQ(ids.size(), 1u);
@@ -30,6 +33,7 @@ TEST(LineDevices, EachLineOwnsOneDeviceOfEachDirection) {
 
 TEST(LineDevices, TheFarEndsRecordingReachesTheLinesWaveInThroughTheMapper) {
     core::VirtualTime time;
+    tapi::exchange().reset();
     TempDir dir;
     const auto recording = dir / "far-end.wav";
     const auto samples = pattern(16000);
