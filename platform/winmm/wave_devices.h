@@ -93,8 +93,17 @@ std::vector<UINT> waveDevicesOwnedBy(std::string_view owner, WaveDirection direc
 //   file-out=PATH  an output device that writes what is played to the wave file PATH
 //   file-in=PATH   an input device that records the wave file PATH, then silence
 //   none           nothing (also the meaning of an empty list)
-// Unknown items are skipped. When nothing configured the table before its first use, the list
-// comes from $BELLTALE_WAVE_DEVICES, else "alsa,null".
+// Unknown items are skipped. When nothing configured the table before its first use, the list is
+// standardWaveDeviceSetting().
 void configureStandardWaveDevices(std::string_view spec);
+
+// Where the registry keeps the machine's list of standard devices (a REG_SZ in the form above).
+inline constexpr std::string_view kWaveDevicesKey = "Software\\Belltale\\Sound";
+inline constexpr std::string_view kWaveDevicesValue = "WaveDevices";
+
+// The list of standard devices this process starts with: $BELLTALE_WAVE_DEVICES when set, else the
+// value kWaveDevicesValue under HKEY_LOCAL_MACHINE\kWaveDevicesKey, else "alsa,null". The registry
+// is read only when the program folder already exists: asking for sound never creates it.
+std::string standardWaveDeviceSetting();
 
 }  // namespace winmm
