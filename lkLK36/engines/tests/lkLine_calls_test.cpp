@@ -650,6 +650,55 @@ TEST_F(LineReplies, WaitForFlagWatchesTheCallsKeptState) {
     EXPECT_EQ(line->Call.GetCallState(call), LINECALLSTATE_ONHOLD);
 }
 
+TEST_F(LineReplies, AWaitEndsWhenTheLineClosesOrTheControlGoes) {
+    connectedCall();
+    tapi::ReplyPolicy slow;
+    slow.delayMs = 1000;
+    exchange().setReplyPolicy("lineHold", slow);
+    core::OneShot closeMeanwhile;
+    closeMeanwhile.start(200, [] { exchange().forceClose(0); });
+    EXPECT_FALSE(line->Call.Hold());
+    EXPECT_FALSE(line->Device.Active);
+    EXPECT_EQ(line->log().Lines().back(), "\tCall.Hold - Returned = False");
+
+    line->SetDeviceActive(true);
+    connectedCall();
+    core::OneShot destroyMeanwhile;
+    destroyMeanwhile.start(200, [this] { line.reset(); });
+    TlkCall& call = line->Call;
+    EXPECT_FALSE(call.Hold());
+    EXPECT_EQ(line, nullptr);
+}
+
+// A call-creating request, as the call operations make one: its record waits for the handle,
+// which TAPI writes into a cell the control keeps until the reply.
+TEST_F(LineReplies, ACallCreatingReplyListsItsCallOrLetsItGo) {
+    for (const bool recordKept : {true, false}) {
+        SCOPED_TRACE(recordKept ? "record kept" : "record gone");
+        TlkCallRecord* fresh = line->AddCallRecord(TlkRecordKind::ByHandle, 0);
+        HCALL* cell = line->newHandleCell();
+        const LONG request = linePickup(line->LineHandle(), 0, cell, "201", "");
+        ASSERT_GT(request, 0);
+        line->bindHandleCell(cell, request);
+        fresh->slot(TlkRequestSlot::Pickup) = request;
+        line->TAPI.expectReply(request);
+        if (!recordKept)
+            line->RemoveCallRecord(fresh);  // the operation gave up on it
+        EXPECT_TRUE(line->TAPI.WaitForReply(request).succeeded());
+        time.advance(10ms);
+        if (recordKept) {
+            ASSERT_NE(fresh->Handle, 0u);
+            EXPECT_EQ(line->IndexOfCallHandle(fresh->Handle), 1);
+            EXPECT_EQ(line->Call.Count, 1);
+            ASSERT_GT(lineDrop(fresh->Handle, nullptr, 0), 0);
+            time.advance(10ms);
+        } else {
+            EXPECT_EQ(line->Call.Count, 0);
+            EXPECT_EQ(exchange().currentCall(0), 0u);  // no call stays up unseen
+        }
+    }
+}
+
 TEST_F(LineReplies, AReplyNobodyWaitsForOnlyReachesTheHost) {
     const std::size_t mark = logMark();
     deliver(0, LINE_REPLY, 12345, static_cast<DWORD>(LINEERR_OPERATIONFAILED));
@@ -707,6 +756,14 @@ TEST_F(LineCalls, ADestroyedControlIsLeftAlone) {
 }
 
 // ---- call records ----
+
+TEST_F(LineCalls, ReadsCallInformationThatNeedsMoreThan4096Bytes) {
+    exchange().setLargeStructures(true);
+    ringAndOffer(knownCaller("01632960123", "ANN SMITH"));
+    EXPECT_EQ(line->Call.CallerID.Number, "01632960123");
+    EXPECT_EQ(line->Call.CallerID.Name, "ANN SMITH");
+    EXPECT_EQ(line->Call.Origin, LINECALLORIGIN_EXTERNAL);
+}
 
 TEST_F(LineCalls, CallHandleSwitchesOnlyToKnownCalls) {
     const DWORD call = ringAndOffer(knownCaller("01632960123", "ANN SMITH"));
