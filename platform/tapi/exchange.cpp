@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "platform/tapi/exchange_state.h"
+#include "platform/tapi/hookswitch.h"
 
 #include "platform/core/folders.h"
 #include "platform/core/text.h"
@@ -31,8 +32,9 @@ constexpr DWORD kCallStates = 0xFFFF;  // every LINECALLSTATE_ from IDLE to UNKN
 constexpr DWORD kForwardModes = LINEFORWARDMODE_UNCOND | LINEFORWARDMODE_BUSY |
                                 LINEFORWARDMODE_NOANSW | LINEFORWARDMODE_BUSYNA |
                                 LINEFORWARDMODE_UNCONDSPECIFIC;
-constexpr DWORD kHandsetModes = PHONEHOOKSWITCHMODE_ONHOOK | PHONEHOOKSWITCHMODE_MIC |
-                                PHONEHOOKSWITCHMODE_SPEAKER | PHONEHOOKSWITCHMODE_MICSPEAKER;
+constexpr DWORD kHookSwitchModes = PHONEHOOKSWITCHMODE_ONHOOK | PHONEHOOKSWITCHMODE_MIC |
+                                   PHONEHOOKSWITCHMODE_SPEAKER | PHONEHOOKSWITCHMODE_MICSPEAKER;
+constexpr DWORD kMiddleLevel = 0x8000;
 
 // The wave device table platform/winmm installs; until then the exchange numbers the devices.
 WaveDeviceTable*& installedTable() {
@@ -118,6 +120,24 @@ std::string trim(std::string_view s) {
     return std::string(s.substr(b, e - b + 1));
 }
 
+// "handset, speaker, headset" or any of them.
+bool parseHookSwitchDevs(std::string_view v, DWORD& out) {
+    out = 0;
+    std::size_t start = 0;
+    while (start <= v.size()) {
+        const std::size_t end = std::min(v.find(',', start), v.size());
+        const std::string word = core::toLowerAscii(trim(v.substr(start, end - start)));
+        const auto* known = std::find_if(
+            std::begin(detail::kHookSwitchDevices), std::end(detail::kHookSwitchDevices),
+            [&](const detail::HookSwitchDevice& d) { return word == d.word; });
+        if (known == std::end(detail::kHookSwitchDevices))
+            return false;
+        out |= known->device;
+        start = end + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<ExchangeConfig> ExchangeConfig::parse(std::string_view text, std::string* error) {
@@ -198,6 +218,9 @@ std::optional<ExchangeConfig> ExchangeConfig::parse(std::string_view text, std::
                 if (!parseNumber(value, n) || n < 1)
                     return fail("bad value for line");
                 p.line = n - 1;
+            } else if (key == "hookswitch") {
+                if (!parseHookSwitchDevs(value, p.hookSwitchDevs))
+                    return fail("bad value for hookswitch");
             } else {
                 return fail("unknown phone key \"" + key + "\"");
             }
@@ -345,16 +368,16 @@ PhoneDescription describePhone(const PhoneConfig& c, DWORD device, const std::st
     caps.dwPermanentPhoneID = 0x2000 + device;
     caps.dwStringFormat = STRINGFORMAT_ASCII;
     caps.dwPhoneStates = 0x00FFFFFF;
-    caps.dwHookSwitchDevs = PHONEHOOKSWITCHDEV_HANDSET;
-    caps.dwHandsetHookSwitchModes = kHandsetModes;
-    caps.dwVolumeFlags = PHONEHOOKSWITCHDEV_HANDSET;
-    caps.dwGainFlags = PHONEHOOKSWITCHDEV_HANDSET;
     caps.dwNumRingModes = 1;
-    caps.dwPhoneFeatures = PHONEFEATURE_GETHOOKSWITCHHANDSET | PHONEFEATURE_SETHOOKSWITCHHANDSET |
-                           PHONEFEATURE_GETVOLUMEHANDSET | PHONEFEATURE_SETVOLUMEHANDSET |
-                           PHONEFEATURE_GETGAINHANDSET | PHONEFEATURE_SETGAINHANDSET;
-    caps.dwSettableHandsetHookSwitchModes = kHandsetModes;
-    caps.dwMonitoredHandsetHookSwitchModes = kHandsetModes;
+    for (const detail::HookSwitchDevice& dev : detail::kHookSwitchDevices) {
+        if (!(c.hookSwitchDevs & dev.device))
+            continue;
+        caps.dwHookSwitchDevs |= dev.device;
+        caps.dwVolumeFlags |= dev.device;
+        caps.dwGainFlags |= dev.device;
+        caps.dwPhoneFeatures |= dev.features;
+        caps.*dev.modes = caps.*dev.settableModes = caps.*dev.monitoredModes = kHookSwitchModes;
+    }
     d.providerInfo = c.providerInfo;
     d.phoneInfo = "Handset with keypad";
     d.phoneName = c.name;
@@ -406,9 +429,12 @@ void Exchange::reset(ExchangeConfig config) {
         phone.config = m_config.phones[i];
         phone.desc = describePhone(phone.config, static_cast<DWORD>(i), {});
         phone.status.dwStatusFlags = PHONESTATUSFLAGS_CONNECTED;
-        phone.status.dwHandsetHookSwitchMode = PHONEHOOKSWITCHMODE_ONHOOK;
-        phone.status.dwHandsetVolume = 0x8000;
-        phone.status.dwHandsetGain = 0x8000;
+        for (const detail::HookSwitchDevice& dev : detail::kHookSwitchDevices) {
+            if (phone.desc.caps.dwHookSwitchDevs & dev.device) {
+                phone.status.*dev.mode = PHONEHOOKSWITCHMODE_ONHOOK;
+                phone.status.*dev.volume = phone.status.*dev.gain = kMiddleLevel;
+            }
+        }
         phone.status.dwRingMode = 1;
         phone.status.dwRingVolume = 0xFFFF;
         phone.status.dwPhoneFeatures = phone.desc.caps.dwPhoneFeatures;

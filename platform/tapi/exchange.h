@@ -37,18 +37,23 @@ struct PhoneConfig {
     std::string name;
     std::string providerInfo;
     DWORD line = LINEMAPPER;  // the line device that belongs to the phone
+    // PHONEHOOKSWITCHDEV_ bits: a desk telephone's handset, speakerphone and headset jack.
+    DWORD hookSwitchDevs =
+        PHONEHOOKSWITCHDEV_HANDSET | PHONEHOOKSWITCHDEV_SPEAKER | PHONEHOOKSWITCHDEV_HEADSET;
 };
 
 struct ExchangeConfig {
     std::vector<LineConfig> lines;
     std::vector<PhoneConfig> phones;
 
-    // Four voice modems with caller ID and one handset phone on the first line.
+    // Four voice modems with caller ID and one handset phone (with speakerphone and headset) on
+    // the first line.
     static ExchangeConfig defaults();
     // The text form: sections "[line]" and "[phone]", one "key=value" a line, "#" comments.
     // Line keys: name, provider, media (voice, data, fax, unknown, comma-separated), callerid
     // (yes/no), datamodem (yes/no), comm, number, addresses, nodigits (pulse, dtmf), phone.
-    // Phone keys: name, provider, line. Phone and line numbers count from 1.
+    // Phone keys: name, provider, line, hookswitch (handset, speaker, headset, comma-separated).
+    // Phone and line numbers count from 1.
     static std::optional<ExchangeConfig> parse(std::string_view text, std::string* error);
 };
 
@@ -130,8 +135,10 @@ class Exchange final : public Provider {
     void removeLine(DWORD line);      // LINE_CLOSE, then LINE_REMOVE; the device is gone
     // A key of the handset's keypad is pressed and released ('0'-'9', '*', '#').
     bool pressPhoneKey(DWORD phone, char key);
-    // The user lifts or replaces the handset.
-    bool setHandsetHookSwitch(DWORD phone, DWORD mode);
+    // The user lifts or replaces the handset, or switches the speakerphone or headset
+    // (`hookSwitchDev` is one PHONEHOOKSWITCHDEV_ bit). Returns false for a device or mode the
+    // phone does not have.
+    bool setHookSwitch(DWORD phone, DWORD hookSwitchDev, DWORD mode);
 
     // ---- what tests ask for ----
     void setReplyPolicy(const std::string& function, ReplyPolicy policy);

@@ -2,6 +2,7 @@
 // asynchronous request does and when its reply comes.
 #include "platform/tapi/api_state.h"
 #include "platform/tapi/exchange_state.h"
+#include "platform/tapi/hookswitch.h"
 #include "platform/tapi/wave_link.h"
 
 namespace tapi {
@@ -555,26 +556,31 @@ LONG Exchange::phoneRequest(RequestId id, const Request& r) {
     if (r.device >= s.phones.size())
         return PHONEERR_NODEVICE;
     const DWORD device = r.device;
+    const DWORD hookSwitchDevs = r.value2;  // several for a hookswitch request, else one
     std::function<void()> effect;
     switch (r.op) {
         case Op::PhoneSetHookSwitch:
-            effect = [&s, device, mode = r.mode] {
-                s.phones[device].status.dwHandsetHookSwitchMode = mode;
-                apiEvents().phoneState(device, PHONESTATE_HANDSETHOOKSWITCH, mode);
+            effect = [&s, device, hookSwitchDevs, mode = r.mode] {
+                for (const detail::HookSwitchDevice& dev : detail::kHookSwitchDevices) {
+                    if (hookSwitchDevs & dev.device) {
+                        s.phones[device].status.*dev.mode = mode;
+                        apiEvents().phoneState(device, dev.hookSwitchState, mode);
+                    }
+                }
             };
             break;
         case Op::PhoneSetVolume:
-            effect = [&s, device, level = r.value] {
-                s.phones[device].status.dwHandsetVolume = level;
-                apiEvents().phoneState(device, PHONESTATE_HANDSETVOLUME, 0);
+        case Op::PhoneSetGain: {
+            const detail::HookSwitchDevice* dev = detail::hookSwitchDevice(hookSwitchDevs);
+            if (!dev)
+                return PHONEERR_INVALHOOKSWITCHDEV;
+            const bool volume = r.op == Op::PhoneSetVolume;
+            effect = [&s, device, dev, volume, level = r.value] {
+                s.phones[device].status.*(volume ? dev->volume : dev->gain) = level;
+                apiEvents().phoneState(device, volume ? dev->volumeState : dev->gainState, 0);
             };
             break;
-        case Op::PhoneSetGain:
-            effect = [&s, device, level = r.value] {
-                s.phones[device].status.dwHandsetGain = level;
-                apiEvents().phoneState(device, PHONESTATE_HANDSETGAIN, 0);
-            };
-            break;
+        }
         default:
             return PHONEERR_OPERATIONUNAVAIL;
     }
@@ -603,13 +609,19 @@ bool Exchange::pressPhoneKey(DWORD phone, char key) {
     return true;
 }
 
-bool Exchange::setHandsetHookSwitch(DWORD phone, DWORD mode) {
+bool Exchange::setHookSwitch(DWORD phone, DWORD hookSwitchDev, DWORD mode) {
     State& s = *m_state;
-    if (phone >= s.phones.size() || !(mode & s.phones[phone].desc.caps.dwHandsetHookSwitchModes)) {
+    const detail::HookSwitchDevice* dev = detail::hookSwitchDevice(hookSwitchDev);
+    if (phone >= s.phones.size() || !dev)
+        return false;
+    SimPhone& p = s.phones[phone];
+    const bool oneMode = mode != 0 && (mode & (mode - 1)) == 0;
+    if (!(p.desc.caps.dwHookSwitchDevs & hookSwitchDev) || !oneMode ||
+        !(mode & p.desc.caps.*dev->monitoredModes)) {
         return false;
     }
-    s.phones[phone].status.dwHandsetHookSwitchMode = mode;
-    apiEvents().phoneState(phone, PHONESTATE_HANDSETHOOKSWITCH, mode);
+    p.status.*dev->mode = mode;
+    apiEvents().phoneState(phone, dev->hookSwitchState, mode);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/core/text.h"
 #include "platform/tapi/api_state.h"
 #include "platform/tapi/app_queue.h"
+#include "platform/tapi/hookswitch.h"
 #include "platform/tapi/provider.h"
 #include "platform/tapi/tapi.h"
 #include "platform/tapi/var_struct.h"
@@ -151,8 +152,9 @@ LONG createPhoneApp(HPHONEAPP* out, PHONECALLBACK callback, const char* name, DW
     return 0;
 }
 
-// An asynchronous hookswitch, volume or gain request on an owned handset.
-LONG phoneSubmit(HPHONE hPhone, Op op, const char* function, DWORD device, DWORD mode,
+// An asynchronous hookswitch, volume or gain request on an owned phone. `devices` are
+// PHONEHOOKSWITCHDEV_ bits the phone has; only a hookswitch request may name several.
+LONG phoneSubmit(HPHONE hPhone, Op op, const char* function, DWORD devices, DWORD mode,
                  DWORD value) {
     PhoneOpen* open = api().phone(hPhone);
     if (!open)
@@ -160,7 +162,11 @@ LONG phoneSubmit(HPHONE hPhone, Op op, const char* function, DWORD device, DWORD
     if (open->privilege != PHONEPRIVILEGE_OWNER)
         return PHONEERR_NOTOWNER;
     const PhoneDescription* d = provider().phone(open->device);
-    if (!singleBitDevice(device) || !(device & d->caps.dwHookSwitchDevs)) {
+    const DWORD offered = op == Op::PhoneSetVolume ? d->caps.dwVolumeFlags
+                          : op == Op::PhoneSetGain ? d->caps.dwGainFlags
+                                                   : d->caps.dwHookSwitchDevs;
+    const bool several = op == Op::PhoneSetHookSwitch;
+    if (devices == 0 || (devices & ~offered) || (!several && !singleBitDevice(devices))) {
         return PHONEERR_INVALHOOKSWITCHDEV;
     }
     Request r;
@@ -169,7 +175,7 @@ LONG phoneSubmit(HPHONE hPhone, Op op, const char* function, DWORD device, DWORD
     r.device = open->device;
     r.mode = mode;
     r.value = value;
-    r.value2 = device;
+    r.value2 = devices;
     const RequestId id = newRequestId();
     if (const LONG rc = provider().phoneRequest(id, r); rc < 0)
         return rc;
@@ -455,9 +461,14 @@ LONG phoneSetHookSwitch(HPHONE hPhone, DWORD dwHookSwitchDevs, DWORD dwHookSwitc
     if (!open)
         return PHONEERR_INVALPHONEHANDLE;
     const PhoneDescription* d = provider().phone(open->device);
-    if (!singleBitDevice(dwHookSwitchMode) ||
-        !(dwHookSwitchMode & d->caps.dwSettableHandsetHookSwitchModes)) {
+    if (!singleBitDevice(dwHookSwitchMode))
         return PHONEERR_INVALHOOKSWITCHMODE;
+    // Every device named must be able to take the mode (devices the phone lacks are refused later).
+    for (const HookSwitchDevice& dev : kHookSwitchDevices) {
+        if ((dwHookSwitchDevs & dev.device & d->caps.dwHookSwitchDevs) &&
+            !(dwHookSwitchMode & d->caps.*dev.settableModes)) {
+            return PHONEERR_INVALHOOKSWITCHMODE;
+        }
     }
     return phoneSubmit(hPhone, Op::PhoneSetHookSwitch, "phoneSetHookSwitch", dwHookSwitchDevs,
                        dwHookSwitchMode, 0);
@@ -489,16 +500,8 @@ LONG readLevel(HPHONE hPhone, DWORD device, DWORD* out, bool volume) {
     if (!singleBitDevice(device) || !(device & flags))
         return PHONEERR_INVALHOOKSWITCHDEV;
     const PHONESTATUS s = provider().phoneStatus(open->device).status;
-    switch (device) {
-        case PHONEHOOKSWITCHDEV_HANDSET:
-            *out = volume ? s.dwHandsetVolume : s.dwHandsetGain;
-            break;
-        case PHONEHOOKSWITCHDEV_SPEAKER:
-            *out = volume ? s.dwSpeakerVolume : s.dwSpeakerGain;
-            break;
-        default:
-            *out = volume ? s.dwHeadsetVolume : s.dwHeadsetGain;
-    }
+    const HookSwitchDevice& dev = *hookSwitchDevice(device);
+    *out = s.*(volume ? dev.volume : dev.gain);
     return 0;
 }
 

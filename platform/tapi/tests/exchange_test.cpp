@@ -196,6 +196,7 @@ TEST(ExchangeConfiguration, TextFormRowsAndTheirErrors) {
         {"[line]\ncolour=red\n", "line 2: unknown line key \"colour\""},
         {"[line]\nphone=2\n", "line 1 names a missing phone"},
         {"[line]\njust text\n", "line 2: expected key=value"},
+        {"[phone]\nhookswitch=handset, telepathy\n", "line 2: bad value for hookswitch"},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.text);
@@ -311,8 +312,7 @@ TEST(Phone, HookswitchVolumeAndKeypadAsMessages) {
     DWORD level = 0;
     EXPECT_EQ(phoneGetVolume(phone, PHONEHOOKSWITCHDEV_HANDSET, &level), 0);
     EXPECT_EQ(level, 0xFFFFu) << "a level above the top is the top";
-    EXPECT_EQ(errorName(phoneSetHookSwitch(phone, PHONEHOOKSWITCHDEV_SPEAKER,
-                                           PHONEHOOKSWITCHMODE_ONHOOK)),
+    EXPECT_EQ(errorName(phoneSetHookSwitch(phone, 0x8, PHONEHOOKSWITCHMODE_ONHOOK)),
               "PHONEERR_INVALHOOKSWITCHDEV");
     EXPECT_EQ(errorName(phoneSetHookSwitch(phone, PHONEHOOKSWITCHDEV_HANDSET, 0x3)),
               "PHONEERR_INVALHOOKSWITCHMODE");
@@ -322,6 +322,93 @@ TEST(Phone, HookswitchVolumeAndKeypadAsMessages) {
     EXPECT_EQ(
         *reinterpret_cast<const DWORD*>(reinterpret_cast<const BYTE*>(id) + id[0].dwStringOffset),
         0u);
+}
+
+// Each of the phone's three hookswitch devices takes its own mode, volume and gain, from the
+// application or from the user, and reports each change as its own state.
+TEST(Phone, EachHookswitchDeviceHasItsModeLevelsAndMessages) {
+    core::VirtualTime time;
+    FreshExchange fresh;
+    PhoneRecorder r;
+    HPHONE phone = 0;
+    ASSERT_EQ(phoneOpen(r.app, 0, &phone, TAPI_CURRENT_VERSION, 0, reinterpret_cast<DWORD_PTR>(&r),
+                        PHONEPRIVILEGE_OWNER),
+              0);
+    ASSERT_EQ(phoneSetStatusMessages(phone, 0x00FFFFFF, 0, 0), 0);
+    struct Case {
+        DWORD device;
+        const char* name;
+        DWORD PHONESTATUS::*mode;
+    };
+    const Case cases[] = {
+        {PHONEHOOKSWITCHDEV_HANDSET, "HANDSET", &PHONESTATUS::dwHandsetHookSwitchMode},
+        {PHONEHOOKSWITCHDEV_SPEAKER, "SPEAKER", &PHONESTATUS::dwSpeakerHookSwitchMode},
+        {PHONEHOOKSWITCHDEV_HEADSET, "HEADSET", &PHONESTATUS::dwHeadsetHookSwitchMode},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string name = c.name;
+        EXPECT_GT(phoneSetHookSwitch(phone, c.device, PHONEHOOKSWITCHMODE_MICSPEAKER), 0);
+        EXPECT_GT(phoneSetVolume(phone, c.device, 0x1234), 0);
+        EXPECT_GT(phoneSetGain(phone, c.device, 0x4321), 0);
+        time.runUntilIdle();
+        EXPECT_TRUE(exchange().setHookSwitch(0, c.device, PHONEHOOKSWITCHMODE_ONHOOK));
+        time.runUntilIdle();
+        EXPECT_EQ(r.trace, (Trace{"PHONE_REPLY OK", "PHONE_STATE " + name + "HOOKSWITCH 8",
+                                  "PHONE_REPLY OK", "PHONE_STATE " + name + "VOLUME 0",
+                                  "PHONE_REPLY OK", "PHONE_STATE " + name + "GAIN 0",
+                                  "PHONE_STATE " + name + "HOOKSWITCH 1"}));
+        r.trace.clear();
+        DWORD volume = 0, gain = 0;
+        EXPECT_EQ(phoneGetVolume(phone, c.device, &volume), 0);
+        EXPECT_EQ(phoneGetGain(phone, c.device, &gain), 0);
+        EXPECT_EQ(volume, 0x1234u);
+        EXPECT_EQ(gain, 0x4321u);
+        std::vector<BYTE> buffer(sizeof(PHONESTATUS) + 256);
+        auto* status = reinterpret_cast<PHONESTATUS*>(buffer.data());
+        status->dwTotalSize = static_cast<DWORD>(buffer.size());
+        ASSERT_EQ(phoneGetStatus(phone, status), 0);
+        EXPECT_EQ(status->*c.mode, PHONEHOOKSWITCHMODE_ONHOOK);
+    }
+    // Several devices in one request each take the mode.
+    EXPECT_GT(phoneSetHookSwitch(phone, PHONEHOOKSWITCHDEV_SPEAKER | PHONEHOOKSWITCHDEV_HEADSET,
+                                 PHONEHOOKSWITCHMODE_SPEAKER),
+              0);
+    time.runUntilIdle();
+    EXPECT_EQ(r.trace, (Trace{"PHONE_REPLY OK", "PHONE_STATE SPEAKERHOOKSWITCH 4",
+                              "PHONE_STATE HEADSETHOOKSWITCH 4"}));
+    EXPECT_EQ(errorName(phoneSetVolume(phone,
+                                       PHONEHOOKSWITCHDEV_SPEAKER | PHONEHOOKSWITCHDEV_HEADSET, 0)),
+              "PHONEERR_INVALHOOKSWITCHDEV");
+}
+
+TEST(Phone, AHandsetAloneRefusesTheOtherDevices) {
+    core::VirtualTime time;
+    const auto config = ExchangeConfig::parse("[phone]\nhookswitch=handset\n", nullptr);
+    ASSERT_TRUE(config);
+    exchange().reset(*config);
+    PhoneRecorder r;
+    std::vector<BYTE> buffer(sizeof(PHONECAPS) + 512);
+    auto* caps = reinterpret_cast<PHONECAPS*>(buffer.data());
+    caps->dwTotalSize = static_cast<DWORD>(buffer.size());
+    ASSERT_EQ(phoneGetDevCaps(r.app, 0, TAPI_CURRENT_VERSION, 0, caps), 0);
+    EXPECT_EQ(caps->dwHookSwitchDevs, PHONEHOOKSWITCHDEV_HANDSET);
+    EXPECT_EQ(caps->dwVolumeFlags, PHONEHOOKSWITCHDEV_HANDSET);
+    EXPECT_EQ(caps->dwSpeakerHookSwitchModes, 0u);
+    HPHONE phone = 0;
+    ASSERT_EQ(phoneOpen(r.app, 0, &phone, TAPI_CURRENT_VERSION, 0, reinterpret_cast<DWORD_PTR>(&r),
+                        PHONEPRIVILEGE_OWNER),
+              0);
+    for (DWORD device : {PHONEHOOKSWITCHDEV_SPEAKER, PHONEHOOKSWITCHDEV_HEADSET}) {
+        SCOPED_TRACE(device);
+        DWORD level = 0;
+        EXPECT_EQ(errorName(phoneSetHookSwitch(phone, device, PHONEHOOKSWITCHMODE_MIC)),
+                  "PHONEERR_INVALHOOKSWITCHDEV");
+        EXPECT_EQ(errorName(phoneSetVolume(phone, device, 0)), "PHONEERR_INVALHOOKSWITCHDEV");
+        EXPECT_EQ(errorName(phoneGetGain(phone, device, &level)), "PHONEERR_INVALHOOKSWITCHDEV");
+        EXPECT_FALSE(exchange().setHookSwitch(0, device, PHONEHOOKSWITCHMODE_MIC));
+    }
+    exchange().reset();
 }
 
 TEST(Phone, AFailedReplyChangesNothing) {
