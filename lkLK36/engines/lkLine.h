@@ -1,10 +1,14 @@
 // The Line control's engine: one TAPI line application per control, bound to one line device at a
-// time. This unit sets the control up, reads the device, address and terminal descriptions, and
-// opens and closes the line.
+// time. It sets the control up, reads the device, address and terminal descriptions, opens and
+// closes the line (lkLine.cpp, lkLine_open.cpp), turns TAPI's messages into the control's events
+// (lkLine_dispatch.cpp), keeps a record of every call it knows with one of them current
+// (lkLine_records.cpp, lkLine_calls.cpp), and shapes the calls' caller-ID parties for display
+// (lkLine_callerid.cpp).
 #pragma once
 
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <string>
 

@@ -16,6 +16,7 @@
 #include "lkLK36/engines/tests/line_event_recorder.h"
 #include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
+#include "platform/tapi/provider.h"
 
 namespace {
 
@@ -733,6 +734,18 @@ TEST_F(LineCalls, MessagesArriveNestedWhileAHandlerPumps) {
     ASSERT_NE(party, logged.end());
     EXPECT_EQ(*(party + 2), "\tCall.CallerID.Name = ''");
     EXPECT_EQ(line->Call.Count, 0);
+}
+
+TEST_F(LineCalls, ALongBurstIsDeliveredInOrderWithoutDeepNesting) {
+    constexpr DWORD burst = 20000;  // nested one inside the other, these would exhaust the stack
+    std::vector<LONG> counts;
+    line->OnRing = [&](TlkLineInternal&, LONG count, LONG) { counts.push_back(count); };
+    for (DWORD ring = 0; ring < burst; ++ring)
+        tapi::apiEvents().lineDevState(0, LINEDEVSTATE_RINGING, 1, ring);
+    time.runUntilIdle();
+    ASSERT_EQ(counts.size(), burst);
+    for (DWORD ring = 0; ring < burst; ++ring)
+        ASSERT_EQ(counts[ring], LONG(ring));
 }
 
 TEST_F(LineCalls, AFailingHandlerDoesNotStopTheCall) {
