@@ -300,6 +300,8 @@ bool TlkLineInternal::SelectFirstCall() {
     return false;
 }
 
+// A call becomes known: the first one becomes current at once, a later one waits behind the
+// current call, and a known one only has its information read again.
 TlkCallRecord* TlkLineInternal::BeginCall(DWORD handle) {
     const TlkLifeGuard guard = lifeGuard();
     const bool announce = Call.Count == 0 || IndexOfCallHandle(handle) < 0;
