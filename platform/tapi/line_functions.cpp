@@ -6,6 +6,7 @@
 #include "platform/core/handles.h"
 #include "platform/core/text.h"
 #include "platform/tapi/line_api.h"
+#include "platform/tapi/struct_sizes.h"
 
 using namespace tapi;
 using namespace tapi::detail;
@@ -135,9 +136,10 @@ LONG lineGetDevCaps(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVersion, DWO
         return rc;
     if (!caps)
         return LINEERR_INVALPOINTER;
-    if (caps->dwTotalSize < sizeof(LINEDEVCAPS))
+    const DWORD fixedSize = fixedSizeFor<LINEDEVCAPS>(dwAPIVersion);
+    if (caps->dwTotalSize < fixedSize)
         return LINEERR_STRUCTURETOOSMALL;
-    VarWriter w(caps, sizeof(LINEDEVCAPS));
+    VarWriter w(caps, fixedSize);
     w.writeFixed(d->caps);
     caps->dwStringFormat = STRINGFORMAT_ASCII;
     caps->dwNumAddresses = static_cast<DWORD>(d->addresses.size());
@@ -175,10 +177,11 @@ LONG lineGetAddressCaps(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAddressID, 
         return rc;
     if (!caps)
         return LINEERR_INVALPOINTER;
-    if (caps->dwTotalSize < sizeof(LINEADDRESSCAPS))
+    const DWORD fixedSize = fixedSizeFor<LINEADDRESSCAPS>(dwAPIVersion);
+    if (caps->dwTotalSize < fixedSize)
         return LINEERR_STRUCTURETOOSMALL;
     const AddressDescription& a = d->addresses[dwAddressID];
-    VarWriter w(caps, sizeof(LINEADDRESSCAPS));
+    VarWriter w(caps, fixedSize);
     w.writeFixed(a.caps);
     caps->dwLineDeviceID = dwDeviceID;
     w.addText(offsetof(LINEADDRESSCAPS, dwAddressSize), a.address);
@@ -332,7 +335,8 @@ LONG lineGetLineDevStatus(HLINE hLine, LINEDEVSTATUS* status) {
         return LINEERR_INVALLINEHANDLE;
     if (!status)
         return LINEERR_INVALPOINTER;
-    if (status->dwTotalSize < sizeof(LINEDEVSTATUS))
+    const DWORD fixedSize = fixedSizeFor<LINEDEVSTATUS>(open->apiVersion);
+    if (status->dwTotalSize < fixedSize)
         return LINEERR_STRUCTURETOOSMALL;
     LineStatusDescription s = provider().lineStatus(open->device);
     DWORD opens = 0, openModes = 0;
@@ -342,7 +346,7 @@ LONG lineGetLineDevStatus(HLINE hLine, LINEDEVSTATUS* status) {
     }
     s.status.dwNumOpens = opens;
     s.status.dwOpenMediaModes = openModes;
-    VarWriter w(status, sizeof(LINEDEVSTATUS));
+    VarWriter w(status, fixedSize);
     w.writeFixed(s.status);
     addTerminalModes(w, offsetof(LINEDEVSTATUS, dwTerminalModesSize), s.terminalModes);
     w.addBytes(offsetof(LINEDEVSTATUS, dwDevSpecificSize), s.devSpecific.data(),
@@ -402,7 +406,8 @@ LONG lineGetCallInfo(HCALL hCall, LINECALLINFO* info) {
         return rc;
     if (!info)
         return LINEERR_INVALPOINTER;
-    if (info->dwTotalSize < sizeof(LINECALLINFO))
+    const DWORD fixedSize = fixedSizeFor<LINECALLINFO>(api().line(h->line)->apiVersion);
+    if (info->dwTotalSize < fixedSize)
         return LINEERR_STRUCTURETOOSMALL;
     LINECALLINFO fixed{};
     fixed.hLine = h->line;
@@ -424,7 +429,7 @@ LONG lineGetCallInfo(HCALL hCall, LINECALLINFO* info) {
     fixed.dwCountryCode = d->countryCode;
     fixed.dwTrunk = d->trunk;
     api().ownersOf(h->call, fixed.dwNumOwners, fixed.dwNumMonitors);
-    VarWriter w(info, sizeof(LINECALLINFO));
+    VarWriter w(info, fixedSize);
     w.writeFixed(fixed);
     addParty(w, offsetof(LINECALLINFO, dwCallerIDFlags), d->caller);
     addParty(w, offsetof(LINECALLINFO, dwCalledIDFlags), d->called);
@@ -456,7 +461,8 @@ LONG lineGetCallStatus(HCALL hCall, LINECALLSTATUS* status) {
         return rc;
     if (!status)
         return LINEERR_INVALPOINTER;
-    if (status->dwTotalSize < sizeof(LINECALLSTATUS))
+    const DWORD fixedSize = fixedSizeFor<LINECALLSTATUS>(api().line(h->line)->apiVersion);
+    if (status->dwTotalSize < fixedSize)
         return LINEERR_STRUCTURETOOSMALL;
     LINECALLSTATUS fixed{};
     fixed.dwCallState = d->state;
@@ -465,7 +471,7 @@ LONG lineGetCallStatus(HCALL hCall, LINECALLSTATUS* status) {
     fixed.dwCallFeatures = callFeaturesFor(d->state, h->privilege) & d->callFeatures;
     fixed.dwCallFeatures2 = d->callFeatures2;
     fixed.tStateEntryTime = d->stateEntryTime;
-    VarWriter w(status, sizeof(LINECALLSTATUS));
+    VarWriter w(status, fixedSize);
     w.writeFixed(fixed);
     w.addBytes(offsetof(LINECALLSTATUS, dwDevSpecificSize), d->devSpecific.data(),
                static_cast<DWORD>(d->devSpecific.size()));

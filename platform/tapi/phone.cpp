@@ -10,6 +10,7 @@
 #include "platform/tapi/app_queue.h"
 #include "platform/tapi/hookswitch.h"
 #include "platform/tapi/provider.h"
+#include "platform/tapi/struct_sizes.h"
 #include "platform/tapi/tapi.h"
 #include "platform/tapi/var_struct.h"
 
@@ -42,6 +43,7 @@ struct PhoneOpen {
     DWORD device = 0;
     DWORD_PTR instance = 0;
     DWORD privilege = 0;
+    DWORD apiVersion = 0;
     DWORD phoneStates = 0;
     DWORD buttonModes = 0;
     DWORD buttonStates = 0;
@@ -294,9 +296,10 @@ LONG phoneGetDevCaps(HPHONEAPP hPhoneApp, DWORD dwDeviceID, DWORD dwAPIVersion, 
         return rc;
     if (!caps)
         return PHONEERR_INVALPOINTER;
-    if (caps->dwTotalSize < sizeof(PHONECAPS))
+    const DWORD fixedSize = fixedSizeFor<PHONECAPS>(dwAPIVersion);
+    if (caps->dwTotalSize < fixedSize)
         return PHONEERR_STRUCTURETOOSMALL;
-    VarWriter w(caps, sizeof(PHONECAPS));
+    VarWriter w(caps, fixedSize);
     w.writeFixed(d->caps);
     w.addText(offsetof(PHONECAPS, dwProviderInfoSize), d->providerInfo);
     w.addText(offsetof(PHONECAPS, dwPhoneInfoSize), d->phoneInfo);
@@ -336,6 +339,7 @@ LONG phoneOpen(HPHONEAPP hPhoneApp, DWORD dwDeviceID, HPHONE* lphPhone, DWORD dw
     open.device = dwDeviceID;
     open.instance = dwCallbackInstance;
     open.privilege = dwPrivilege;
+    open.apiVersion = dwAPIVersion;
     api().phones.emplace(open.handle, open);
     *lphPhone = open.handle;
     phoneStateEvent(dwDeviceID,
@@ -364,11 +368,12 @@ LONG phoneGetStatus(HPHONE hPhone, PHONESTATUS* status) {
         return PHONEERR_INVALPHONEHANDLE;
     if (!status)
         return PHONEERR_INVALPOINTER;
-    if (status->dwTotalSize < sizeof(PHONESTATUS))
+    const DWORD fixedSize = fixedSizeFor<PHONESTATUS>(open->apiVersion);
+    if (status->dwTotalSize < fixedSize)
         return PHONEERR_STRUCTURETOOSMALL;
     PhoneStatusDescription s = provider().phoneStatus(open->device);
     api().counts(open->device, s.status.dwNumOwners, s.status.dwNumMonitors);
-    VarWriter w(status, sizeof(PHONESTATUS));
+    VarWriter w(status, fixedSize);
     w.writeFixed(s.status);
     w.addText(offsetof(PHONESTATUS, dwDisplaySize), s.display);
     w.addBytes(offsetof(PHONESTATUS, dwLampModesSize), nullptr, 0);

@@ -533,7 +533,8 @@ struct PHONESTATUS {
     DWORD dwPhoneFeatures;
 };
 
-// The fixed sizes of TAPI 2.x as a 32-bit program sees them.
+// The fixed sizes of TAPI 2.x as a 32-bit program sees them. An application that negotiated a 1.x
+// version gets the shorter structures of its version instead.
 static_assert(sizeof(LINEDIALPARAMS) == 16);
 static_assert(sizeof(LINEEXTENSIONID) == 16);
 static_assert(sizeof(SYSTEMTIME) == 16);

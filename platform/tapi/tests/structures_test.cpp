@@ -2,6 +2,7 @@
 // information says about callers.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -154,6 +155,108 @@ TEST_F(Structures, EveryStructureFollowsTheSmallBufferRule) {
             EXPECT_EQ(enough[needed], 0xCC);
         }
     }
+}
+
+HCALL g_oldAppsCall = 0;
+
+void rememberCall(DWORD device, DWORD message, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR) {
+    if (message == LINE_CALLSTATE && !g_oldAppsCall)
+        g_oldAppsCall = device;
+}
+
+// An application that negotiated a 1.x version gets the structures of its version: the fixed
+// part it knows (where 2.0 added fields at the end), with the variable part right after it.
+TEST(OlderVersions, GetTheFixedPartOfTheirVersion) {
+    core::VirtualTime time;
+    FreshExchange fresh;
+    exchange().setLargeStructures(true);  // every structure then has variable data to place
+    HLINEAPP app = 0;
+    DWORD count = 0;
+    ASSERT_EQ(lineInitialize(&app, nullptr, &rememberCall, "old", &count), 0);
+    HLINE line = 0;
+    ASSERT_EQ(lineOpen(app, 0, &line, TAPI_VERSION1_4, 0, 0, LINECALLPRIVILEGE_OWNER,
+                       LINEMEDIAMODE_INTERACTIVEVOICE, nullptr),
+              0);
+    IncomingCall caller;
+    caller.number = "01632960123";
+    caller.callerIdTiming = IncomingCall::CallerIdTiming::AtOffering;
+    g_oldAppsCall = 0;
+    exchange().ring(0, caller);
+    time.runUntilIdle();
+    ASSERT_NE(g_oldAppsCall, 0u);
+    HPHONEAPP phoneApp = 0;
+    ASSERT_EQ(phoneInitialize(&phoneApp, nullptr, &nothing, "old phone", &count), 0);
+    HPHONE phone = 0;
+    ASSERT_EQ(phoneOpen(phoneApp, 0, &phone, TAPI_VERSION1_4, 0, 0, PHONEPRIVILEGE_MONITOR), 0);
+
+    struct OldRow {
+        const char* name;
+        DWORD fixed;
+        std::size_t firstField;  // the size field of the first variable data written
+        LONG tooSmall;
+        std::function<LONG(void*)> get;
+    };
+    const OldRow rows[] = {
+        {"LINEDEVCAPS 1.3", 236, offsetof(LINEDEVCAPS, dwProviderInfoSize),
+         LINEERR_STRUCTURETOOSMALL,
+         [&](void* b) {
+             return lineGetDevCaps(app, 0, TAPI_VERSION1_0, 0, static_cast<LINEDEVCAPS*>(b));
+         }},
+        {"LINEDEVCAPS 1.4", 240, offsetof(LINEDEVCAPS, dwProviderInfoSize),
+         LINEERR_STRUCTURETOOSMALL,
+         [&](void* b) {
+             return lineGetDevCaps(app, 0, TAPI_VERSION1_4, 0, static_cast<LINEDEVCAPS*>(b));
+         }},
+        {"LINEADDRESSCAPS 1.3", 176, offsetof(LINEADDRESSCAPS, dwAddressSize),
+         LINEERR_STRUCTURETOOSMALL,
+         [&](void* b) {
+             return lineGetAddressCaps(app, 0, 0, TAPI_VERSION1_0, 0,
+                                       static_cast<LINEADDRESSCAPS*>(b));
+         }},
+        {"LINEADDRESSCAPS 1.4", 180, offsetof(LINEADDRESSCAPS, dwAddressSize),
+         LINEERR_STRUCTURETOOSMALL,
+         [&](void* b) {
+             return lineGetAddressCaps(app, 0, 0, TAPI_VERSION1_4, 0,
+                                       static_cast<LINEADDRESSCAPS*>(b));
+         }},
+        {"LINECALLINFO 1.4", 296, offsetof(LINECALLINFO, dwCallerIDSize), LINEERR_STRUCTURETOOSMALL,
+         [&](void* b) { return lineGetCallInfo(g_oldAppsCall, static_cast<LINECALLINFO*>(b)); }},
+        {"LINECALLSTATUS 1.4", 36, offsetof(LINECALLSTATUS, dwDevSpecificSize),
+         LINEERR_STRUCTURETOOSMALL,
+         [&](void* b) {
+             return lineGetCallStatus(g_oldAppsCall, static_cast<LINECALLSTATUS*>(b));
+         }},
+        {"LINEDEVSTATUS 1.4", 76, offsetof(LINEDEVSTATUS, dwTerminalModesSize),
+         LINEERR_STRUCTURETOOSMALL,
+         [&](void* b) { return lineGetLineDevStatus(line, static_cast<LINEDEVSTATUS*>(b)); }},
+        {"PHONECAPS 1.4", 144, offsetof(PHONECAPS, dwProviderInfoSize), PHONEERR_STRUCTURETOOSMALL,
+         [&](void* b) {
+             return phoneGetDevCaps(phoneApp, 0, TAPI_VERSION1_4, 0, static_cast<PHONECAPS*>(b));
+         }},
+        {"PHONESTATUS 1.4", 100, offsetof(PHONESTATUS, dwDevSpecificSize),
+         PHONEERR_STRUCTURETOOSMALL,
+         [&](void* b) { return phoneGetStatus(phone, static_cast<PHONESTATUS*>(b)); }},
+    };
+    for (const OldRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto small = buffer(row.fixed - 1);
+        EXPECT_EQ(errorName(row.get(small.data())), errorName(row.tooSmall));
+
+        auto exact = buffer(row.fixed);
+        ASSERT_EQ(errorName(row.get(exact.data())), "OK");
+        EXPECT_EQ(dword(exact, 8), row.fixed);
+        EXPECT_EQ(exact[row.fixed], 0xCC) << "wrote past dwTotalSize";
+
+        auto enough = buffer(dword(exact, 4));
+        ASSERT_EQ(errorName(row.get(enough.data())), "OK");
+        EXPECT_EQ(dword(enough, 8), dword(exact, 4));
+        EXPECT_GT(dword(enough, row.firstField), 0u);
+        EXPECT_EQ(dword(enough, row.firstField + 4), row.fixed)
+            << "the variable part does not follow the fixed part of the version";
+    }
+    phoneShutdown(phoneApp);
+    lineShutdown(app);
+    exchange().setLargeStructures(false);
 }
 
 // The texts of LINECALLINFO: NUL-terminated, sizes counting the NUL, flags telling what is there.
