@@ -7,6 +7,7 @@
 
 #include "lkLK36/activex/control_factories.h"
 #include "lkLK36/activex/lkPlayImpl1.h"
+#include "lkLK36/activex/lkRecordImpl1.h"
 #include "lkLK36/activex/tests/control_test_support.h"
 #include "lkLK36/engines/lkLKConst.h"
 #include "platform/com/property_bag.h"
@@ -99,6 +100,27 @@ TEST_F(LineMembers, AFailureSucceedsWithTheErrorRecordSet) {
     EXPECT_EQ(player.get(DISPID{44}).value.toString(), "MMSYSERR_NOTENABLED");
     EXPECT_EQ(player.call(DISPID{1}, VARIANT_FALSE, LONG(0)).value.raw().boolVal, VARIANT_TRUE);
     EXPECT_EQ(player.get(DISPID{44}).value.raw().bstrVal, nullptr);
+}
+
+// The wave controls' warning goes on (True) and is logged as a warning, without OnError.
+TEST_F(LineMembers, AWaveWarningAnswersGoOnWithoutRaisingOnError) {
+    com::Ptr<TlkRecord> record = com::make<TlkRecord>();
+    auto sink = com::make<RecordingSink>(DIID_IlkRecordEvents);
+    DWORD recordCookie = 0;
+    ASSERT_EQ(com::connectSink(dispatchOf(record), DIID_IlkRecordEvents, sink.get(), &recordCookie),
+              S_OK);
+    const com::Dispatch recorder(com::Ptr<IDispatch>(dispatchOf(record)));
+    const com::Outcome warned =
+        recorder.call(DISPID{26}, VARIANT_TRUE, LONG(MMSYSERR_NOMEM));  // FillErrorStrings
+    ASSERT_EQ(warned.hr, S_OK);
+    EXPECT_EQ(warned.value.raw().boolVal, VARIANT_TRUE);
+    EXPECT_EQ(recorder.get(DISPID{24}).value.toInt32(), LONG(MMSYSERR_NOMEM));
+    EXPECT_EQ(record->engine().log().Lines().back(), "<< Warning >> MMSYSERR_NOMEM [00000007]");
+    EXPECT_TRUE(sink->seen.empty());
+
+    EXPECT_EQ(recorder.call(DISPID{26}, VARIANT_FALSE, LONG(MMSYSERR_NOMEM)).value.raw().boolVal,
+              VARIANT_FALSE);
+    EXPECT_EQ(sink->dispids(), std::vector<DISPID>{2});  // OnError
 }
 
 TEST_F(LineMembers, EveryKindOfCommonMemberAnswersByDispid) {
