@@ -1327,6 +1327,9 @@ LONG lineGetID(HLINE hLine, DWORD dwAddressID, HCALL hCall, DWORD dwSelect, VARS
 LONG lineTranslateAddress(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVersion,
                           const char* lpszAddressIn, DWORD dwCard, DWORD dwTranslateOptions,
                           LINETRANSLATEOUTPUT* lpTranslateOutput);
+// The exchange has one fixed dialling location (country 44, area 1632) and no device settings,
+// so the two dialogs have nothing to show: after the usual checks they answer 0, as when the user
+// closes them with OK, and change nothing. Tests make them fail with an injected failure.
 LONG lineTranslateDialog(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVersion, HWND hwndOwner,
                          const char* lpszAddressIn);
 LONG lineConfigDialog(DWORD dwDeviceID, HWND hwndOwner, const char* lpszDeviceClass);
@@ -1412,6 +1415,7 @@ LONG phoneSetStatusMessages(HPHONE hPhone, DWORD dwPhoneStates, DWORD dwButtonMo
 // Classes "tapi/line", "wave/in" and "wave/out": a DWORD device ID.
 LONG phoneGetID(HPHONE hPhone, VARSTRING* lpDeviceID, const char* lpszDeviceClass);
 LONG phoneGetHookSwitch(HPHONE hPhone, DWORD* lpdwHookSwitchDevs);
+// `dwHookSwitchDevs` may name several of the phone's devices; each takes the mode.
 LONG phoneSetHookSwitch(HPHONE hPhone, DWORD dwHookSwitchDevs, DWORD dwHookSwitchMode);
 // Levels run from 0 to 0xFFFF.
 LONG phoneSetVolume(HPHONE hPhone, DWORD dwHookSwitchDev, DWORD dwVolume);

@@ -240,6 +240,16 @@ TEST(LineErrors, EachFunctionNamesWhatIsWrong) {
              return lineForward(line, 0, 0, &list, 0, &cell, nullptr);
          },
          LINEERR_INVALPARAM},
+        {"the dialling-location dialog has nothing to change",
+         [&] { return lineTranslateDialog(app.app(), 0, TAPI_CURRENT_VERSION, nullptr, "123"); },
+         0},
+        {"the dialling-location dialog of an unknown device",
+         [&] { return lineTranslateDialog(app.app(), 9, TAPI_CURRENT_VERSION, nullptr, "123"); },
+         LINEERR_BADDEVICEID},
+        {"the configuration dialog has nothing to change",
+         [&] { return lineConfigDialog(1, nullptr, nullptr); }, 0},
+        {"the configuration dialog of an unknown device",
+         [&] { return lineConfigDialog(9, nullptr, nullptr); }, LINEERR_BADDEVICEID},
         {"Ex initialisation without its parameters",
          [&] {
              HLINEAPP h = 0;
