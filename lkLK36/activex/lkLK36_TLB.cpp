@@ -1,5 +1,10 @@
 #include "lkLK36/activex/lkLK36_TLB.h"
 
+#include "lkLK36/activex/lkLineImpl1.h"
+#include "lkLK36/activex/lkPhoneImpl1.h"
+#include "lkLK36/activex/lkPlayImpl1.h"
+#include "lkLK36/activex/lkRecordImpl1.h"
+
 #include "platform/com/registration.h"
 
 namespace lkLK36 {
@@ -141,26 +146,18 @@ const com::TypeTable& IlkRecordEventsTable() {
     return table;
 }
 
-// A control whose class is not built yet shows its interface without members; each table moves to
-// its control's unit when the control's members are written.
+// Each control's dual interface is the member table of its class.
 const com::TypeTable& IlkLineTable() {
-    static constexpr com::TypeTable table = dualInterfaceTable(kLineIdentity, {});
-    return table;
+    return TlkLine::typeTable();
 }
-
 const com::TypeTable& IlkPhoneTable() {
-    static constexpr com::TypeTable table = dualInterfaceTable(kPhoneIdentity, {});
-    return table;
+    return TlkPhone::typeTable();
 }
-
 const com::TypeTable& IlkPlayTable() {
-    static constexpr com::TypeTable table = dualInterfaceTable(kPlayIdentity, {});
-    return table;
+    return TlkPlay::typeTable();
 }
-
 const com::TypeTable& IlkRecordTable() {
-    static constexpr com::TypeTable table = dualInterfaceTable(kRecordIdentity, {});
-    return table;
+    return TlkRecord::typeTable();
 }
 
 const com::CoclassTable& lkLineCoclass() {

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "lkLK36/activex/lkLineImpl1.h"
+#include "lkLK36/activex/lkPhoneImpl1.h"
+#include "lkLK36/activex/lkPlayImpl1.h"
+#include "lkLK36/activex/lkRecordImpl1.h"
 #include "platform/com/registration.h"
 #include "platform/com/variant.h"
 #include "platform/core/text.h"
@@ -19,12 +23,11 @@ constexpr std::string_view kRegistryError = "Error creating system registry entr
 
 com::ServerModule g_module;
 
-// A control joins the table with its creation function once its class exists.
 constexpr ControlClass kControlClasses[] = {
-    {kLineIdentity, &lkLineCoclass, nullptr},
-    {kPhoneIdentity, &lkPhoneCoclass, nullptr},
-    {kPlayIdentity, &lkPlayCoclass, nullptr},
-    {kRecordIdentity, &lkRecordCoclass, nullptr},
+    {kLineIdentity, &lkLineCoclass, &com::createInstance<TlkLine>},
+    {kPhoneIdentity, &lkPhoneCoclass, &com::createInstance<TlkPhone>},
+    {kPlayIdentity, &lkPlayCoclass, &com::createInstance<TlkPlay>},
+    {kRecordIdentity, &lkRecordCoclass, &com::createInstance<TlkRecord>},
 };
 
 // The factories, made when the library is loaded, in table order, for the controls that can be
@@ -39,6 +42,8 @@ class Factories {
             com::ClassFactory& factory = m_factories[i].emplace(g_module, control.create);
             m_entries.push_back({control.identity.clsid, factory});
         }
+        // The Line engines take telephony messages only once the library stands.
+        setLkLibraryReady(true);
     }
     std::span<const com::ClassEntry> entries() const { return m_entries; }
 

@@ -19,8 +19,7 @@ com::ServerModule& serverModule();
 struct ControlClass {
     const ControlIdentity& identity;
     const com::CoclassTable& (*coclass)();
-    // Makes one control and answers the requested interface on it; null while the control's
-    // class is not built, and then no factory is offered for it.
+    // Makes one control and answers the requested interface on it.
     com::CreateFunction create;
 };
 std::span<const ControlClass> controlClasses();

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "lkLK36/activex/control_factories.h"
+#include "lkLK36/activex/lkLK36_server.h"
 #include "lkLK36/activex/lkPlayImpl1.h"
 #include "lkLK36/activex/lkRecordImpl1.h"
 #include "lkLK36/activex/tests/control_test_support.h"
@@ -382,7 +382,7 @@ TEST(ControlTables, EachControlHasTheCommonMembersUnderItsOwnDispids) {
         {"Enabled", {-514, -514, -514, 22}},    {"Cursor", {228, 115, 78, 9}},
         {"InitCtrl", {190, 77, 40, 27}},        {"FillErrorStrings", {2, 1, 1, 26}},
     };
-    const std::span<const ControlFactory> factories = lkLK36ControlFactories();
+    const std::span<const ControlClass> factories = controlClasses();
     ASSERT_EQ(factories.size(), 4u);
     for (std::size_t k = 0; k < factories.size(); ++k) {
         SCOPED_TRACE(std::string(factories[k].identity.className));
@@ -454,7 +454,7 @@ void expectControlInterfaces(const com::Ptr<IUnknown>& control, const ControlIde
 
 // What a container asks of every control, and the count that keeps the library loaded.
 TEST_F(Controls, EachFactoryMakesItsControlOverAnEngineOfItsKind) {
-    for (const ControlFactory& factory : lkLK36ControlFactories()) {
+    for (const ControlClass& factory : controlClasses()) {
         SCOPED_TRACE(std::string(factory.identity.className));
         const LONG before = serverModule().count();
         com::Ptr<IUnknown> control;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/com/com.h"
+#include "platform/com/oleauto.h"
 
 namespace {
 
@@ -99,21 +100,26 @@ TEST(LkLK36Exports, ClassObjectTable) {
         const IID& iid;
         HRESULT expected;
     };
-    // No control's class is built yet, so none of the four is offered.
     const Case cases[] = {
         {"unknown class", kUnknown, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
         {"the type library's id", kLibid, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
-        {"lkLine", kLine, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
-        {"lkPhone", kPhone, IID_IUnknown, CLASS_E_CLASSNOTAVAILABLE},
-        {"lkPlay", kPlay, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
-        {"lkRecord", kRecord, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+        {"lkLine", kLine, IID_IClassFactory, S_OK},
+        {"lkPhone", kPhone, IID_IUnknown, S_OK},
+        {"lkPlay", kPlay, IID_IClassFactory, S_OK},
+        {"lkRecord", kRecord, IID_IClassFactory, S_OK},
+        {"lkLine, not a factory interface", kLine, IID_IDispatch, E_NOINTERFACE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         int sentinel = 0;
         void* object = &sentinel;
         EXPECT_EQ(hresultName(getClassObject(c.clsid, c.iid, &object)), hresultName(c.expected));
-        EXPECT_EQ(object, nullptr);
+        if (c.expected == S_OK) {
+            ASSERT_NE(object, nullptr);
+            static_cast<IUnknown*>(object)->Release();
+        } else {
+            EXPECT_EQ(object, nullptr);
+        }
     }
     EXPECT_EQ(hresultName(getClassObject(kLine, IID_IClassFactory, nullptr)), "E_POINTER");
     EXPECT_EQ(hresultName(getClassObject(kUnknown, IID_IClassFactory, nullptr)), "E_POINTER");
