@@ -789,10 +789,12 @@ PhoneStatusDescription Exchange::phoneStatus(DWORD device) {
 namespace {
 // The process's exchange once something asked for it; nothing builds it at library load.
 Exchange* g_built = nullptr;
+bool g_building = false;
 }  // namespace
 
 Exchange& exchange() {
     static Exchange* the = [] {
+        g_building = true;
         auto* e = new Exchange;  // lives as long as the process, as the service would
         ExchangeConfig config = ExchangeConfig::defaults();
         if (const char* path = std::getenv("BELLTALE_EXCHANGE_CONFIG"); path && *path) {
@@ -811,9 +813,15 @@ Exchange& exchange() {
         }
         e->reset(config);
         g_built = e;
+        g_building = false;
         return e;
     }();
     return *the;
+}
+
+void buildExchange() {
+    if (!g_built && !g_building)
+        exchange();
 }
 
 Provider& provider() {

@@ -37,5 +37,9 @@ class WaveDeviceTable {
 // devices at once; one built later registers them there as it builds them.
 void setWaveDeviceTable(WaveDeviceTable* table);
 WaveDeviceTable* waveDeviceTable();
+// Builds the process's exchange (and so registers its lines' devices) unless it is built already
+// or being built: the wave layer calls it when its table is first used, so a program sees the
+// telephone lines' devices from its first device query, as the hardware's would be.
+void buildExchange();
 
 }  // namespace tapi

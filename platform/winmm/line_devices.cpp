@@ -133,8 +133,10 @@ class LineDeviceTable : public tapi::WaveDeviceTable {
 
 // Installed when this library loads, before any telephone line can be asked for its wave ids, so
 // the exchange never hands out ids of its own. Never destroyed: the exchange outlives statics.
+// The exchange itself is built only when the table is first used (or a telephony call needs it).
 const bool g_installed = [] {
     tapi::setWaveDeviceTable(new LineDeviceTable);
+    setFirstUseHook(&tapi::buildExchange);
     return true;
 }();
 

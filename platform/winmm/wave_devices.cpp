@@ -98,6 +98,8 @@ void registerStandardItem(const std::string& item) {
     }
 }
 
+void (*g_firstUseHook)() = nullptr;
+
 void ensureConfigured() {
     {
         std::lock_guard lock(table().mutex);
@@ -105,6 +107,8 @@ void ensureConfigured() {
             return;
     }
     configureStandardWaveDevices(standardWaveDeviceSetting());
+    if (g_firstUseHook)
+        g_firstUseHook();
 }
 
 std::string environmentOr(const char* name, const std::string& fallback) {
@@ -303,6 +307,10 @@ void configureStandardWaveDevices(std::string_view spec) {
 }
 
 namespace detail {
+
+void setFirstUseHook(void (*hook)()) {
+    g_firstUseHook = hook;
+}
 
 UINT deviceCount(WaveDirection direction) {
     ensureConfigured();

@@ -22,6 +22,10 @@ struct DeviceEntry {
     std::shared_ptr<DWORD> volume;  // waveOutSetVolume's value for this device
 };
 
+// Runs once, when the table is first used, after the standard devices are in: the telephone
+// lines' devices join there (installed by the line devices when the library loads).
+void setFirstUseHook(void (*hook)());
+
 UINT deviceCount(WaveDirection direction);
 // MMSYSERR_BADDEVICEID past the end, MMSYSERR_NODRIVER for an unregistered id.
 MMRESULT lookupDevice(WaveDirection direction, UINT id, DeviceEntry& out);

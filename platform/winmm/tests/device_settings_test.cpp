@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/registry/registry.h"
 #include "platform/winmm/mmsystem.h"
@@ -79,6 +80,8 @@ TEST(StandardWaveDeviceSetting, AMissingProgramFolderIsNeitherReadNorCreated) {
 }
 
 // The table is configured once per process, at its first use, so this runs in a fresh process.
+// Loading the libraries configured nothing; the first query brings the registry's list and the
+// telephone lines' devices after it.
 TEST(StandardWaveDeviceSettingDeathTest, TheFirstDeviceQueryTakesTheRegistrysList) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     TempDir home;
@@ -88,10 +91,17 @@ TEST(StandardWaveDeviceSettingDeathTest, TheFirstDeviceQueryTakesTheRegistrysLis
     EXPECT_EXIT(
         {
             WAVEOUTCAPSA caps{};
-            const bool asStored = waveOutGetNumDevs() == 1 && waveInGetNumDevs() == 0 &&
-                                  waveOutGetDevCapsA(0, &caps, sizeof caps) == MMSYSERR_NOERROR &&
-                                  std::string(caps.szPname) == "File Output played.wav";
-            std::exit(asStored ? 0 : 1);
+            const bool asStored =
+                waveOutGetDevCapsA(0, &caps, sizeof caps) == MMSYSERR_NOERROR &&
+                std::string(caps.szPname) == "File Output played.wav" &&
+                winmm::waveDevicesOwnedBy(winmm::kStandardOwner, winmm::WaveDirection::Output)
+                        .size() == 1 &&
+                winmm::waveDevicesOwnedBy(winmm::kStandardOwner, winmm::WaveDirection::Input)
+                    .empty();
+            const bool linesFollow =
+                winmm::waveDevicesOwnedBy("line:0", winmm::WaveDirection::Output) ==
+                std::vector<UINT>{1};
+            std::exit(asStored && linesFollow ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }
