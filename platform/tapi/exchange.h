@@ -135,6 +135,8 @@ class Exchange final : public Provider {
     void removeLine(DWORD line);      // LINE_CLOSE, then LINE_REMOVE; the device is gone
     // A key of the handset's keypad is pressed and released ('0'-'9', '*', '#').
     bool pressPhoneKey(DWORD phone, char key);
+    // Any button (`mode` one PHONEBUTTONMODE_ bit) is pressed and released, 100 ms apart.
+    bool pressPhoneButton(DWORD phone, DWORD buttonId, DWORD mode);
     // The user lifts or replaces the handset, or switches the speakerphone or headset
     // (`hookSwitchDev` is one PHONEHOOKSWITCHDEV_ bit). Returns false for a device or mode the
     // phone does not have.

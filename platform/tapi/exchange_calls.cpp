@@ -589,9 +589,6 @@ LONG Exchange::phoneRequest(RequestId id, const Request& r) {
 }
 
 bool Exchange::pressPhoneKey(DWORD phone, char key) {
-    State& s = *m_state;
-    if (phone >= s.phones.size())
-        return false;
     DWORD button = 0;
     if (key >= '0' && key <= '9') {
         button = static_cast<DWORD>(key - '0');
@@ -602,9 +599,16 @@ bool Exchange::pressPhoneKey(DWORD phone, char key) {
     } else {
         return false;
     }
-    apiEvents().phoneButton(phone, button, PHONEBUTTONMODE_KEYPAD, PHONEBUTTONSTATE_DOWN);
-    s.later(kKeyPressMs, [phone, button] {
-        apiEvents().phoneButton(phone, button, PHONEBUTTONMODE_KEYPAD, PHONEBUTTONSTATE_UP);
+    return pressPhoneButton(phone, button, PHONEBUTTONMODE_KEYPAD);
+}
+
+bool Exchange::pressPhoneButton(DWORD phone, DWORD buttonId, DWORD mode) {
+    State& s = *m_state;
+    if (phone >= s.phones.size())
+        return false;
+    apiEvents().phoneButton(phone, buttonId, mode, PHONEBUTTONSTATE_DOWN);
+    s.later(kKeyPressMs, [phone, buttonId, mode] {
+        apiEvents().phoneButton(phone, buttonId, mode, PHONEBUTTONSTATE_UP);
     });
     return true;
 }

@@ -312,6 +312,12 @@ TEST(Phone, HookswitchVolumeAndKeypadAsMessages) {
     DWORD level = 0;
     EXPECT_EQ(phoneGetVolume(phone, PHONEHOOKSWITCHDEV_HANDSET, &level), 0);
     EXPECT_EQ(level, 0xFFFFu) << "a level above the top is the top";
+    // Buttons beyond the keypad come with their own mode; a mode nobody asked for stays away.
+    r.trace.clear();
+    EXPECT_TRUE(exchange().pressPhoneButton(0, 12, PHONEBUTTONMODE_FEATURE));
+    EXPECT_TRUE(exchange().pressPhoneButton(0, 13, PHONEBUTTONMODE_DUMMY));
+    time.advance(100ms);
+    EXPECT_EQ(r.trace, (Trace{"PHONE_BUTTON 12 4 2", "PHONE_BUTTON 12 4 1"}));
     EXPECT_EQ(errorName(phoneSetHookSwitch(phone, 0x8, PHONEHOOKSWITCHMODE_ONHOOK)),
               "PHONEERR_INVALHOOKSWITCHDEV");
     EXPECT_EQ(errorName(phoneSetHookSwitch(phone, PHONEHOOKSWITCHDEV_HANDSET, 0x3)),
