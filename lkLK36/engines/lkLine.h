@@ -10,7 +10,11 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
+#include <variant>
 
 #include "lkLK36/engines/lkLKShare.h"
 #include "platform/core/messages.h"
@@ -558,3 +562,28 @@ class TlkLineInternal : public TlkSharedControl {
 // every Line control here, on the UI thread.
 void LineCallback(DWORD hDevice, DWORD dwMessage, DWORD_PTR dwCallbackInstance, DWORD_PTR dwParam1,
                   DWORD_PTR dwParam2, DWORD_PTR dwParam3);
+
+// ---- the published properties (lkLine_properties.cpp) ----
+// Every value of the control's object tree under one flattened name, the dotted path run together
+// (Call.CallerID.Name is CallCallerIDName). Reading never calls TAPI and never touches the error
+// record. Writing a plain property stores the value and nothing else; writing an acting one runs
+// its group's setter, which checks, logs and calls TAPI, and keeps the old value when it refuses.
+enum class TlkPropertyType { Boolean, Integer, DateTime, Text, TextList, Bytes };
+enum class TlkPropertyAccess { ReadOnly, Plain, Acting };
+// Integers (TAPI bit masks and handles included) travel as LONG, date-times as day counts, byte
+// texts as a copy of the bytes, text lists as the engine's own list, live.
+using TlkPropertyValue = std::variant<bool, LONG, double, std::string, const TlkStringList*>;
+struct TlkLineProperty {
+    std::string_view Name;
+    TlkPropertyType Type;
+    TlkPropertyAccess Access;
+    TlkPropertyValue (*Get)(const TlkLineInternal& line);
+    void (*Put)(TlkLineInternal& line, const TlkPropertyValue& value);  // null when not writable
+};
+std::span<const TlkLineProperty> LinePublishedProperties();
+const TlkLineProperty* FindLineProperty(std::string_view name);
+// The property's value; nothing for an unknown name.
+std::optional<TlkPropertyValue> ReadLineProperty(const TlkLineInternal& line, std::string_view name);
+// False, changing nothing, for an unknown name, a property that cannot be written or a value of
+// another type. Otherwise the write runs; a setter's refusal is in the error record.
+bool WriteLineProperty(TlkLineInternal& line, std::string_view name, const TlkPropertyValue& value);
