@@ -348,16 +348,32 @@ TEST_F(LineProperties, ActingWritesReachTheirSetters) {
     const std::string h = Hex8(call);
     const std::string addressName = line->Address.Name;
     const std::string tooLong(32, '5');
+    const bool owner = line->Call.Owner;
+    const LONG mediaModes = LONG(line->Device.MediaModes.Active);
     const Case cases[] = {
         {"CallCallerIDMaskNumber", std::string(";0;*"), std::string(";0;*"), "", 0},
         {"CallCalledIDFormatName", false, false, "", 0},
         {"CallTag", LONG(42), LONG(42), "", 0},
-        {"AddressName", std::string("elsewhere"), addressName, "", 0},
-        {"AddressID", LONG(1), LONG(0), "Address.ID := 1", LINEERR_INVALADDRESSID},
+        {"CallPhoneNumber", std::string("01632 960123"), std::string("01632 960123"), std::nullopt,
+         0},
+        {"CallActive", true, true, "", 0},  // the call is active already: nothing to do
+        {"CallOwner", owner, owner, "Call.Owner := " + TlkVantage::BooleanText(owner), 0},
+        {"CallBearerMode", LONG(LINEBEARERMODE_VOICE), LONG(LINEBEARERMODE_VOICE),
+         "Call.BearerMode := 00000001 [" + h + "]", 0},
         {"CallHandle", LONG(0x12345), LONG(call), "Call.Handle = 00012345",
          LINEERR_INVALCALLHANDLE},
+        {"AddressName", std::string("elsewhere"), addressName, "", 0},
+        {"AddressID", LONG(1), LONG(0), "Address.ID := 1", LINEERR_INVALADDRESSID},
+        {"AddressForwardCaller", tooLong, std::string(),
+         "Address.Forward.Caller = '" + tooLong + "'", LINEERR_INVALADDRESS},
+        {"AddressForwardMode", LONG(LINEFORWARDMODE_BUSY), LONG(LINEFORWARDMODE_BUSY),
+         "Address.Forward.Mode = [00000010]", 0},
         {"CallParametersBearerMode", LONG(LINEBEARERMODE_DATA), LONG(LINEBEARERMODE_DATA), "", 0},
         {"ConferenceParametersDefaults", false, false, "", 0},
+        {"ConferenceConsultCall", LONG(call), LONG(0),
+         "<< Error >> LINEERR_INVALCALLHANDLE [80000018]", LINEERR_INVALCALLHANDLE},
+        {"TransferPrimaryCall", LONG(call), LONG(call), "", 0},
+        {"TerminalID", LONG(0), LONG(0), "Terminal.ID := 0", 0},  // opening chose the last
         {"CallGatherDigitsCount", LONG(32), LONG(5), "Call.GatherDigits.Count = 32",
          LINEERR_INVALPARAM},
         {"CallGatherDigitsCount", LONG(31), LONG(31), "Call.GatherDigits.Count = 31", 0},
@@ -365,11 +381,18 @@ TEST_F(LineProperties, ActingWritesReachTheirSetters) {
          LINEERR_INVALPARAM},
         {"CallGatherDigitsTerminate", std::string("#"), std::string("#"),
          "Call.GatherDigits.Terminate = '#'", 0},
+        {"CallGatherDigitsActive", true, true, "Call.GatherDigits.Active := True", 0},
+        {"CallGatherDigitsTimeout", LONG(100), LONG(5000), "Call.GatherDigits.TimeOut = 100",
+         LINEERR_OPERATIONFAILED},  // not while gathering
+        {"CallMonitorDigitsActive", true, true, "Call.MonitorDigits.Active := True", 0},
         {"CallMonitorSilenceActive", true, false, "Call.MonitorSilence.Active := True",
          LINEERR_INVALTONE},  // no duration yet
+        {"CallMonitorSilenceDuration", LONG(500), LONG(500), std::nullopt, 0},
+        {"CallMonitorSilenceActive", true, true, "Call.MonitorSilence.Active := True", 0},
         {"CallMonitorMediaModesMediaModes", LONG(LINEMEDIAMODE_DATAMODEM),
          LONG(LINEMEDIAMODE_DATAMODEM), "Call.MonitorMediaModes.MediaModes := [00000010]", 0},
-        {"AddressForwardCaller", tooLong, std::string(), std::nullopt, LINEERR_INVALADDRESS},
+        {"CommEnabled", true, true, "Comm.Enabled := True", 0},           // a voice call: no handle
+        {"DeviceMediaModesActive", LONG(0x40000000), mediaModes, "", 0},  // not the device's
         {"DeviceIdleDelay", LONG(100), LONG(0), "Device.IdleDelay := [100] //milliseconds",
          LINEERR_INVALLINESTATE},
         {"PrivilegeNone", true, false, "Device.Privilege.None := True", LINEERR_INVALLINESTATE},
@@ -382,11 +405,13 @@ TEST_F(LineProperties, ActingWritesReachTheirSetters) {
         {"DeviceID", LONG(4), LONG(0), "Device.ID := 4", LINEERR_BADDEVICEID},
         {"DeviceName", std::string("No such line"), line->Device.Name,
          "Device.Name := 'No such line'", LINEERR_BADDEVICEID},
-        {"ConferenceConsultCall", LONG(call), LONG(0), std::nullopt, LINEERR_INVALCALLHANDLE},
-        {"TransferPrimaryCall", LONG(call), LONG(call), "", 0},
-        {"TerminalID", LONG(0), LONG(0), "Terminal.ID := 0", 0},  // opening chose the last
-        {"CallBearerMode", LONG(LINEBEARERMODE_VOICE), LONG(LINEBEARERMODE_VOICE),
-         "Call.BearerMode := 00000001 [" + h + "]", 0},
+        // With the line closed the settings refused above are taken.
+        {"DeviceActive", false, false, "Device.Active := False", 0},
+        {"DeviceIdleDelay", LONG(100), LONG(100), "Device.IdleDelay := [100] //milliseconds", 0},
+        {"PrivilegeNone", true, true, "Device.Privilege.None := True", 0},
+        {"WaveRecordDeviceClass", std::string("wave/x"), std::string("wave/x"),
+         "WaveRecord.DeviceClass := \"wave/x\"", 0},
+        {"DeviceID", LONG(1), LONG(1), "Device.ID := 1", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -403,8 +428,9 @@ TEST_F(LineProperties, ActingWritesReachTheirSetters) {
         }
         EXPECT_EQ(line->Error().Number(), c.error) << line->Error().Name();
     }
-    EXPECT_EQ(line->Call.Handle, call);
-    EXPECT_TRUE(line->Device.Active);
+    EXPECT_EQ(read("PrivilegeMonitor"), Value(false));
+    EXPECT_EQ(read("PrivilegeOwner"), Value(false));
+    EXPECT_EQ(read("DeviceName"), Value(exchange().config().lines[1].name));
 }
 
 TEST_F(LineProperties, ATagStaysWithItsCall) {
