@@ -234,6 +234,10 @@ struct TlkCallRecord {
     // Where TAPI writes gathered digits. TAPI stops writing when the call leaves its active
     // states or its handle is deallocated, both of which come before a record is released.
     char Digits[32] = {};
+    // Gathering requests started on the call whose LINE_GATHERDIGITS has not come yet. Only the
+    // newest request's report ends gathering; a request replaced by a newer one (a restart) ends
+    // with its own report, which must not end the newer one.
+    LONG GatherRequests = 0;
     TlkPartyRecord Parties[PartyKindCount];
 
     LONG& slot(TlkRequestSlot which) { return Requests[static_cast<int>(which)]; }
@@ -264,6 +268,20 @@ class TlkCall {
     bool Hold();
     bool Unhold();
 
+    // ---- the monitor switches (lkLine_monitors.cpp) ----
+    // Each acts on the current call while it is active (else only stores), keeps the setting in
+    // the call's record, and reports a refusal through the error record, keeping the old value.
+    // Setting Active True while gathering restarts it with an empty buffer.
+    void SetGatherDigitsActive(bool value);
+    void SetGatherDigitsCount(LONG value);  // 1 to 31
+    void SetGatherDigitsTerminate(const std::string& value);
+    void SetGatherDigitsTimeout(LONG value);  // ms, 0 or more
+    void SetMonitorDigitsActive(bool value);
+    void SetMonitorMediaModesActive(bool value);
+    void SetMonitorMediaModes(DWORD value);  // MonitorMediaModes.MediaModes
+    void SetMonitorSilenceActive(bool value);
+    void SetMonitorSilenceDuration(LONG value);  // ms; negative values are ignored
+
     TlkCallerID& party(int kind);
     const TlkCallerID& party(int kind) const;
 
@@ -293,6 +311,11 @@ class TlkCall {
   private:
     bool requestAndWait(const char* name, TlkRequestSlot slot,
                         const std::function<LONG(HCALL)>& request);
+
+    bool monitorsReachTAPI() const;
+    void keepMonitorSettings();
+    bool gatherSettingAccepted(bool inRange);
+    void finishGatherSetting();
 
     TlkLineInternal& m_owner;
 };
@@ -395,6 +418,25 @@ class TlkLineInternal : public TlkSharedControl {
     void SetAddressID(LONG value);
     // Selects a terminal and reads the terminal names and modes again.
     void SetTerminalID(LONG value);
+
+    // ---- the device, its privileges and related devices (lkLine_devices.cpp) ----
+    // Selects another line device; an open line is closed first. Out of range: BADDEVICEID.
+    void SetDeviceID(LONG value);
+    // Selects the first device listed under that name; none: BADDEVICEID, the device stays.
+    void SetDeviceName(const std::string& value);
+    // The setters below are refused with INVALLINESTATE while the line is open.
+    void SetIdleDelay(LONG value);
+    void SetPrivilegeNone(bool value);
+    void SetPrivilegeMonitor(bool value);
+    void SetPrivilegeOwner(bool value);
+    void SetCommDeviceClass(const std::string& value);
+    void SetPhoneDeviceClass(const std::string& value);
+    // Only modes the device has are taken; any other value is ignored.
+    void SetDeviceMediaModesActive(DWORD value);
+    // Comm.Enabled: with a current data or fax call, obtains its comm handle; False closes it.
+    void SetCommEnabled(bool value);
+    // The device's configuration dialog; True when it was accepted.
+    bool DeviceConfigure();
 
     // ---- call records ----
     // Adds a record (kind Placeholder starts the chain and the list anew). A call by handle that
@@ -515,6 +557,10 @@ class TlkLineInternal : public TlkSharedControl {
     void clearCallState();
     void closeCommHandle();
     void openCommHandle(DWORD call);
+    bool lineClosedForSetting();
+    void setPrivilege(const char* name, bool TlkPrivilege::*member, bool value);
+    void setRelatedDeviceClass(const char* group, std::string& deviceClass,
+                               const std::string& value);
     void refreshCallPanels();
 
     // Fires an event under the Events rule, then pops the monitor up on its flag. False when the

@@ -132,6 +132,8 @@ LONG TlkLineInternal::applyGatherDigits(TlkCallRecord& record, bool on) {
         if (result != LINEERR_INVALDIGITMODE)
             break;
     }
+    if (result == 0)
+        ++record.GatherRequests;
     return result;
 }
 

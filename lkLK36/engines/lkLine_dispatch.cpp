@@ -478,6 +478,11 @@ void TlkLineInternal::HandleGatherDigits(DWORD call, DWORD termination) {
     std::string digits;
     LONG tag = 0;
     if (TlkCallRecord* record = FindCallRecord(call)) {
+        if (record->GatherRequests > 0)
+            --record->GatherRequests;
+        // The end of a request that a restart replaced: the newer one still gathers.
+        if (record->GatherRequests > 0)
+            return;
         record->GatherDigits.Active = false;
         digits.assign(record->Digits, strnlen(record->Digits, sizeof record->Digits));
         tag = record->Tag;
@@ -610,13 +615,4 @@ std::string TlkLineInternal::resolveReply(LONG requestId, LONG result) {
         ++Conference.Count;
     }
     return row->suffix;
-}
-
-// ---- the comm handle of a data call ----
-
-void TlkLineInternal::openCommHandle(DWORD call) {
-    DWORD id = 0;
-    Comm.Available = QueryLineDeviceID(Comm.DeviceClass, call, id);
-    if (Comm.Available)
-        Comm.Handle = id;
 }

@@ -242,8 +242,9 @@ bool TlkLineInternal::CloseDevice(bool lineAlreadyGone) {
     return true;
 }
 
+// Closes the held handle exactly once: it is forgotten as it is closed.
 void TlkLineInternal::closeCommHandle() {
-    if (Comm.Enabled && Comm.Handle != 0)
+    if (Comm.Handle != 0)
         CloseHandle(core::handleFromDescriptor(static_cast<int>(Comm.Handle)));
     Comm.Available = false;
     Comm.Handle = 0;
