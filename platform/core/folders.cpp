@@ -24,17 +24,21 @@ std::string envOr(const char* name, const std::string& fallback) {
     return (value && *value) ? value : fallback;
 }
 
-fs::path homeFolder() { return envOr("HOME", "/tmp"); }
+fs::path homeFolder() {
+    return envOr("HOME", "/tmp");
+}
 
 fs::path ensureFolder(const fs::path& folder, fs::perms perms = fs::perms::unknown) {
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (perms != fs::perms::unknown) fs::permissions(folder, perms, ec);
+    if (perms != fs::perms::unknown)
+        fs::permissions(folder, perms, ec);
     return folder;
 }
 
 void setError(std::string* error, const std::string& text) {
-    if (error) *error = text;
+    if (error)
+        *error = text;
 }
 
 bool writeAll(int fd, std::string_view content) {
@@ -42,8 +46,10 @@ bool writeAll(int fd, std::string_view content) {
     std::size_t left = content.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         data += n;
         left -= static_cast<std::size_t>(n);
     }
@@ -52,14 +58,33 @@ bool writeAll(int fd, std::string_view content) {
 
 }  // namespace
 
-fs::path programFolder() {
+namespace {
+
+fs::path programFolderPath() {
     const std::string explicitHome = envOr("BELLTALE_HOME", "");
-    if (!explicitHome.empty()) return ensureFolder(explicitHome);
+    if (!explicitHome.empty())
+        return explicitHome;
     const fs::path data = envOr("XDG_DATA_HOME", (homeFolder() / ".local" / "share").string());
-    return ensureFolder(data / "belltale");
+    return data / "belltale";
 }
 
-fs::path windowsFolder() { return ensureFolder(programFolder() / "windows"); }
+}  // namespace
+
+fs::path programFolder() {
+    return ensureFolder(programFolderPath());
+}
+
+std::optional<fs::path> existingProgramFolder() {
+    const fs::path folder = programFolderPath();
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec))
+        return std::nullopt;
+    return folder;
+}
+
+fs::path windowsFolder() {
+    return ensureFolder(programFolder() / "windows");
+}
 
 fs::path runtimeFolder() {
     const std::string runtime = envOr("XDG_RUNTIME_DIR", "");
@@ -88,7 +113,8 @@ bool fillProgramFolder(std::string* error) {
     for (auto it = fs::recursive_directory_iterator(assets, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
         const fs::path relative = fs::relative(it->path(), assets, ec);
-        if (ec || relative.filename() == ".gitkeep") continue;
+        if (ec || relative.filename() == ".gitkeep")
+            continue;
         const fs::path destination = target / relative;
         if (it->is_directory()) {
             ensureFolder(destination);
@@ -109,7 +135,8 @@ bool fillProgramFolder(std::string* error) {
 
 std::optional<fs::path> findFileNoCase(const fs::path& path) {
     std::error_code ec;
-    if (fs::exists(path, ec)) return path;
+    if (fs::exists(path, ec))
+        return path;
     fs::path found = path.root_path();
     for (const fs::path& part : path.relative_path()) {
         const fs::path exact = found / part;
@@ -125,7 +152,8 @@ std::optional<fs::path> findFileNoCase(const fs::path& path) {
                 break;
             }
         }
-        if (!match) return std::nullopt;
+        if (!match)
+            return std::nullopt;
         found /= *match;
     }
     return found;
@@ -140,8 +168,9 @@ bool rewriteFile(const fs::path& path, std::string_view content, std::string* er
     name.append("-").append(std::to_string(counter++));
     const fs::path temporary = folder / name;
     mode_t mode = 0644;
-    struct stat existing{};
-    if (::stat(path.c_str(), &existing) == 0) mode = existing.st_mode & 07777;
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0)
+        mode = existing.st_mode & 07777;
 
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) {
@@ -167,10 +196,12 @@ bool rewriteFile(const fs::path& path, std::string_view content, std::string* er
 
 std::optional<std::string> readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in)
+        return std::nullopt;
     std::ostringstream content;
     content << in.rdbuf();
-    if (in.bad()) return std::nullopt;
+    if (in.bad())
+        return std::nullopt;
     return content.str();
 }
 

@@ -11,6 +11,8 @@ namespace core {
 // The program folder: $BELLTALE_HOME, else $XDG_DATA_HOME/belltale, else ~/.local/share/belltale.
 // Created when missing. Read anew on every call, so a test may point it elsewhere.
 std::filesystem::path programFolder();
+// The same folder, without creating it: nothing when it does not exist yet.
+std::optional<std::filesystem::path> existingProgramFolder();
 // The stand-in for the Windows folder: "windows" inside the program folder; created when missing.
 std::filesystem::path windowsFolder();
 // This user's runtime folder for sockets: $XDG_RUNTIME_DIR/belltale, owner-only; created.

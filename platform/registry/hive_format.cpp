@@ -189,10 +189,14 @@ std::string formatData(const Value& value) {
 
 void formatKey(const Key& key, const std::string& path, bool isRoot, std::string& out) {
     if (!isRoot || !key.values.empty()) {
-        out += "[" + path + "]\r\n";
+        // Appended piece by piece: GCC 12 reports a false -Wrestrict on "..." + std::string.
+        out.append("[").append(path).append("]\r\n");
         for (const Value& value : key.values) {
-            out += value.name.empty() ? std::string("@") : "\"" + escape(value.name) + "\"";
-            out += "=" + formatData(value) + "\r\n";
+            if (value.name.empty())
+                out.append("@");
+            else
+                out.append("\"").append(escape(value.name)).append("\"");
+            out.append("=").append(formatData(value)).append("\r\n");
         }
     }
     for (const auto& [folded, subkey] : key.subkeys) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/core/folders.h"
 #include "platform/core/messages.h"
 #include "platform/registry/registry.h"
 #include "platform/winmm/wave_file.h"
@@ -109,27 +110,6 @@ void ensureConfigured() {
     configureStandardWaveDevices(standardWaveDeviceSetting());
     if (g_firstUseHook)
         g_firstUseHook();
-}
-
-std::string environmentOr(const char* name, const std::string& fallback) {
-    const char* value = std::getenv(name);
-    return value && *value ? value : fallback;
-}
-
-// The program folder as the core finds it, but only when it is already there: the registry lives
-// inside it, and reading the registry through the core would create the folder first.
-std::optional<std::filesystem::path> existingProgramFolder() {
-    std::filesystem::path folder = environmentOr("BELLTALE_HOME", "");
-    if (folder.empty()) {
-        const std::filesystem::path home = environmentOr("HOME", "/tmp");
-        folder = std::filesystem::path(
-                     environmentOr("XDG_DATA_HOME", (home / ".local/share").string())) /
-                 "belltale";
-    }
-    std::error_code ignored;
-    if (!std::filesystem::is_directory(folder, ignored))
-        return std::nullopt;
-    return folder;
 }
 
 // Null device: plays into nothing, records silence; takes any PCM.
@@ -283,7 +263,8 @@ std::vector<UINT> waveDevicesOwnedBy(std::string_view owner, WaveDirection direc
 std::string standardWaveDeviceSetting() {
     if (const char* spec = std::getenv("BELLTALE_WAVE_DEVICES"))
         return spec;
-    if (existingProgramFolder()) {
+    // The registry lives inside the program folder: asking for sound must not create it.
+    if (core::existingProgramFolder()) {
         if (auto spec =
                 registry::readString(HKEY_LOCAL_MACHINE, kWaveDevicesKey, kWaveDevicesValue))
             return *spec;
