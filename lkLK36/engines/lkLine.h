@@ -309,6 +309,8 @@ class TlkCall {
     std::list<std::unique_ptr<TlkCallRecord>> Records;
 
   private:
+    // Waits for the reply of lineSetCallParams; False (reported) when it failed or never came.
+    bool awaitCallParams(LONG requestId);
     bool requestAndWait(const char* name, TlkRequestSlot slot,
                         const std::function<LONG(HCALL)>& request);
 

@@ -29,8 +29,37 @@ bool TlkCall::SetBearerMode(LONG mode) {
             owner.FillErrorStrings(result);
             return false;
         }
+        // The change is asynchronous: the call has the new mode only once TAPI's reply says so.
+        const DWORD call = Handle;
+        if (result > 0 && !awaitCallParams(result))
+            return false;
+        // A handler that ran during the wait may have made another call current.
+        if (TlkCallRecord* record = owner.FindCallRecord(call))
+            record->BearerMode = static_cast<DWORD>(mode);
+        if (Handle != call)
+            return true;
     }
     BearerMode = static_cast<DWORD>(mode);
+    return true;
+}
+
+// No record slot holds this request, so its reply reports nothing by itself: the failure is
+// reported here, from the reply's own result.
+bool TlkCall::awaitCallParams(LONG requestId) {
+    TlkLineInternal& owner = m_owner;
+    const TlkLifeGuard guard = owner.lifeGuard();
+    owner.TAPI.expectReply(requestId);
+    const TlkReply reply = owner.TAPI.WaitForReply(requestId);
+    if (!guard || reply.outcome == TlkReplyOutcome::Abandoned)
+        return false;
+    if (reply.outcome == TlkReplyOutcome::TimedOut) {
+        owner.FillErrorStrings(TAPIREPLYTIMEOUT);
+        return false;
+    }
+    if (reply.result != 0) {
+        owner.FillErrorStrings(reply.result);
+        return false;
+    }
     return true;
 }
 

@@ -538,6 +538,37 @@ TEST_F(LineProperties, WritesTheTableCannotTakeChangeNothing) {
     EXPECT_FALSE(ReadLineProperty(*line, "NoSuchProperty").has_value());
 }
 
+// A bearer-mode change is asynchronous: the call has the new mode only when TAPI's reply accepts
+// it, and a refused or missing reply is reported.
+TEST_F(LineProperties, ABearerModeIsTheCallsOnceItsReplyAcceptsIt) {
+    struct Case {
+        const char* name;
+        tapi::ReplyPolicy policy;
+        LONG readBack;
+        LONG error;
+    };
+    const Case cases[] = {
+        {"refused",
+         {0, LINEERR_OPERATIONFAILED, false, false},
+         LINEBEARERMODE_VOICE,
+         LINEERR_OPERATIONFAILED},
+        {"no reply", {0, 0, true, false}, LINEBEARERMODE_VOICE, TAPIREPLYTIMEOUT},
+        {"accepted", {200, 0, false, false}, LINEBEARERMODE_PASSTHROUGH, 0},
+    };
+    const DWORD call = openWithCall();
+    ASSERT_GT(lineAnswer(call, nullptr, 0), 0);
+    time.advance(10ms);
+    line->TAPI.ReplyTimeout = 1000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        exchange().setReplyPolicy("lineSetCallParams", c.policy);
+        ASSERT_TRUE(WriteLineProperty(*line, "CallBearerMode", LONG(LINEBEARERMODE_PASSTHROUGH)));
+        EXPECT_EQ(read("CallBearerMode"), Value(c.readBack));
+        EXPECT_EQ(line->Error().Number(), c.error);
+        EXPECT_EQ(line->Call.Records.back()->BearerMode, DWORD(c.readBack));
+    }
+}
+
 // The reply time-out is stored unchecked; 0 or below makes every wait give up at once rather than
 // wait for ever.
 TEST_F(LineProperties, AReplyTimeOutOfZeroOrBelowEndsEveryWaitAtOnce) {
