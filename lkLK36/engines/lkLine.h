@@ -268,6 +268,34 @@ class TlkCall {
     bool Hold();
     bool Unhold();
 
+    // ---- the call operations (lkLine_operations.cpp) ----
+    // Each acts on the current call (or makes a new one), logs its headline and its result, and
+    // returns True on success; the reason of a failure is in the error record.
+    // Dials PhoneNumber: more digits on the current call, else a new call.
+    bool Dial();
+    bool Answer();
+    bool Hangup();
+    bool Redirect(const std::string& number);
+    // Hands the call to another application and keeps only monitoring it.
+    bool Handoff(const std::string& application);
+    bool Park(const std::string& number);
+    bool Unpark(const std::string& number);
+    bool Pickup(const std::string& number, const std::string& groupID);
+    bool SendDigits(const std::string& digits, LONG duration);
+    bool SendPulseDigits(const std::string& digits, LONG duration);
+    bool SendTone(LONG toneMode, LONG duration);
+    // The setters that act: Owner asks TAPI for the privilege, Active dials or hangs up,
+    // PhoneNumber translates the number when the device translates numbers, Tag is kept with
+    // the call's record.
+    void SetOwner(bool value);
+    void SetActive(bool value);
+    void SetPhoneNumber(const std::string& value);
+    void SetTag(LONG value);
+    // Reads the current call's information with all five parties; True when TAPI answered.
+    bool GetInfo();
+    // The LINECALLPARAMS block the last new call was made with (empty: none was passed).
+    const std::vector<BYTE>& callParamsBlock() const { return m_callParamsBlock; }
+
     // ---- the monitor switches (lkLine_monitors.cpp) ----
     // Each acts on the current call while it is active (else only stores), keeps the setting in
     // the call's record, and reports a refusal through the error record, keeping the old value.
@@ -311,8 +339,18 @@ class TlkCall {
   private:
     // Waits for the reply of lineSetCallParams; False (reported) when it failed or never came.
     bool awaitCallParams(LONG requestId);
+    // `arguments` go in round brackets before the handle in the headline ("Call.Park (201) [..]").
     bool requestAndWait(const char* name, TlkRequestSlot slot,
-                        const std::function<LONG(HCALL)>& request);
+                        const std::function<LONG(HCALL)>& request,
+                        const std::string& arguments = {});
+    // The request on `call` and the wait for its own reply, without the log lines.
+    bool submitAndWait(DWORD call, TlkRequestSlot slot, const std::function<LONG(HCALL)>& request);
+    // Makes a new call (make-call, unpark, pickup) through `request`, which gets the cell for
+    // the new handle; on success the new call becomes current and is announced.
+    bool createCall(TlkRequestSlot slot, const std::function<LONG(HCALL*)>& request);
+    bool sendDigits(const char* name, DWORD digitMode, const std::string& digits, LONG duration);
+    // The 180-byte LINECALLPARAMS lineMakeCall gets when Parameters.Defaults is False.
+    std::vector<BYTE> m_callParamsBlock;
 
     bool monitorsReachTAPI() const;
     void keepMonitorSettings();
@@ -478,6 +516,11 @@ class TlkLineInternal : public TlkSharedControl {
     HCALL* newHandleCell();
     void bindHandleCell(const HCALL* cell, LONG requestId);
     void releaseHandleCell(const HCALL* cell);
+    // The call a successful call-creating reply brought, once (0 when none came for the request).
+    DWORD takeCreatedCall(LONG requestId);
+    // A number as lineTranslateAddress dials it; the output grows to the size TAPI asks for, so
+    // a long number is never cut off. 0 or the TAPI code (dialable then untouched).
+    LONG TranslateAddress(const std::string& number, std::string& dialable);
     // The TAPI side of the monitor switches, for one call. Each returns 0 or the TAPI code.
     LONG applyGatherDigits(TlkCallRecord& record, bool on);
     LONG applyMonitorDigits(DWORD call, bool on);
@@ -604,6 +647,8 @@ class TlkLineInternal : public TlkSharedControl {
     // is reported the same way.
     std::map<LONG, TlkRequestSlot> m_orphanRequests;
     std::list<TlkHandleCell> m_handleCells;
+    // New calls of successful call-creating replies, until their operation takes them.
+    std::map<LONG, DWORD> m_createdCalls;
 };
 
 // The callback the line application is initialised with: TAPI delivers every line message of

@@ -105,35 +105,14 @@ bool TlkCall::Unhold() {
 // during the wait may have cleared. The call's record is looked up again after the wait: the call
 // may have ended meanwhile.
 bool TlkCall::requestAndWait(const char* name, TlkRequestSlot slot,
-                             const std::function<LONG(HCALL)>& request) {
+                             const std::function<LONG(HCALL)>& request,
+                             const std::string& arguments) {
     TlkLineInternal& owner = m_owner;
     const TlkLifeGuard guard = owner.lifeGuard();
     const DWORD call = Handle;
-    owner.log().Add(1, std::string("Call.") + name + " [" + Hex8(call) + "]");
-    bool done = false;
-    if (call == 0) {
-        owner.FillErrorStrings(LINEERR_INVALCALLHANDLE);
-    } else if (const LONG requestId = request(call); requestId <= 0) {
-        if (TlkCallRecord* record = owner.FindCallRecord(call))
-            record->slot(slot) = 0;
-        owner.FillErrorStrings(requestId);
-    } else {
-        if (TlkCallRecord* record = owner.FindCallRecord(call))
-            record->slot(slot) = requestId;
-        owner.TAPI.expectReply(requestId);
-        owner.Error().Clear();
-        const TlkReply reply = owner.TAPI.WaitForReply(requestId);
-        if (!guard)
-            return false;
-        if (reply.outcome == TlkReplyOutcome::TimedOut) {
-            owner.FillErrorStrings(TAPIREPLYTIMEOUT);
-        } else if (reply.outcome == TlkReplyOutcome::Replied) {
-            done = reply.result == 0;
-            // Reported when it came; the record shows it again if a handler cleared it since.
-            if (!done && owner.Error().Number() != reply.result)
-                owner.Error().set(reply.result, owner.errorName(reply.result));
-        }
-    }
+    const std::string bracketed = arguments.empty() ? std::string() : " (" + arguments + ")";
+    owner.log().Add(1, std::string("Call.") + name + bracketed + " [" + Hex8(call) + "]");
+    const bool done = submitAndWait(call, slot, request);
     if (!guard)
         return false;
     owner.log().Add(
@@ -142,6 +121,40 @@ bool TlkCall::requestAndWait(const char* name, TlkRequestSlot slot,
     owner.ReadAddressStatus();
     owner.SaveCallRecord(Handle);
     return done;
+}
+
+bool TlkCall::submitAndWait(DWORD call, TlkRequestSlot slot,
+                            const std::function<LONG(HCALL)>& request) {
+    TlkLineInternal& owner = m_owner;
+    const TlkLifeGuard guard = owner.lifeGuard();
+    if (call == 0) {
+        owner.FillErrorStrings(LINEERR_INVALCALLHANDLE);
+        return false;
+    }
+    const LONG requestId = request(call);
+    if (requestId <= 0) {
+        if (TlkCallRecord* record = owner.FindCallRecord(call))
+            record->slot(slot) = 0;
+        owner.FillErrorStrings(requestId);
+        return false;
+    }
+    if (TlkCallRecord* record = owner.FindCallRecord(call))
+        record->slot(slot) = requestId;
+    owner.TAPI.expectReply(requestId);
+    owner.Error().Clear();
+    const TlkReply reply = owner.TAPI.WaitForReply(requestId);
+    if (!guard)
+        return false;
+    if (reply.outcome == TlkReplyOutcome::TimedOut) {
+        owner.FillErrorStrings(TAPIREPLYTIMEOUT);
+        return false;
+    }
+    if (reply.outcome != TlkReplyOutcome::Replied)
+        return false;
+    // Reported when it came; the record shows it again if a handler cleared it since.
+    if (reply.result != 0 && owner.Error().Number() != reply.result)
+        owner.Error().set(reply.result, owner.errorName(reply.result));
+    return reply.result == 0;
 }
 
 // ---- monitors ----

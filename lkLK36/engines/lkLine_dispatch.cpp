@@ -604,8 +604,10 @@ std::string TlkLineInternal::resolveReply(LONG requestId, LONG result) {
             lineDeallocateCall(newCall);
         return row->suffix;
     }
-    if (cellFound)
+    if (cellFound) {
         record->Handle = newCall;
+        m_createdCalls[requestId] = newCall;
+    }
     if (record->Handle != 0 && IndexOfCallHandle(record->Handle) < 0) {
         Call.List.push_back(Hex8(record->Handle));
         ++Call.Count;
