@@ -37,14 +37,18 @@ constexpr double kMsPerDay = 86'400'000.0;
 
 }  // namespace
 
-OleDate now() { return detail::Scheduler::instance().now(); }
+OleDate now() {
+    return detail::Scheduler::instance().now();
+}
 
-std::int64_t tickCount64() { return detail::Scheduler::instance().tick(); }
+std::int64_t tickCount64() {
+    return detail::Scheduler::instance().tick();
+}
 
 OleDate oleDateFrom(const DateParts& p) {
-    const std::int64_t days = daysFromCivil(p.year, static_cast<unsigned>(p.month),
-                                            static_cast<unsigned>(p.day)) -
-                              kOleEpochDays;
+    const std::int64_t days =
+        daysFromCivil(p.year, static_cast<unsigned>(p.month), static_cast<unsigned>(p.day)) -
+        kOleEpochDays;
     const double ms = ((p.hour * 60.0 + p.minute) * 60.0 + p.second) * 1000.0 + p.millisecond;
     return static_cast<double>(days) + ms / kMsPerDay;
 }
@@ -69,7 +73,9 @@ DateParts datePartsOf(OleDate date) {
 
 }  // namespace core
 
-DWORD GetTickCount() { return static_cast<DWORD>(core::tickCount64()); }
+DWORD GetTickCount() {
+    return static_cast<DWORD>(core::tickCount64());
+}
 
 void Sleep(DWORD milliseconds) {
     auto& scheduler = core::detail::Scheduler::instance();

@@ -82,15 +82,18 @@ void scheduleTimer(const std::shared_ptr<Timer::State>& state, std::int64_t due)
 template <typename State>
 void fireTimer(const std::weak_ptr<State>& weak, std::uint64_t generation, std::int64_t due) {
     auto state = weak.lock();
-    if (!state || state->generation != generation) return;
+    if (!state || state->generation != generation)
+        return;
     // Re-arm before the handler runs, so a handler that changes the timer wins. A timer that fell
     // behind (a stalled thread) fires once and then keeps its rhythm from now.
     const std::int64_t now = Scheduler::instance().tick();
     std::int64_t next = due + state->interval;
-    if (next <= now) next = now + state->interval;
+    if (next <= now)
+        next = now + state->interval;
     scheduleTimer(state, next);
     auto handler = state->onTimer;  // the handler may destroy the timer
-    if (handler) handler();
+    if (handler)
+        handler();
 }
 
 void scheduleTimer(const std::shared_ptr<Timer::State>& state, std::int64_t due) {
@@ -114,27 +117,37 @@ Timer::Timer(std::function<void()> onTimer) : m_state(std::make_shared<State>())
     m_state->onTimer = std::move(onTimer);
 }
 
-Timer::~Timer() { ++m_state->generation; }
+Timer::~Timer() {
+    ++m_state->generation;
+}
 
-void Timer::setOnTimer(std::function<void()> onTimer) { m_state->onTimer = std::move(onTimer); }
+void Timer::setOnTimer(std::function<void()> onTimer) {
+    m_state->onTimer = std::move(onTimer);
+}
 
 void Timer::setInterval(DWORD milliseconds) {
     m_state->interval = milliseconds;
     restart(m_state);
 }
 
-DWORD Timer::interval() const { return m_state->interval; }
+DWORD Timer::interval() const {
+    return m_state->interval;
+}
 
 void Timer::setEnabled(bool enabled) {
     m_state->enabled = enabled;
     restart(m_state);
 }
 
-bool Timer::enabled() const { return m_state->enabled; }
+bool Timer::enabled() const {
+    return m_state->enabled;
+}
 
 // ---- OneShot ----
 
-OneShot::~OneShot() { stop(); }
+OneShot::~OneShot() {
+    stop();
+}
 
 void OneShot::start(DWORD milliseconds, std::function<void()> onTimer) {
     stop();
@@ -145,7 +158,8 @@ void OneShot::start(DWORD milliseconds, std::function<void()> onTimer) {
         scheduler.tick() + milliseconds,
         [weak, onTimer = std::move(onTimer)] {
             auto pending = weak.lock();
-            if (!pending || !*pending) return;
+            if (!pending || !*pending)
+                return;
             *pending = false;
             onTimer();
         },
@@ -153,11 +167,14 @@ void OneShot::start(DWORD milliseconds, std::function<void()> onTimer) {
 }
 
 void OneShot::stop() {
-    if (m_pending) *m_pending = false;
+    if (m_pending)
+        *m_pending = false;
     m_pending.reset();
 }
 
-bool OneShot::active() const { return m_pending && *m_pending; }
+bool OneShot::active() const {
+    return m_pending && *m_pending;
+}
 
 // ---- Pumping ----
 
@@ -174,7 +191,8 @@ void idleVirtual(Scheduler& scheduler, std::int64_t deadline) {
 }
 
 void processQtEvents(bool wait) {
-    if (!qtOnThisThread()) return;
+    if (!qtOnThisThread())
+        return;
     QCoreApplication::processEvents(wait ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
 }
 
@@ -183,7 +201,8 @@ void processQtEvents(bool wait) {
 void DoEvents() {
     auto& scheduler = Scheduler::instance();
     processQtEvents(false);
-    if (scheduler.runPending() > 0 || !scheduler.isVirtual()) return;
+    if (scheduler.runPending() > 0 || !scheduler.isVirtual())
+        return;
     idleVirtual(scheduler, scheduler.tick() + 1);
     scheduler.runPending();
 }
@@ -193,16 +212,21 @@ bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const std::int64_t deadline = scheduler.tick() + timeoutMs;
     // In a real run with Qt, a queued no-op at the deadline wakes the event loop in time.
     OneShot wakeAtDeadline;
-    if (!scheduler.isVirtual() && qtOnThisThread()) wakeAtDeadline.start(timeoutMs, [] {});
+    if (!scheduler.isVirtual() && qtOnThisThread())
+        wakeAtDeadline.start(timeoutMs, [] {});
     for (;;) {
-        if (done()) return true;
-        if (scheduler.tick() >= deadline) return done();
+        if (done())
+            return true;
+        if (scheduler.tick() >= deadline)
+            return done();
         if (scheduler.isVirtual()) {
             processQtEvents(false);
-            if (scheduler.runPending() == 0) idleVirtual(scheduler, deadline);
+            if (scheduler.runPending() == 0)
+                idleVirtual(scheduler, deadline);
         } else if (qtOnThisThread()) {
             scheduler.runPending();
-            if (done()) return true;
+            if (done())
+                return true;
             processQtEvents(true);
         } else if (scheduler.runPending() == 0) {
             const auto next = scheduler.nextDue();
@@ -212,21 +236,29 @@ bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-BackgroundWork::BackgroundWork() { Scheduler::instance().addBackgroundWork(1); }
-BackgroundWork::~BackgroundWork() { Scheduler::instance().addBackgroundWork(-1); }
+BackgroundWork::BackgroundWork() {
+    Scheduler::instance().addBackgroundWork(1);
+}
+BackgroundWork::~BackgroundWork() {
+    Scheduler::instance().addBackgroundWork(-1);
+}
 
-std::string describePending() { return Scheduler::instance().describe(); }
+std::string describePending() {
+    return Scheduler::instance().describe();
+}
 
 }  // namespace core
 
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!core::windows().find(window)) return FALSE;
+    if (!core::windows().find(window))
+        return FALSE;
     auto& scheduler = core::Scheduler::instance();
     scheduler.schedule(
         scheduler.tick(),
         [=] {
             // Looked up again: the window may have gone while the message waited.
-            if (auto handler = core::windows().find(window)) (*handler)(message, wParam, lParam);
+            if (auto handler = core::windows().find(window))
+                (*handler)(message, wParam, lParam);
         },
         core::hexLabel("message", message, window));
     return TRUE;
@@ -237,4 +269,6 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return handler ? (*handler)(message, wParam, lParam) : 0;
 }
 
-BOOL IsWindow(HWND window) { return core::windows().find(window) ? TRUE : FALSE; }
+BOOL IsWindow(HWND window) {
+    return core::windows().find(window) ? TRUE : FALSE;
+}

@@ -19,7 +19,7 @@ namespace core {
 
 // A hidden window: an HWND that receives posted and sent messages.
 class MessageWindow {
-public:
+  public:
     using Handler = std::function<LRESULT(UINT message, WPARAM wParam, LPARAM lParam)>;
 
     explicit MessageWindow(Handler handler);
@@ -29,19 +29,19 @@ public:
 
     HWND hwnd() const { return m_hwnd; }
 
-private:
+  private:
     HWND m_hwnd;
 };
 
 // Queues a task for the UI thread, as a message without a window. Safe from any thread.
 void post(std::function<void()> task);
 
-// A repeating timer with Visual Basic's rules: `Enabled` is true and `Interval` 0 at creation, so it
-// fires only once an interval is set. Setting `Interval` (even to the same value) or enabling it
+// A repeating timer with Visual Basic's rules: `Enabled` is true and `Interval` 0 at creation, so
+// it fires only once an interval is set. Setting `Interval` (even to the same value) or enabling it
 // restarts the count; `Interval` 0 or disabling stops it. A timer that fell behind fires once, not
 // once per missed interval. Destroying it, or stopping it inside any handler, cancels what is due.
 class Timer {
-public:
+  public:
     explicit Timer(std::function<void()> onTimer = {});
     ~Timer();
     Timer(const Timer&) = delete;
@@ -55,13 +55,13 @@ public:
 
     struct State;  // opaque; shared with the queued firings so they can outlive the timer
 
-private:
+  private:
     std::shared_ptr<State> m_state;
 };
 
 // A timer that fires once. Starting it again replaces the pending firing.
 class OneShot {
-public:
+  public:
     OneShot() = default;
     ~OneShot();
     OneShot(const OneShot&) = delete;
@@ -71,7 +71,7 @@ public:
     void stop();
     bool active() const;
 
-private:
+  private:
     std::shared_ptr<bool> m_pending;
 };
 
@@ -87,7 +87,7 @@ bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Held by a layer while one of its worker threads will post a result. In virtual time the pump then
 // waits for that post in real time instead of jumping the clock past it.
 class BackgroundWork {
-public:
+  public:
     BackgroundWork();
     ~BackgroundWork();
     BackgroundWork(const BackgroundWork&) = delete;

@@ -20,7 +20,7 @@ constexpr double kMsPerDay = 86'400'000.0;
 
 // Lives on the Qt application's thread and runs the queue when the earliest deadline comes.
 class QtWakeup : public QObject {
-public:
+  public:
     explicit QtWakeup(QObject* parent) : QObject(parent) {
         m_timer.setSingleShot(true);
         m_timer.setTimerType(Qt::PreciseTimer);
@@ -31,19 +31,22 @@ public:
     }
     void armIn(std::int64_t ms) {
         const int interval = static_cast<int>(std::clamp<std::int64_t>(ms, 0, 24 * 3600 * 1000));
-        if (m_timer.isActive() && m_timer.remainingTime() <= interval) return;
+        if (m_timer.isActive() && m_timer.remainingTime() <= interval)
+            return;
         m_timer.start(interval);
     }
 
-private:
+  private:
     QTimer m_timer;
 };
 
 QtWakeup* qtWakeup() {
     static QPointer<QtWakeup> wakeup;
     QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() != app->thread()) return nullptr;
-    if (!wakeup) wakeup = new QtWakeup(app);  // dies with the application
+    if (!app || QThread::currentThread() != app->thread())
+        return nullptr;
+    if (!wakeup)
+        wakeup = new QtWakeup(app);  // dies with the application
     return wakeup;
 }
 
@@ -59,7 +62,9 @@ Scheduler& Scheduler::instance() {
     return *scheduler;
 }
 
-std::int64_t Scheduler::tick() const { return m_virtual ? m_virtualTick.load() : realTick(); }
+std::int64_t Scheduler::tick() const {
+    return m_virtual ? m_virtualTick.load() : realTick();
+}
 
 OleDate Scheduler::now() const {
     if (m_virtual) {
@@ -75,7 +80,8 @@ OleDate Scheduler::now() const {
 }
 
 bool Scheduler::onUiThread() const {
-    if (m_virtual) return std::this_thread::get_id() == m_virtualThread;
+    if (m_virtual)
+        return std::this_thread::get_id() == m_virtualThread;
     QCoreApplication* app = QCoreApplication::instance();
     return !app || QThread::currentThread() == app->thread();
 }
@@ -101,7 +107,8 @@ void Scheduler::schedule(std::int64_t due, std::function<void()> task, std::stri
         m_items.emplace(Key{due, m_nextSeq++}, Item{std::move(task), std::move(label)});
     }
     m_changed.notify_all();
-    if (!m_virtual) requestQtWakeup();
+    if (!m_virtual)
+        requestQtWakeup();
 }
 
 bool Scheduler::popDue(std::int64_t now, std::uint64_t seqLimit, std::function<void()>& task) {
@@ -137,42 +144,48 @@ void Scheduler::advanceTo(std::int64_t target) {
         {
             std::lock_guard lock(m_mutex);
             auto it = m_items.begin();
-            if (it == m_items.end() || it->first.first > target) break;
+            if (it == m_items.end() || it->first.first > target)
+                break;
             // The clock never goes back: an item that was due earlier runs at the current time.
-            if (it->first.first > m_virtualTick) m_virtualTick = it->first.first;
+            if (it->first.first > m_virtualTick)
+                m_virtualTick = it->first.first;
             task = std::move(it->second.task);
             m_items.erase(it);
         }
         task();
     }
-    if (m_virtualTick < target) m_virtualTick = target;
+    if (m_virtualTick < target)
+        m_virtualTick = target;
 }
 
 void Scheduler::runUntilIdle() {
     // A handler that re-posts itself forever would hang the test: stop and say so.
     for (int guard = 0; guard < 1'000'000; ++guard) {
         std::function<void()> task;
-        if (!popDue(m_virtualTick, UINT64_MAX, task)) return;
+        if (!popDue(m_virtualTick, UINT64_MAX, task))
+            return;
         task();
     }
     std::fprintf(stderr, "core: runUntilIdle gave up; still queued:\n%s", describe().c_str());
 }
 
 void Scheduler::setVirtualTick(std::int64_t tick) {
-    if (tick > m_virtualTick) m_virtualTick = tick;
+    if (tick > m_virtualTick)
+        m_virtualTick = tick;
 }
 
 void Scheduler::waitForWork(std::int64_t untilRealTick) {
     std::unique_lock lock(m_mutex);
     const std::uint64_t seen = m_nextSeq;
-    const auto limit = std::chrono::steady_clock::time_point(
-        std::chrono::milliseconds(untilRealTick));
+    const auto limit =
+        std::chrono::steady_clock::time_point(std::chrono::milliseconds(untilRealTick));
     m_changed.wait_until(lock, limit, [&] { return m_nextSeq != seen; });
 }
 
 std::optional<std::int64_t> Scheduler::nextDue() const {
     std::lock_guard lock(m_mutex);
-    if (m_items.empty()) return std::nullopt;
+    if (m_items.empty())
+        return std::nullopt;
     return m_items.begin()->first.first;
 }
 
@@ -197,24 +210,28 @@ std::string Scheduler::describe() const {
         out << "  at " << (key.first - now >= 0 ? "+" : "") << (key.first - now) << " ms (#"
             << key.second << "): " << item.label << "\n";
     }
-    if (m_items.empty()) out << "  nothing queued\n";
+    if (m_items.empty())
+        out << "  nothing queued\n";
     return out.str();
 }
 
 void Scheduler::armQtWakeup() {
     QtWakeup* wakeup = qtWakeup();
-    if (!wakeup || m_virtual) return;
-    if (auto due = nextDue()) wakeup->armIn(*due - realTick());
+    if (!wakeup || m_virtual)
+        return;
+    if (auto due = nextDue())
+        wakeup->armIn(*due - realTick());
 }
 
 void Scheduler::requestQtWakeup() {
     QCoreApplication* app = QCoreApplication::instance();
-    if (!app) return;
+    if (!app)
+        return;
     if (QThread::currentThread() == app->thread()) {
         armQtWakeup();
     } else {
-        QMetaObject::invokeMethod(app, [] { Scheduler::instance().armQtWakeup(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [] { Scheduler::instance().armQtWakeup(); }, Qt::QueuedConnection);
     }
 }
 

@@ -18,7 +18,7 @@
 namespace core::detail {
 
 class Scheduler {
-public:
+  public:
     static Scheduler& instance();
 
     std::int64_t tick() const;
@@ -52,7 +52,7 @@ public:
     // Qt integration of a real run: keeps a Qt timer armed at the earliest deadline.
     void armQtWakeup();
 
-private:
+  private:
     Scheduler() = default;
     using Key = std::pair<std::int64_t, std::uint64_t>;  // due tick, then queue order
     struct Item {

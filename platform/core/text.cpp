@@ -63,9 +63,12 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -73,7 +76,8 @@ bool parseHex(std::string_view text, std::size_t pos, int digits, std::uint64_t&
     value = 0;
     for (int k = 0; k < digits; ++k) {
         const int v = hexValue(text[pos + k]);
-        if (v < 0) return false;
+        if (v < 0)
+            return false;
         value = (value << 4) | static_cast<unsigned>(v);
     }
     return true;
@@ -115,9 +119,9 @@ std::string toUtf8(std::u16string_view utf16) {
 
 std::string formatGuid(const GUID& g) {
     char text[40];
-    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  g.Data1, g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3],
-                  g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1,
+                  g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4],
+                  g.Data4[5], g.Data4[6], g.Data4[7]);
     return text;
 }
 
@@ -131,15 +135,19 @@ std::optional<GUID> parseGuid(std::string_view text) {
     }
     GUID g{};
     std::uint64_t v = 0;
-    if (!parseHex(text, 0, 8, v)) return std::nullopt;
+    if (!parseHex(text, 0, 8, v))
+        return std::nullopt;
     g.Data1 = static_cast<std::uint32_t>(v);
-    if (!parseHex(text, 9, 4, v)) return std::nullopt;
+    if (!parseHex(text, 9, 4, v))
+        return std::nullopt;
     g.Data2 = static_cast<std::uint16_t>(v);
-    if (!parseHex(text, 14, 4, v)) return std::nullopt;
+    if (!parseHex(text, 14, 4, v))
+        return std::nullopt;
     g.Data3 = static_cast<std::uint16_t>(v);
     static constexpr std::size_t bytePos[8] = {19, 21, 24, 26, 28, 30, 32, 34};
     for (int k = 0; k < 8; ++k) {
-        if (!parseHex(text, bytePos[k], 2, v)) return std::nullopt;
+        if (!parseHex(text, bytePos[k], 2, v))
+            return std::nullopt;
         g.Data4[k] = static_cast<std::uint8_t>(v);
     }
     return g;
@@ -148,7 +156,8 @@ std::optional<GUID> parseGuid(std::string_view text) {
 std::string toLowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     }
     return out;
 }
@@ -156,18 +165,23 @@ std::string toLowerAscii(std::string_view text) {
 std::string toUpperAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
     }
     return out;
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
     }
     return true;
 }

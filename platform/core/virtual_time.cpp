@@ -6,24 +6,34 @@ namespace core {
 
 using detail::Scheduler;
 
-VirtualTime::VirtualTime(OleDate start) { Scheduler::instance().enableVirtual(start); }
+VirtualTime::VirtualTime(OleDate start) {
+    Scheduler::instance().enableVirtual(start);
+}
 
-VirtualTime::~VirtualTime() { Scheduler::instance().disableVirtual(); }
+VirtualTime::~VirtualTime() {
+    Scheduler::instance().disableVirtual();
+}
 
 void VirtualTime::advance(std::chrono::milliseconds by) {
     auto& scheduler = Scheduler::instance();
     scheduler.advanceTo(scheduler.tick() + by.count());
 }
 
-void VirtualTime::runUntilIdle() { Scheduler::instance().runUntilIdle(); }
+void VirtualTime::runUntilIdle() {
+    Scheduler::instance().runUntilIdle();
+}
 
 void VirtualTime::stall(std::chrono::milliseconds by) {
     auto& scheduler = Scheduler::instance();
     scheduler.setVirtualTick(scheduler.tick() + by.count());
 }
 
-std::string VirtualTime::pending() const { return Scheduler::instance().describe(); }
+std::string VirtualTime::pending() const {
+    return Scheduler::instance().describe();
+}
 
-bool virtualTimeActive() { return Scheduler::instance().isVirtual(); }
+bool virtualTimeActive() {
+    return Scheduler::instance().isVirtual();
+}
 
 }  // namespace core

@@ -12,7 +12,7 @@
 namespace core {
 
 class VirtualTime {
-public:
+  public:
     // The virtual clock starts at `start` (local time) with a tick count of 1,000,000 ms.
     explicit VirtualTime(OleDate start = oleDateFrom({2026, 3, 2, 9, 0, 0, 0}));
     ~VirtualTime();

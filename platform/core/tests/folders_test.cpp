@@ -8,7 +8,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class Folders : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char pattern[] = "/tmp/belltale-core-XXXXXX";
         m_root = mkdtemp(pattern);

@@ -137,7 +137,8 @@ const std::vector<OrderCase>& orderCases() {
         {"a loop that pumps while watching the clock ends",
          [](Recorder& rec, VirtualTime&) {
              const auto start = core::tickCount64();
-             while (core::tickCount64() - start < 250) core::DoEvents();
+             while (core::tickCount64() - start < 250)
+                 core::DoEvents();
              rec("loop ended");
          },
          {"loop ended@250"}},
@@ -214,7 +215,9 @@ void realTimeSmoke() {
     EXPECT_GE(core::tickCount64() - start, 30);
 }
 
-TEST(RealTime, PumpWithoutQt) { realTimeSmoke(); }
+TEST(RealTime, PumpWithoutQt) {
+    realTimeSmoke();
+}
 
 TEST(RealTime, PumpWithQtEventLoop) {
     int argc = 1;

@@ -24,10 +24,12 @@ TEST(Utf, RoundTripTable) {
 }
 
 TEST(Utf, MalformedInputBecomesReplacementCharacters) {
-    EXPECT_EQ(core::toUtf16("a\xFF" "b"), u"a\uFFFDb");
-    EXPECT_EQ(core::toUtf16("\xC3"), u"\uFFFD");               // truncated sequence
-    EXPECT_EQ(core::toUtf16("\xC0\xAF"), u"\uFFFD");  // overlong encoding
-    EXPECT_EQ(core::toUtf8(u"x\xD800y"), "x\xEF\xBF\xBDy");    // unpaired surrogate
+    EXPECT_EQ(core::toUtf16("a\xFF"
+                            "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(core::toUtf16("\xC3"), u"\uFFFD");             // truncated sequence
+    EXPECT_EQ(core::toUtf16("\xC0\xAF"), u"\uFFFD");         // overlong encoding
+    EXPECT_EQ(core::toUtf8(u"x\xD800y"), "x\xEF\xBF\xBDy");  // unpaired surrogate
 }
 
 TEST(Guid, FormatAndParse) {

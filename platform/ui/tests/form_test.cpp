@@ -15,11 +15,19 @@ TEST(Form, TwipsReadBackExactlyAsSet) {
         int pixels;
     };
     static constexpr Case cases[] = {
-        {7000, 467}, {5280, 352}, {6930, 462}, {1530, 102}, {7545, 503},
-        {5790, 386}, {6990, 466}, {7005, 467},  // 7005 shares 7000's pixels, and still reads back
-                                                // as set
-        {37, 2},     {38, 3},  // halves round away from zero: 37/15 = 2.47, 38/15 = 2.53
-        {-200, -13}, {-7, 0},
+        {7000, 467},
+        {5280, 352},
+        {6930, 462},
+        {1530, 102},
+        {7545, 503},
+        {5790, 386},
+        {6990, 466},
+        {7005, 467},  // 7005 shares 7000's pixels, and still reads back
+                      // as set
+        {37, 2},
+        {38, 3},  // halves round away from zero: 37/15 = 2.47, 38/15 = 2.53
+        {-200, -13},
+        {-7, 0},
     };
     Form form;
     form.show();
