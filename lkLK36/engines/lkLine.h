@@ -36,6 +36,11 @@ struct TlkCallParameters {
     LONG NoAnswerTimeout = 0;
 };
 
+// The LINECALLPARAMS a call is made with: null when `parameters.Defaults`, else `block` filled
+// with 180 bytes, zero but the total size and the five values.
+const LINECALLPARAMS* BuildCallParams(const TlkCallParameters& parameters,
+                                      std::vector<BYTE>& block);
+
 struct TlkLineDeviceCaps {
     DWORD Flags = 0;  // dwDevCapFlags
     DWORD MaxNumActiveCalls = 0;
@@ -374,6 +379,7 @@ struct TlkTransfer {
     DWORD ConsultCall = 0;
     DWORD ThreeWayCall = 0;
     TlkCallParameters Parameters;
+    std::vector<BYTE> CallParams;  // the LINECALLPARAMS of the last set-up
 };
 
 struct TlkConference {
@@ -384,6 +390,7 @@ struct TlkConference {
     LONG Count = 0;
     TlkStringList List;  // member calls, 8 hexadecimal digits each
     TlkCallParameters Parameters;
+    std::vector<BYTE> CallParams;  // the LINECALLPARAMS of the last set-up
 };
 
 struct TlkRelatedCommDevice {
@@ -458,6 +465,41 @@ class TlkLineInternal : public TlkSharedControl {
     void SetAddressID(LONG value);
     // Selects a terminal and reads the terminal names and modes again.
     void SetTerminalID(LONG value);
+
+    // ---- address, forwarding, terminal modes, conference and transfer (lkLine_address.cpp,
+    // lkLine_conference.cpp) ----
+    // Accepted and ignored: the address name follows Address.ID.
+    void SetAddressName(const std::string& value);
+    // Forwards the address (True) or cancels forwarding (False); Forward.Active follows the reply.
+    void SetForwardActive(bool value);
+    // Refused while forwarding is on; the texts hold at most 31 characters.
+    void SetForwardCaller(const std::string& value);
+    void SetForwardPhoneNumber(const std::string& value);
+    void SetForwardMode(DWORD value);
+    // Routes the requested modes the terminal offers to it, and its other modes away from it.
+    void SetTerminalActiveModes(DWORD value);
+    // The setters of the four call-parameter groups: store, refresh the parameter panels.
+    void SetCallParametersDefaults(TlkCallParameters& group, bool value);
+    void SetCallParameter(TlkCallParameters& group, LONG TlkCallParameters::*field, LONG value);
+    void SetConferencePhoneNumber(const std::string& value);
+    void SetTransferPhoneNumber(const std::string& value);
+    void SetConferencePrimaryCall(DWORD value);
+    void SetTransferPrimaryCall(DWORD value);
+    // Accepts only a member call of the conference.
+    void SetConferenceConsultCall(DWORD value);
+    // Sets up a conference (or adds to it) and dials Conference.PhoneNumber on the new
+    // consultation call; on failure the new calls are let go and the primary call is current.
+    bool ConferenceDial();
+    bool ConferenceSwapHold();
+    bool ConferenceAddCall();
+    // Sets up a transfer and dials Transfer.PhoneNumber on the consultation call once it has
+    // dial tone; on failure as ConferenceDial.
+    bool TransferDial();
+    bool TransferSwapHold();
+    bool TransferComplete();
+    bool TransferThreeWay();
+    // A member call that ended leaves the conference's member list.
+    void RemoveConferenceMember(DWORD call);
 
     // ---- the device, its privileges and related devices (lkLine_devices.cpp) ----
     // Selects another line device; an open line is closed first. Out of range: BADDEVICEID.
@@ -607,6 +649,28 @@ class TlkLineInternal : public TlkSharedControl {
     void setRelatedDeviceClass(const char* group, std::string& deviceClass,
                                const std::string& value);
     void refreshCallPanels();
+    // ---- steps of the address, conference and transfer operations ----
+    void setForwardText(const char* name, std::string& field, const std::string& value);
+    LONG setTerminalModes(DWORD modes, bool enable);
+    void setGroupPhoneNumber(std::string& field, const std::string& value);
+    // Waits for the reply of an accepted request whose ID goes into `slot` of `record` (none:
+    // only the control's own table). A refusal (ID not positive), a failed reply and a time-out
+    // are reported. `record` is not touched after the wait.
+    TlkReply awaitRequest(TlkCallRecord* record, TlkRequestSlot slot, LONG requestId);
+    // The handle TAPI wrote into a cell the reply handler does not take: once the reply is in
+    // the cell is let go; while it is due it stays bound to the request until it comes.
+    DWORD settleCell(HCALL* cell, LONG requestId, const TlkReply& reply);
+    bool swapHold(const char* group, DWORD primary, DWORD consult);
+    bool finishGroupRequest(const std::string& name, bool done);
+    // A call this control made becomes current, owned and active, and OnCallBegin announces it.
+    bool announceOwnCall(DWORD call);
+    // Gives the call made for `record` its handle and lists it, unless it is known already.
+    void adoptCall(TlkCallRecord* record, DWORD call);
+    // Lets go of a call a failed operation made: its record and list entry go, TAPI drops it.
+    void forgetOwnCall(TlkCallRecord* record, DWORD call);
+    void makePrimaryCurrent(DWORD primary);
+    void refreshConferencePanel();
+    void refreshTransferPanel();
 
     // Fires an event under the Events rule, then pops the monitor up on its flag. False when the
     // handler destroyed the control.

@@ -69,7 +69,7 @@ constexpr SlotReply slotReplies[] = {
     {TlkRequestSlot::TransferDial, " - Transfer.Dial (Dial)", ReplyAction::Report},
     {TlkRequestSlot::SwapHold, " - Transfer.SwapHold", ReplyAction::Report},
     {TlkRequestSlot::TransferComplete, " - Transfer.Complete", ReplyAction::Report},
-    {TlkRequestSlot::ThreeWay, " - Transfer.ThreeWay", ReplyAction::Report},
+    {TlkRequestSlot::ThreeWay, " - Transfer.ThreeWay", ReplyAction::ListCall},
     {TlkRequestSlot::Forward, " - Address.Forward.Active", ReplyAction::Report},
     {TlkRequestSlot::BlindTransfer, " - Call.Transfer", ReplyAction::Report},
 };
@@ -447,6 +447,8 @@ bool TlkLineInternal::idleStep(DWORD call) {
                 ResetTransfer();
             if (call == Conference.Handle)
                 ResetConference();
+            else
+                RemoveConferenceMember(call);
             refreshCallPanels();
             log().Add(1, "OnCallEnd [" + Hex8(call) + "]");
             log().Add(0, "\tCall.Ended = " + ClockText(ended));
@@ -560,16 +562,19 @@ void TlkLineInternal::HandleReply(DWORD device, LONG requestId, LONG result, DWO
 std::string TlkLineInternal::resolveReply(LONG requestId, LONG result) {
     if (requestId == 0)
         return {};
-    DWORD newCall = 0;
-    bool cellFound = false;
-    for (auto it = m_handleCells.begin(); it != m_handleCells.end(); ++it) {
+    // A conference set-up creates two calls: the first cell bound to the request holds the call
+    // its record asked for, any other one a call that goes with it.
+    std::vector<HCALL> created;
+    for (auto it = m_handleCells.begin(); it != m_handleCells.end();) {
         if (it->Request == requestId) {
-            newCall = it->Handle;
-            cellFound = true;
-            m_handleCells.erase(it);
-            break;
+            created.push_back(it->Handle);
+            it = m_handleCells.erase(it);
+        } else {
+            ++it;
         }
     }
+    const bool cellFound = !created.empty();
+    const DWORD newCall = cellFound ? created.front() : 0;
     const SlotReply* row = nullptr;
     TlkCallRecord* record = FindCallRecordByRequest(requestId);
     if (record) {
@@ -600,8 +605,10 @@ std::string TlkLineInternal::resolveReply(LONG requestId, LONG result) {
     if (!record) {
         // Its operation gave up waiting and forgot the call it asked for: the call is let go
         // rather than left up where nobody can see it.
-        if (cellFound && newCall != 0)
-            lineDeallocateCall(newCall);
+        for (HCALL call : created) {
+            if (call != 0)
+                lineDeallocateCall(call);
+        }
         return row->suffix;
     }
     if (cellFound) {
