@@ -392,6 +392,24 @@ TEST_F(LineOperations, RefusedOperationsNameTheirErrorAndReturnFalse) {
     }
 }
 
+// The failed reply is reported, then the caller hangs up before the operation looks again:
+// handling that state clears the error record, yet the answer stays the reply's own.
+TEST_F(LineOperations, AFailedAnswerStaysFailedWhenTheCallerHangsUpMeanwhile) {
+    open();
+    offeredCall();
+    tapi::ReplyPolicy failing;
+    failing.result = LINEERR_RESOURCEUNAVAIL;
+    exchange().setReplyPolicy("lineAnswer", failing);
+    recorder.during["OnError"] = [](TlkLineInternal&, DWORD) { exchange().hangup(0); };
+
+    EXPECT_FALSE(line->Call.Answer());
+
+    EXPECT_EQ(line->Error().Number(), LINEERR_RESOURCEUNAVAIL);
+    EXPECT_EQ(line->Error().Name(), "LINEERR_RESOURCEUNAVAIL");
+    EXPECT_TRUE(contains(recorder.of("c1"), "OnDisconnected"));
+    EXPECT_EQ(line->log().Lines().back(), "\tCall.Answer - Returned = False");
+}
+
 // ---- dialling ----
 
 TEST_F(LineOperations, DialSendsTheNumberAndTheCallParametersAsSet) {
