@@ -661,6 +661,10 @@ class TlkLineInternal : public TlkSharedControl {
     // the cell is let go; while it is due it stays bound to the request until it comes.
     DWORD settleCell(HCALL* cell, LONG requestId, const TlkReply& reply);
     bool swapHold(const char* group, DWORD primary, DWORD consult);
+    // The operations on a group's two calls: the headline, both calls needed (else
+    // INVALCALLHANDLE), `act` makes the request and waits, then the closing line.
+    bool pairRequest(const std::string& name, const std::string& headline, DWORD primary,
+                     DWORD consult, const std::function<bool()>& act);
     bool finishGroupRequest(const std::string& name, bool done);
     // A call this control made becomes current, owned and active, and OnCallBegin announces it.
     bool announceOwnCall(DWORD call);

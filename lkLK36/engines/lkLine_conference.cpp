@@ -4,6 +4,7 @@
 // the active call swap. An operation that fails part-way lets go of the calls it made, so no
 // half-made call stays in the call list or current.
 #include <algorithm>
+#include <functional>
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
@@ -284,98 +285,87 @@ bool TlkLineInternal::TransferSwapHold() {
 
 bool TlkLineInternal::swapHold(const char* group, DWORD primary, DWORD consult) {
     const std::string name = std::string(group) + ".SwapHold";
-    log().Add(1, name);
-    Error().Clear();
-    const TlkLifeGuard guard = lifeGuard();
-    bool done = false;
-    if (primary == 0 || consult == 0) {
-        FillErrorStrings(LINEERR_INVALCALLHANDLE);
-    } else {
+    return pairRequest(name, name, primary, consult, [&] {
+        const TlkLifeGuard guard = lifeGuard();
         Call.SetHandle(primary);
         // A primary that is no longer known has been reported by the switch.
-        if (guard && Call.Handle == primary) {
-            // TAPI takes the active call first and the held one second: a connected primary is
-            // the active one.
-            const bool primaryActive = Call.GetCallState(primary) == LINECALLSTATE_CONNECTED;
-            const LONG requestId =
-                primaryActive ? lineSwapHold(primary, consult) : lineSwapHold(consult, primary);
-            done = awaitRequest(FindCallRecord(primary), TlkRequestSlot::SwapHold, requestId)
-                       .succeeded();
-        }
-    }
-    return guard && finishGroupRequest(name, done);
+        if (!guard || Call.Handle != primary)
+            return false;
+        // TAPI takes the active call first and the held one second: a connected primary is the
+        // active one.
+        const bool primaryActive = Call.GetCallState(primary) == LINECALLSTATE_CONNECTED;
+        const LONG requestId =
+            primaryActive ? lineSwapHold(primary, consult) : lineSwapHold(consult, primary);
+        return awaitRequest(FindCallRecord(primary), TlkRequestSlot::SwapHold, requestId)
+            .succeeded();
+    });
 }
 
 bool TlkLineInternal::ConferenceAddCall() {
-    const std::string name = "Conference.AddCall";
     const DWORD primary = Conference.PrimaryCall;
     const DWORD consult = Conference.ConsultCall;
-    log().Add(1, name + " [" + Hex8(primary) + "] [" + Hex8(consult) + "]");
-    Error().Clear();
-    const TlkLifeGuard guard = lifeGuard();
-    bool done = false;
-    if (primary == 0 || consult == 0) {
-        FillErrorStrings(LINEERR_INVALCALLHANDLE);
-    } else {
-        const LONG requestId = lineAddToConference(Conference.Handle, consult);
-        done = awaitRequest(FindCallRecord(consult), TlkRequestSlot::ConferenceAdd, requestId)
-                   .succeeded();
-    }
-    return guard && finishGroupRequest(name, done);
+    return pairRequest(
+        "Conference.AddCall", "Conference.AddCall [" + Hex8(primary) + "] [" + Hex8(consult) + "]",
+        primary, consult, [&] {
+            const LONG requestId = lineAddToConference(Conference.Handle, consult);
+            return awaitRequest(FindCallRecord(consult), TlkRequestSlot::ConferenceAdd, requestId)
+                .succeeded();
+        });
 }
 
 bool TlkLineInternal::TransferComplete() {
-    const std::string name = "Transfer.Complete";
     const DWORD primary = Transfer.PrimaryCall;
     const DWORD consult = Transfer.ConsultCall;
-    log().Add(1, name + " [" + Hex8(primary) + "]");
-    Error().Clear();
-    const TlkLifeGuard guard = lifeGuard();
-    bool done = false;
-    if (primary == 0 || consult == 0) {
-        FillErrorStrings(LINEERR_INVALCALLHANDLE);
-    } else {
-        const LONG requestId =
-            lineCompleteTransfer(primary, consult, nullptr, LINETRANSFERMODE_TRANSFER);
-        done = awaitRequest(FindCallRecord(primary), TlkRequestSlot::TransferComplete, requestId)
-                   .succeeded();
-    }
-    return guard && finishGroupRequest(name, done);
+    return pairRequest(
+        "Transfer.Complete", "Transfer.Complete [" + Hex8(primary) + "]", primary, consult, [&] {
+            const LONG requestId =
+                lineCompleteTransfer(primary, consult, nullptr, LINETRANSFERMODE_TRANSFER);
+            return awaitRequest(FindCallRecord(primary), TlkRequestSlot::TransferComplete,
+                                requestId)
+                .succeeded();
+        });
 }
 
 bool TlkLineInternal::TransferThreeWay() {
-    const std::string name = "Transfer.ThreeWay";
     const DWORD primary = Transfer.PrimaryCall;
     const DWORD consult = Transfer.ConsultCall;
-    log().Add(1, name + " [" + Hex8(primary) + "]");
+    return pairRequest(
+        "Transfer.ThreeWay", "Transfer.ThreeWay [" + Hex8(primary) + "]", primary, consult, [&] {
+            const TlkLifeGuard guard = lifeGuard();
+            TlkCallRecord* record = AddCallRecord(TlkRecordKind::ByHandle, 0);
+            HCALL* cell = newHandleCell();
+            const LONG requestId =
+                lineCompleteTransfer(primary, consult, cell, LINETRANSFERMODE_CONFERENCE);
+            if (requestId > 0)
+                bindHandleCell(cell, requestId);
+            else
+                releaseHandleCell(cell);
+            const TlkReply reply = awaitRequest(record, TlkRequestSlot::ThreeWay, requestId);
+            if (!guard)
+                return false;
+            const DWORD conference = reply.succeeded() ? takeCreatedCall(requestId) : 0;
+            if (conference != 0) {
+                Transfer.ThreeWayCall = conference;
+                Call.SetHandle(conference);
+            } else if (reply.outcome != TlkReplyOutcome::Abandoned) {
+                RemoveCallRecord(record);
+            }
+            if (guard)
+                refreshTransferPanel();
+            return conference != 0;
+        });
+}
+
+bool TlkLineInternal::pairRequest(const std::string& name, const std::string& headline,
+                                  DWORD primary, DWORD consult, const std::function<bool()>& act) {
+    log().Add(1, headline);
     Error().Clear();
     const TlkLifeGuard guard = lifeGuard();
     bool done = false;
     if (primary == 0 || consult == 0) {
         FillErrorStrings(LINEERR_INVALCALLHANDLE);
     } else {
-        TlkCallRecord* record = AddCallRecord(TlkRecordKind::ByHandle, 0);
-        HCALL* cell = newHandleCell();
-        const LONG requestId =
-            lineCompleteTransfer(primary, consult, cell, LINETRANSFERMODE_CONFERENCE);
-        if (requestId > 0)
-            bindHandleCell(cell, requestId);
-        else
-            releaseHandleCell(cell);
-        const TlkReply reply = awaitRequest(record, TlkRequestSlot::ThreeWay, requestId);
-        if (!guard)
-            return false;
-        const DWORD conference = reply.succeeded() ? takeCreatedCall(requestId) : 0;
-        if (conference != 0) {
-            Transfer.ThreeWayCall = conference;
-            Call.SetHandle(conference);
-            if (!guard)
-                return false;
-            done = true;
-        } else if (reply.outcome != TlkReplyOutcome::Abandoned) {
-            RemoveCallRecord(record);
-        }
-        refreshTransferPanel();
+        done = act();
     }
     return guard && finishGroupRequest(name, done);
 }

@@ -13,9 +13,7 @@
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
-#include "lkLK36/engines/tests/engine_test_support.h"
-#include "lkLK36/engines/tests/line_event_recorder.h"
-#include "platform/core/virtual_time.h"
+#include "lkLK36/engines/tests/open_line_fixture.h"
 #include "platform/tapi/exchange.h"
 #include "platform/tapi/provider.h"
 
@@ -25,32 +23,11 @@ using namespace std::chrono_literals;
 using tapi::exchange;
 using Lines = std::vector<std::string>;
 
-class LineAddress : public ::testing::Test {
+class LineAddress : public OpenLineTest {
   protected:
-    LineAddress() {
-        exchange().reset();
-        setLkDeviceActiveRequested(false);
-        setLkLibraryReady(true);
-        line = std::make_unique<TlkLineInternal>();
-        line->log().SetCount(1000);
-        line->Vantage().SetDevEnv(deDelphi);  // logs as written
-        line->SetDeviceActive(true);
-        recorder.attach(*line);
-    }
-    ~LineAddress() override {
-        line.reset();
-        setLkLibraryReady(false);
-        exchange().reset();
-    }
-
     const std::vector<tapi::ForwardEntry>& forwardsSent() const {
         return exchange().lastRequest(tapi::Op::Forward)->forwards;
     }
-
-    OwnProgramFolder folder;
-    core::VirtualTime time;
-    std::unique_ptr<TlkLineInternal> line;
-    LineEventRecorder recorder;
 };
 
 // ---- choosing the address and the terminal ----

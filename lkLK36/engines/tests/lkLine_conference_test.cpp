@@ -10,10 +10,8 @@
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
-#include "lkLK36/engines/tests/engine_test_support.h"
-#include "lkLK36/engines/tests/line_event_recorder.h"
+#include "lkLK36/engines/tests/open_line_fixture.h"
 #include "platform/core/messages.h"
-#include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
 #include "platform/tapi/provider.h"
 
@@ -26,24 +24,8 @@ using Lines = std::vector<std::string>;
 // The far end answers after two rings of 5 s.
 constexpr auto UntilAnswered = 20s;
 
-class LineGroups : public ::testing::Test {
+class LineGroups : public OpenLineTest {
   protected:
-    LineGroups() {
-        exchange().reset();
-        setLkDeviceActiveRequested(false);
-        setLkLibraryReady(true);
-        line = std::make_unique<TlkLineInternal>();
-        line->log().SetCount(1000);
-        line->Vantage().SetDevEnv(deDelphi);  // logs as written
-        line->SetDeviceActive(true);
-        recorder.attach(*line);
-    }
-    ~LineGroups() override {
-        line.reset();
-        setLkLibraryReady(false);
-        exchange().reset();
-    }
-
     // An incoming call, answered: the primary call of a conference or transfer (c1).
     DWORD connectedCall() {
         tapi::IncomingCall caller;
@@ -70,11 +52,6 @@ class LineGroups : public ::testing::Test {
             list.push_back(Hex8(call));
         return list;
     }
-
-    OwnProgramFolder folder;
-    core::VirtualTime time;
-    std::unique_ptr<TlkLineInternal> line;
-    LineEventRecorder recorder;
 };
 
 // ---- the groups' numbers ----
