@@ -354,6 +354,9 @@ class TlkCall {
     // the new handle; on success the new call becomes current and is announced.
     bool createCall(TlkRequestSlot slot, const std::function<LONG(HCALL*)>& request);
     bool sendDigits(const char* name, DWORD digitMode, const std::string& digits, LONG duration);
+    // The end of Dial, Unpark and Pickup: line and address status (when asked), the closing
+    // line, the monitor's device and call panels. Returns `done`.
+    bool closeCallOperation(const char* name, bool done, bool readStatus);
     // The 180-byte LINECALLPARAMS lineMakeCall gets when Parameters.Defaults is False.
     std::vector<BYTE> m_callParamsBlock;
 

@@ -13,11 +13,6 @@ constexpr DWORD AllPartiesMask = LINECALLINFOSTATE_CALLERID | LINECALLINFOSTATE_
                                  LINECALLINFOSTATE_CONNECTEDID | LINECALLINFOSTATE_REDIRECTIONID |
                                  LINECALLINFOSTATE_REDIRECTINGID;
 
-// LINECALLPARAMS as TAPI 2.x lays it out, plus four bytes for a later version's address type,
-// all zero but the fields the control sets.
-constexpr DWORD CallParamsSize = 180;
-constexpr std::size_t NoAnswerTimeoutOffset = 164;
-
 // A translated number is asked for in this many bytes first; a longer one is asked for again
 // with the size TAPI says it needs.
 constexpr DWORD TranslateOutputSize = 168;
@@ -25,21 +20,6 @@ constexpr int TranslateAttempts = 4;
 
 std::string bracketed(const std::string& arguments) {
     return " (" + arguments + ")";
-}
-
-void putDword(std::vector<BYTE>& block, std::size_t offset, DWORD value) {
-    std::memcpy(block.data() + offset, &value, sizeof value);
-}
-
-std::vector<BYTE> makeCallParams(const TlkCallParameters& p) {
-    std::vector<BYTE> block(CallParamsSize, 0);
-    putDword(block, offsetof(LINECALLPARAMS, dwTotalSize), CallParamsSize);
-    putDword(block, offsetof(LINECALLPARAMS, dwBearerMode), static_cast<DWORD>(p.BearerMode));
-    putDword(block, offsetof(LINECALLPARAMS, dwMediaMode), static_cast<DWORD>(p.MediaMode));
-    putDword(block, offsetof(LINECALLPARAMS, dwCallParamFlags), static_cast<DWORD>(p.Flags));
-    putDword(block, offsetof(LINECALLPARAMS, dwAddressID), static_cast<DWORD>(p.AddressID));
-    putDword(block, NoAnswerTimeoutOffset, static_cast<DWORD>(p.NoAnswerTimeout));
-    return block;
 }
 
 // The text of a size/offset pair inside a filled structure, up to its first NUL; empty when it
@@ -68,28 +48,15 @@ bool TlkCall::Dial() {
         done = submitAndWait(Handle, TlkRequestSlot::Dial,
                              [&text](HCALL call) { return lineDial(call, text.c_str(), 0); });
     } else {
-        m_callParamsBlock.clear();
-        if (!Parameters.Defaults)
-            m_callParamsBlock = makeCallParams(Parameters);
+        const LINECALLPARAMS* params = BuildCallParams(Parameters, m_callParamsBlock);
         const HLINE line = owner.LineHandle();
-        done = createCall(TlkRequestSlot::MakeCall, [this, line, &text](HCALL* cell) {
-            const auto* params =
-                m_callParamsBlock.empty()
-                    ? nullptr
-                    : reinterpret_cast<const LINECALLPARAMS*>(m_callParamsBlock.data());
+        done = createCall(TlkRequestSlot::MakeCall, [line, params, &text](HCALL* cell) {
             return lineMakeCall(line, cell, text.c_str(), 0, params);
         });
     }
     if (!guard)
         return false;
-    if (done) {
-        owner.ReadDeviceStatus();
-        owner.ReadAddressStatus();
-    }
-    owner.log().Add(1, "\tCall.Dial - Returned = " + TlkVantage::BooleanText(done));
-    owner.Vantage().observer<LineVantageObserver>().UpdateDeviceStatus();
-    owner.refreshCallPanels();
-    return done;
+    return closeCallOperation("Dial", done, done);
 }
 
 bool TlkCall::Unpark(const std::string& number) {
@@ -105,14 +72,7 @@ bool TlkCall::Unpark(const std::string& number) {
     });
     if (!guard)
         return false;
-    if (done) {
-        owner.ReadDeviceStatus();
-        owner.ReadAddressStatus();
-    }
-    owner.log().Add(1, "\tCall.Unpark - Returned = " + TlkVantage::BooleanText(done));
-    owner.Vantage().observer<LineVantageObserver>().UpdateDeviceStatus();
-    owner.refreshCallPanels();
-    return done;
+    return closeCallOperation("Unpark", done, done);
 }
 
 // A pickup starts from no current call: the picked-up call becomes the current one.
@@ -135,9 +95,17 @@ bool TlkCall::Pickup(const std::string& number, const std::string& groupID) {
     }
     if (!guard)
         return false;
-    owner.ReadDeviceStatus();
-    owner.ReadAddressStatus();
-    owner.log().Add(1, "\tCall.Pickup - Returned = " + TlkVantage::BooleanText(done));
+    return closeCallOperation("Pickup", done, true);
+}
+
+bool TlkCall::closeCallOperation(const char* name, bool done, bool readStatus) {
+    TlkLineInternal& owner = m_owner;
+    if (readStatus) {
+        owner.ReadDeviceStatus();
+        owner.ReadAddressStatus();
+    }
+    owner.log().Add(
+        1, std::string("\tCall.") + name + " - Returned = " + TlkVantage::BooleanText(done));
     owner.Vantage().observer<LineVantageObserver>().UpdateDeviceStatus();
     owner.refreshCallPanels();
     return done;
