@@ -4,6 +4,7 @@ target_sources(lkLK36_activex PRIVATE
     control_base.cpp
     istrings.cpp
     lkLineImpl1.cpp
+    lkLineImpl1_members.cpp
     lkPhoneImpl1.cpp
     lkPlayImpl1.cpp
     lkRecordImpl1.cpp)
@@ -15,6 +16,7 @@ belltale_test(lkLK36_controls_tests
     SOURCES
         tests/controls_test.cpp
         tests/control_events_test.cpp
+        tests/line_members_test.cpp
     LIBS lkLK36_activex belltale_tapi)
 
 # A container's view: creation by CLSID through the registry and dlopen, linking only the COM

@@ -2,21 +2,8 @@
 
 namespace lkLK36 {
 
-namespace {
-
-// The Line's own members, one row each (see control_base.h for how a row reaches the engine).
-constexpr std::array<com::Member, 0> kLineMembers{};
-
-}  // namespace
-
 TlkLine::TlkLine() : TlkControl(std::make_unique<TlkLineInternal>()) {
     hookEvents();
-}
-
-const com::TypeTable& TlkLine::typeTable() {
-    static constexpr auto members = joinMembers(commonMembers<TlkLine>(), kLineMembers);
-    static constexpr com::TypeTable table = dualInterfaceTable(kLineIdentity, members);
-    return table;
 }
 
 // Every engine event to its DISPID in IlkLineEvents.

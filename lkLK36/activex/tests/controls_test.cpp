@@ -408,7 +408,6 @@ TEST(ControlTables, DispidsAreUniqueAndFlagsFollowTheirGroups) {
         std::set<DISPID> seen;
         for (const com::Member& member : table->members)
             EXPECT_TRUE(seen.insert(member.dispid).second) << member.name;
-        EXPECT_EQ(table->members.size(), 29u);  // until the control's own members join
         const auto flagsOf = [&](std::string_view name) {
             return com::findMember(*table, name)->details.flags;
         };
