@@ -11,6 +11,7 @@
 
 #include "lkLK36/activex/tests/control_test_support.h"
 #include "lkLK36/engines/lkLKConst.h"
+#include "platform/com/property_bag.h"
 
 namespace lkLK36::testing {
 namespace {
@@ -269,6 +270,68 @@ TEST_F(LineOwnMembers, EveryPropertyReachesTheEnginePropertyOfItsName) {
                 static_cast<LONG>(list->size()));
         }
     }
+}
+
+// What the container stores with each of its Line controls, applied before its own code runs: every
+// value reaches the engine, none is skipped as a member the bag may not set.
+TEST_F(LineOwnMembers, TheContainersStoredValuesReachTheEngine) {
+    struct Stored {
+        std::string name;
+        Variant value;
+    };
+    std::vector<Stored> stored = {
+        {"PrivilegeMonitor", Variant(true)},
+        {"PrivilegeOwner", Variant(true)},
+        {"PrivilegeNone", Variant(false)},
+        {"DeviceIdleDelay", Variant(LONG(0))},
+        {"DeviceTranslatePhoneNumber", Variant(false)},
+        {"DeviceUnformatPhoneNumber", Variant(false)},
+        {"TAPIReplyTimeout", Variant(LONG(60000))},
+        {"CallGatherDigitsActive", Variant(false)},
+        {"CallGatherDigitsCount", Variant(LONG(5))},
+        {"CallGatherDigitsTerminate", Variant("#*")},
+        {"CallGatherDigitsTimeout", Variant(LONG(5000))},
+        {"CallMonitorDigitsActive", Variant(false)},
+        {"CallMonitorMediaModesActive", Variant(false)},
+        {"CallMonitorSilenceActive", Variant(false)},
+        {"CallMonitorMediaModesMediaModes", Variant(LONG(0))},
+        {"CallMonitorSilenceDuration", Variant(LONG(0))},
+        {"CommEnabled", Variant(false)},
+        {"CommDeviceClass", Variant("comm/datamodem")},
+        {"WavePlayDeviceClass", Variant("wave/out")},
+        {"WaveRecordDeviceClass", Variant("wave/in")},
+        {"PhoneDeviceClass", Variant("tapi/phone")},
+    };
+    for (const char* party : {"Caller", "Called", "Connected", "Redirecting", "Redirection"}) {
+        stored.push_back({std::string("Call") + party + "IDFormatName", Variant(true)});
+        stored.push_back({std::string("Call") + party + "IDMaskNumber", Variant("000-000-0000;0")});
+    }
+    for (const char* group : {"Call", "Transfer", "Conference", "AddressForward"}) {
+        const std::string prefix = std::string(group) + "Parameters";
+        stored.push_back({prefix + "Defaults", Variant(true)});
+        stored.push_back({prefix + "BearerMode", Variant(LONG(1))});
+        stored.push_back({prefix + "MediaMode", Variant(LONG(4))});
+        stored.push_back({prefix + "AddressID", Variant(LONG(0))});
+        stored.push_back({prefix + "Flags", Variant(LONG(0))});
+        stored.push_back({prefix + "NoAnswerTimeout", Variant(LONG(0))});
+    }
+
+    auto bag = com::make<com::PropertyBag>();
+    for (const Stored& s : stored)
+        bag->set(s.name, s.value);
+    ASSERT_EQ(com::loadProperties(dispatchOf(control), bag.get()), S_OK);
+    for (const Stored& s : stored) {
+        SCOPED_TRACE(s.name);
+        const com::Member* member = com::findMember(TlkLine::typeTable(), s.name);
+        ASSERT_TRUE(member);
+        EXPECT_TRUE(member->put.declared);
+        EXPECT_EQ(member->details.flags, 0);
+        const com::Outcome read = line.get(member->dispid);
+        ASSERT_EQ(read.value.vt(), s.value.vt());
+        EXPECT_EQ(read.value.toString(), s.value.toString());
+    }
+    EXPECT_EQ(engine().Conference.Parameters.MediaMode, 4);
+    EXPECT_EQ(engine().Address.Forward.Parameters.BearerMode, 1);
 }
 
 TEST_F(LineOwnMembers, StringMembersNameTheConstantsOfTheirFamily) {
