@@ -1,12 +1,34 @@
-// vevuzer: fills the program folder on first start, shows the main window and runs until it closes.
+// vevuzer: fills the program folder on first start, loads the main window and runs until it closes.
+//
+//   vevuzer [--assign-exchange-lines]
+//
+// --assign-exchange-lines gives lines 1 to 4 that were never set up the simulated exchange's line
+// devices, for a run without going through the settings window.
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/core/folders.h"
 #include "platform/core/messages.h"
+#include "platform/tapi/control_socket.h"
+#include "vevuzer/shell/activity_log.h"
+#include "vevuzer/shell/exchange_lines.h"
 #include "vevuzer/shell/frm_main.h"
 #include "vevuzer/shell/quit_signals.h"
+
+namespace {
+
+bool hasOption(int argc, char* argv[], const char* option) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], option) == 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -17,13 +39,32 @@ int main(int argc, char* argv[]) {
     if (!core::fillProgramFolder(&error)) {
         std::fprintf(stderr, "vevuzer: could not fill the program folder: %s\n", error.c_str());
     }
+    if (hasOption(argc, argv, "--assign-exchange-lines")) {
+        for (const std::string& assigned : vevuzer::assignExchangeLinesIfUnset())
+            std::printf("vevuzer: assigned %s\n", assigned.c_str());
+    }
 
+    tapi::ControlSocket exchangeSocket;
     frm_main mainWindow;
+    // Ending the program closes everything at once: nothing queued runs afterwards, and no wait
+    // that was pumping messages resumes.
+    mainWindow.setEndProgram([&exchangeSocket] {
+        exchangeSocket.stop();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    });
     closeOnQuitSignals(&mainWindow);
+    mainWindow.Form_Load();
+
+    if (!exchangeSocket.start(tapi::ControlSocket::defaultPath(), &error)) {
+        std::fprintf(stderr, "vevuzer: telsim cannot reach this program's exchange: %s\n",
+                     error.c_str());
+    }
     mainWindow.show();
     // Said once the event loop runs, so whoever started us knows the window is up.
     core::post([] {
         std::printf("vevuzer: the main window is open; close it or press Ctrl+C to quit.\n");
+        std::printf("vevuzer: the activity log is %s\n", vevuzer::logFilePath().c_str());
         std::fflush(stdout);
     });
     return app.exec();

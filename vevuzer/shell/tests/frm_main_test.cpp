@@ -3,12 +3,22 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QLabel>
+
 #include "platform/core/messages.h"
+#include "platform/ui/testing/scripted_dialogs.h"
+#include "vevuzer/settings/settings_store.h"
+#include "vevuzer/settings/testing/fresh_program_folder.h"
 #include "vevuzer/shell/quit_signals.h"
 
 namespace {
 
-TEST(frm_main, IsTheBelltaleWindow) {
+class FrmMain : public ::testing::Test {
+  protected:
+    vevuzer::testing::FreshProgramFolder m_folder;
+};
+
+TEST_F(FrmMain, IsTheBelltaleWindowWithItsSkinAndStatusBox) {
     frm_main window;
     window.show();
     EXPECT_EQ(window.objectName(), "frm_main");
@@ -16,14 +26,38 @@ TEST(frm_main, IsTheBelltaleWindow) {
     EXPECT_EQ(window.twipsWidth(), 6930);
     EXPECT_EQ(window.twipsHeight(), 1530);
     EXPECT_TRUE(window.isVisible());
+    ASSERT_NE(window.control<QLabel>("Picture1"), nullptr);
+    ASSERT_NE(window.control<QLabel>("txt_display"), nullptr);
+    EXPECT_EQ(window.control<QLabel>("txt_display")->text(), "Welcome to Belltale");
 }
 
-TEST(frm_main, QuitSignalClosesTheWindow) {
+TEST_F(FrmMain, ClosingTheWindowShutsTheProgramDown) {
     frm_main window;
     closeOnQuitSignals(&window);
     window.show();
     raise(SIGTERM);
     EXPECT_TRUE(core::pumpUntil([&] { return !window.isVisible(); }, 10000));
+    EXPECT_TRUE(window.main().ended());
+    EXPECT_EQ(settings::read(settings::key::x, "never saved"), std::to_string(window.twipsLeft()));
+}
+
+TEST_F(FrmMain, ClosingIsRefusedWhileTheUpdateDownloads) {
+    ui::ScriptedDialogs dialogs;
+    frm_main window;
+    window.show();
+    window.main().state().downloading = true;
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.main().ended());
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text,
+              "Sorry, you can`t quit until the update has finished downloading.");
+    EXPECT_EQ(dialogs.shown()[0].flags, 16);
+    EXPECT_FALSE(std::filesystem::exists(m_folder.home() / "log.txt")) << "nothing is logged";
+
+    window.main().state().downloading = false;
+    EXPECT_TRUE(window.close());
+    EXPECT_TRUE(window.main().ended());
 }
 
 }  // namespace

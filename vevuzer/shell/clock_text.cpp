@@ -1,0 +1,32 @@
+#include "vevuzer/shell/clock_text.h"
+
+#include <QDate>
+#include <QLocale>
+#include <QTime>
+
+namespace vevuzer {
+namespace {
+
+// The locale's long time form ends with the time zone, which a log line does not want.
+QString timeFormatWithoutZone(const QLocale& locale) {
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return format.trimmed();
+}
+
+}  // namespace
+
+std::string timeText(core::OleDate when) {
+    const core::DateParts parts = core::datePartsOf(when);
+    const QLocale locale = QLocale::system();
+    const QTime time(parts.hour, parts.minute, parts.second);
+    return locale.toString(time, timeFormatWithoutZone(locale)).toStdString();
+}
+
+std::string dateText(core::OleDate when) {
+    const core::DateParts parts = core::datePartsOf(when);
+    const QDate date(parts.year, parts.month, parts.day);
+    return QLocale::system().toString(date, QLocale::ShortFormat).toStdString();
+}
+
+}  // namespace vevuzer

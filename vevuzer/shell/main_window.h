@@ -1,0 +1,142 @@
+// The main window's own procedures, apart from its widgets: the load that starts the program, the
+// opening and closing of the telephone lines, the query before closing and the shut-down that ends
+// the program. It holds the window's telephony controls and timers and the window-wide variables
+// the other parts of the program read and set. It includes no widget header: what it needs of its
+// window is MainWindowForm, which frm_main implements. UI thread only.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/core/clock.h"
+#include "platform/core/messages.h"
+#include "vevuzer/shell/control_ids.h"
+#include "vevuzer/shell/hosted_control.h"
+#include "vevuzer/shell/single_instance.h"
+#include "vevuzer/shell/speech_output.h"
+
+namespace vevuzer {
+
+// The program's version as its texts show it.
+inline constexpr int kVersionMajor = 4;
+inline constexpr int kVersionMinor = 1;
+inline constexpr int kVersionRevision = 3;
+std::string versionText();  // "4.1.3"
+
+inline constexpr int kLineCount = 4;
+
+// What the main window's procedures need of the window itself. Geometry is in twips.
+class MainWindowForm {
+  public:
+    virtual int formLeft() const = 0;
+    virtual int formTop() const = 0;
+    virtual void setFormLeft(int twips) = 0;
+    virtual void setFormTop(int twips) = 0;
+    virtual void setFormHeight(int twips) = 0;
+    // Loads the picture file into the skin image and puts the image at the window's top left
+    // corner. False, with the old picture kept, when the file cannot be loaded.
+    virtual bool loadSkinPicture(const std::string& path) = 0;
+    // Ends the program at once: every window closes without its own closing steps, and no event
+    // or timer runs afterwards.
+    virtual void endProgram() = 0;
+
+  protected:
+    ~MainWindowForm() = default;
+};
+
+// The window-wide variables that the load and the shut-down set; the other parts of the program
+// read and set them too.
+struct MainWindowState {
+    core::OleDate lastkeepalive = 0;
+    bool portinit = false;
+    int newcalls = 0;
+    double statuscountdown = 0;
+    LONG mailengine = 0;
+    std::string attemptsleft;
+    int collapsecountdown = 0;
+    bool downloading = false;
+};
+
+class MainWindow {
+  public:
+    using LineEventHandler = std::function<void(int line, const com::EventArgs& args)>;
+    using RecordEventHandler = std::function<void(const com::EventArgs& args)>;
+
+    // Creates the window's controls with their stored properties; the timers stay still.
+    explicit MainWindow(MainWindowForm& form);
+    ~MainWindow();  // lets the controls go; nothing is logged
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Starts the program. Returns with ended() true when another copy was already running.
+    void Form_Load();
+    // Asked before the window closes. Sets `Cancel` to 1 to refuse: while the update downloads,
+    // with a message box saying so. `UnloadMode` tells where the request came from.
+    void Form_QueryUnload(int& Cancel, int UnloadMode);
+    // The shut-down: closes the lines and the other controls, saves the window position and ends
+    // the program.
+    void Form_Unload();
+    // The query, then the shut-down unless it was refused. True when the program ended.
+    bool unloadWindow(int unloadMode = 0);
+    bool ended() const { return m_ended; }
+
+    // Puts every line that has a device assigned in the settings into the watching state (all four
+    // are switched off first); `closelines` switches the assigned lines off. Both do nothing in
+    // compatibility mode.
+    void openlines();
+    void closelines();
+    // Compatibility mode's serial port set-up.
+    void initport();
+
+    // The controls, by the names the other parts of the program use.
+    const HostedControl& lkLine(int line) const { return m_lines.at(line - 1); }
+    const HostedControl& lkRecord1() const { return m_record; }
+    const HostedControl& comm() const { return m_comm; }
+    const HostedControl& Inet() const { return m_inet; }
+    core::Timer& Timer1() { return m_timer1; }
+    core::Timer& Timer2() { return m_timer2; }
+
+    MainWindowState& state() { return m_state; }
+
+    // The handler of one Line or Record event, for every line alike; a second one replaces the
+    // first. Events without a handler are taken and dropped.
+    void setLineEventHandler(controls::LineEvent event, LineEventHandler handler);
+    void setRecordEventHandler(controls::RecordEvent event, RecordEventHandler handler);
+
+  private:
+    void createControls();
+    void releaseControls();
+    void onLineEvent(int line, DISPID dispid, const com::EventArgs& args);
+    void onRecordEvent(DISPID dispid, const com::EventArgs& args);
+
+    void restoreWindowPosition();
+    void setNumberMaskOnAllLines();
+    void switchAllLinesOff();
+    void openAssignedLine(int line);
+    void closeLineLogged(int line);
+    void stopRecordingLogged();
+    void saveWindowPosition();
+    void stopTimers();
+
+    MainWindowForm& m_form;
+    MainWindowState m_state;
+    SingleInstance m_instance;
+    std::unique_ptr<SpeechControl> m_speech;
+    std::array<HostedControl, kLineCount> m_lines;
+    HostedControl m_record;
+    // The serial port and transfer controls; calls to them fail while they are not hosted, and the
+    // shut-down skips failing calls.
+    HostedControl m_comm;
+    HostedControl m_inet;
+    core::Timer m_timer1;
+    core::Timer m_timer2;
+    std::map<DISPID, LineEventHandler> m_lineHandlers;
+    std::map<DISPID, RecordEventHandler> m_recordHandlers;
+    bool m_mailAttached = false;
+    bool m_ended = false;
+};
+
+}  // namespace vevuzer

@@ -1,0 +1,226 @@
+// The main window's load and shut-down against the simulated exchange, in virtual time: what the
+// activity log says, line by line, and what the exchange and the controls end up with.
+#include "vevuzer/shell/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/core/folders.h"
+#include "platform/core/virtual_time.h"
+#include "platform/speech/testing/speech_recorder.h"
+#include "platform/tapi/exchange.h"
+#include "platform/ui/testing/scripted_dialogs.h"
+#include "vevuzer/settings/settings_store.h"
+#include "vevuzer/settings/testing/fresh_program_folder.h"
+#include "vevuzer/shell/activity_log.h"
+#include "vevuzer/shell/clock_text.h"
+#include "vevuzer/shell/frm_main.h"
+#include "vevuzer/shell/testing/control_library.h"
+
+namespace {
+
+namespace ids = vevuzer::controls;
+using Lines = std::vector<std::string>;
+
+Lines splitLines(const std::string& text) {
+    Lines lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The lines a control has logged from line `from` on, read through its log-lines member. The
+// callback instance is an address that changes from run to run, so its value is left out.
+Lines controlLog(const com::Dispatch& control, DISPID logLines, std::size_t from = 0) {
+    const com::Dispatch list(control.get(logLines).value.toDispatch());
+    Lines lines;
+    const LONG count = list.get(ids::strings::Count).value.toInt32().value_or(0);
+    for (LONG i = static_cast<LONG>(from); i < count; ++i) {
+        std::string line = list.get(ids::strings::Item, i).value.toString().value_or("?");
+        if (line.rfind("\tCallBackInstance = ", 0) == 0) {
+            line = "\tCallBackInstance = ...";
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string exchangeLineName(int line) {
+    return tapi::exchange().config().lines.at(static_cast<std::size_t>(line - 1)).name;
+}
+
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// What a Line control logs while it is given line n's device and opened: choosing another device
+// than the first reads that device's description first.
+Lines lineOpeningLog(int n) {
+    const std::string id = std::to_string(n - 1);
+    const std::string name = quoted(exchangeLineName(n));
+    const std::string address =
+        quoted(tapi::exchange().config().lines.at(static_cast<std::size_t>(n - 1)).number);
+    Lines log;
+    if (n > 1) {
+        log = {"DeviceName = " + name,  "DeviceID = " + id,   "\tDeviceCount = 4",
+               "AddressID = 0",         "\tAddressCount = 1", "\tAddressName = " + address,
+               "\tDeviceName = " + name};
+    }
+    const Lines opening = {
+        "DeviceActive = True",    "\tDeviceID = " + id,           "\tDeviceCount = 4",
+        "\tDeviceName = " + name, "\tCallBackInstance = ...",     "AddressID = 0",
+        "\tAddressCount = 1",     "\tAddressName = " + address,   "TerminalID = 0",
+        "\tTerminalCount = 2",    "\tTerminalName = \"Handset\"", "TerminalID = 1",
+        "\tTerminalCount = 2",    "\tTerminalName = \"Speaker\""};
+    log.insert(log.end(), opening.begin(), opening.end());
+    return log;
+}
+
+class MainWindowLoad : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(vevuzer::testing::registerControlLibrary(), S_OK);
+        tapi::exchange().reset();
+    }
+
+    static void assignLines(int count = vevuzer::kLineCount) {
+        static constexpr std::string_view keys[] = {settings::key::line, settings::key::line2,
+                                                    settings::key::line3, settings::key::line4};
+        for (int n = 1; n <= vevuzer::kLineCount; ++n) {
+            settings::write(keys[n - 1],
+                            n <= count ? exchangeLineName(n) : std::string(settings::kNoModem));
+        }
+    }
+
+    Lines activityLog() const {
+        return splitLines(core::readFile(m_folder.home() / "log.txt").value_or(""));
+    }
+    void writeActivityLog(const std::string& text) const {
+        ASSERT_TRUE(core::rewriteFile(m_folder.home() / "log.txt", text));
+    }
+    // The lines after the first `skip` of the log.
+    Lines activityLogFrom(std::size_t skip) const {
+        const Lines all = activityLog();
+        return skip < all.size() ? Lines(all.begin() + static_cast<long>(skip), all.end())
+                                 : Lines();
+    }
+
+    // Each exchange line's state as `telsim list` shows it, without its name.
+    static Lines exchangeStates() {
+        Lines states;
+        for (const std::string& line : splitLines(tapi::exchange().list())) {
+            const auto colon = line.find(": ");
+            states.push_back(colon == std::string::npos ? line : line.substr(colon + 2));
+        }
+        return states;
+    }
+
+    static void logEveryLine(frm_main& window) {
+        for (int n = 1; n <= vevuzer::kLineCount; ++n) {
+            window.main().lkLine(n).putBool(ids::line::VantageLogActive, true);
+        }
+    }
+
+    core::VirtualTime m_time;
+    vevuzer::testing::FreshProgramFolder m_folder;
+    speech::SpeechRecorder m_spoken;
+    ui::ScriptedDialogs m_dialogs;
+};
+
+TEST_F(MainWindowLoad, StartsTheLogAndOpensTheAssignedLinesInOrder) {
+    assignLines();
+    settings::write(settings::key::x, "1500");
+    settings::write(settings::key::y, "600");
+    writeActivityLog("a line of the last run\r\n");
+    const std::string started =
+        "Belltale, 4.1.3. started at " + vevuzer::timeText() + " on " + vevuzer::dateText();
+
+    frm_main window;
+    logEveryLine(window);
+    window.Form_Load();
+
+    EXPECT_EQ(activityLog(), (Lines{
+                                 "Deleted log file ready for new input",
+                                 started,
+                                 "Checking for missing files",
+                                 "Line 1, " + exchangeLineName(1) + " initialised",
+                                 "Line 2, " + exchangeLineName(2) + " initialised",
+                                 "Line 3, " + exchangeLineName(3) + " initialised",
+                                 "Line 4, " + exchangeLineName(4) + " initialised",
+                                 "Setting up tray icon",
+                                 "Setting number format to NON USA or Canada format on all lines",
+                                 "Attatching the email engine now",
+                                 "Code = 0",
+                                 "Setting timers",
+                                 "Loading display skin",
+                             }));
+    for (const std::string& state : exchangeStates()) {
+        EXPECT_EQ(state.rfind("open by", 0), 0u) << state;
+    }
+    for (int n = 1; n <= vevuzer::kLineCount; ++n) {
+        SCOPED_TRACE(n);
+        const vevuzer::HostedControl& line = window.main().lkLine(n);
+        EXPECT_EQ(line.getBool(ids::line::DeviceActive), true);
+        EXPECT_EQ(line.getText(ids::line::CallCallerIDMaskNumber), ";0;*");
+        EXPECT_EQ(controlLog(line.dispatch(), ids::line::VantageLogLines), lineOpeningLog(n));
+    }
+    EXPECT_EQ(window.main().Timer1().interval(), 1000u);
+    EXPECT_EQ(window.main().Timer2().interval(), 1000u);
+    EXPECT_EQ(window.twipsLeft(), 1500);
+    EXPECT_EQ(window.twipsTop(), 600);
+    EXPECT_EQ(window.twipsHeight(), 1530);
+    EXPECT_EQ(window.main().state().statuscountdown, 5);
+    EXPECT_EQ(window.main().state().collapsecountdown, 5);
+    EXPECT_EQ(window.main().state().attemptsleft, "5");
+    EXPECT_TRUE(m_dialogs.shown().empty());
+    EXPECT_FALSE(window.main().ended());
+}
+
+TEST_F(MainWindowLoad, ShutDownClosesEverythingSavesThePositionAndSaysGoodBye) {
+    assignLines();
+    frm_main window;
+    window.Form_Load();
+    window.setFormLeft(2250);
+    window.setFormTop(3000);
+    logEveryLine(window);
+    window.main().lkRecord1().putBool(ids::record::VantageLogActive, true);
+    const std::size_t loadLines = activityLog().size();
+    Lines expected = {"Closing Belltale at " + vevuzer::timeText() + " on " + vevuzer::dateText(),
+                      "Line 1 is closed", "Line 2 is closed", "Line 3 is closed",
+                      "Line 4 is closed"};
+    // A control that cannot tell whether it records gets no line in the log.
+    if (window.main().lkRecord1().getBool(ids::record::DeviceActive)) {
+        expected.push_back("Record device is not active");
+    }
+    for (const char* line : {"Unloading email engine", "Code = 0", "Closing system tray down",
+                             "Saving window position", "Good bye"}) {
+        expected.push_back(line);
+    }
+    // Kept past the shut-down, to read what the line logged while it closed.
+    const com::Dispatch line1 = window.main().lkLine(1).dispatch();
+    const std::size_t line1Before = controlLog(line1, ids::line::VantageLogLines).size();
+
+    EXPECT_TRUE(window.main().unloadWindow());
+
+    EXPECT_EQ(activityLogFrom(loadLines), expected);
+    EXPECT_EQ(controlLog(line1, ids::line::VantageLogLines, line1Before),
+              (Lines{"DeviceActive = False", "\tDeviceID = 0", "\tDeviceCount = 4",
+                     "\tDeviceName = " + quoted(exchangeLineName(1))}));
+    EXPECT_TRUE(window.main().ended());
+    EXPECT_EQ(settings::read(settings::key::x), "2250");
+    EXPECT_EQ(settings::read(settings::key::y), "3000");
+    EXPECT_EQ(exchangeStates(), Lines(4, "closed"));
+    EXPECT_FALSE(window.main().lkLine(1).exists()) << "the controls are let go";
+    EXPECT_EQ(window.main().Timer1().interval(), 0u);
+    EXPECT_TRUE(m_dialogs.shown().empty());
+}
+
+}  // namespace
