@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -221,6 +224,214 @@ TEST_F(MainWindowLoad, ShutDownClosesEverythingSavesThePositionAndSaysGoodBye) {
     EXPECT_FALSE(window.main().lkLine(1).exists()) << "the controls are let go";
     EXPECT_EQ(window.main().Timer1().interval(), 0u);
     EXPECT_TRUE(m_dialogs.shown().empty());
+}
+
+TEST_F(MainWindowLoad, CompatibilityModeLeavesEveryLineClosed) {
+    assignLines();
+    settings::write(settings::key::comp, "True");
+    settings::write(settings::key::commport, "2");
+    frm_main window;
+    window.Form_Load();
+
+    const Lines log = activityLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(Lines(log.begin() + 1, log.end()), (Lines{
+                                                     "Checking for missing files",
+                                                     "Setting up tray icon",
+                                                     "Attatching the email engine now",
+                                                     "Code = 0",
+                                                     "Setting timers",
+                                                     "Loading display skin",
+                                                     "Using compatbility mode, opening line 2 now",
+                                                     "Tried to Open Comm 2 but it failed to open.",
+                                                 }));
+    EXPECT_EQ(exchangeStates(), Lines(4, "closed"));
+    for (int n = 1; n <= vevuzer::kLineCount; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(window.main().lkLine(n).getBool(ids::line::DeviceActive), false);
+        EXPECT_EQ(window.main().lkLine(n).getText(ids::line::CallCallerIDMaskNumber),
+                  "000-000-0000;0");
+    }
+    EXPECT_TRUE(window.main().state().portinit) << "the port is not open";
+
+    // Neither procedure touches a line in this mode.
+    window.main().openlines();
+    window.main().closelines();
+    EXPECT_EQ(exchangeStates(), Lines(4, "closed"));
+    EXPECT_EQ(activityLog().size(), log.size());
+
+    window.main().unloadWindow();
+    const Lines closing = activityLogFrom(log.size() + 1);
+    ASSERT_GE(closing.size(), 4u);
+    EXPECT_EQ(
+        Lines(closing.begin(), closing.begin() + 4),
+        (Lines{"Line 1 is closed", "Line 2 is closed", "Line 3 is closed", "Line 4 is closed"}));
+}
+
+TEST_F(MainWindowLoad, TheUsaFormatKeepsTheStoredMask) {
+    assignLines();
+    settings::write(settings::key::format, settings::kUsa);
+    frm_main window;
+    window.Form_Load();
+    for (const std::string& line : activityLog()) {
+        EXPECT_EQ(line.find("number format"), std::string::npos) << line;
+    }
+    EXPECT_EQ(window.main().lkLine(1).getText(ids::line::CallCallerIDMaskNumber), "000-000-0000;0");
+}
+
+TEST_F(MainWindowLoad, ASecondCopyClosesItselfWithoutTouchingTheFirstCopysLog) {
+    assignLines();
+    settings::write(settings::key::x, "4500");
+    vevuzer::SingleInstance firstCopy;
+    ASSERT_TRUE(firstCopy.claim());
+    writeActivityLog("the first copy's line\r\n");
+
+    frm_main window;
+    window.setFormLeft(300);
+    const std::string closing =
+        "Closing Belltale at " + vevuzer::timeText() + " on " + vevuzer::dateText();
+    window.Form_Load();
+
+    EXPECT_TRUE(window.main().ended());
+    const Lines log = activityLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0], "the first copy's line");
+    EXPECT_EQ(log[1], closing);
+    EXPECT_EQ(log.back(), "Good bye");
+    for (const std::string& line : log) {
+        EXPECT_EQ(line.find("started at"), std::string::npos) << line;
+    }
+    EXPECT_EQ(exchangeStates(), Lines(4, "closed"));
+    // The second copy saves its own position, as it was before it would have restored one.
+    EXPECT_EQ(settings::read(settings::key::x), "300");
+    EXPECT_TRUE(m_dialogs.shown().empty());
+}
+
+TEST_F(MainWindowLoad, AFirstRunOpensTheWelcomeOnce) {
+    settings::write(settings::key::line, exchangeLineName(1));  // line2 never saved
+    m_dialogs.answerMsgBox(ui::vbOK);
+    frm_main window;
+    window.Form_Load();
+
+    const Lines log = activityLog();
+    const auto detected =
+        std::find(log.begin(), log.end(), "First run detected, starting the settings window");
+    ASSERT_NE(detected, log.end());
+    EXPECT_EQ(*(detected - 1), "Loading display skin");
+    ASSERT_EQ(m_dialogs.shown().size(), 1u);
+    EXPECT_EQ(m_dialogs.shown()[0].flags, ui::vbInformation);
+    EXPECT_EQ(settings::read(settings::key::firstrun), "False");
+    EXPECT_EQ(window.twipsHeight(), 1530);
+    EXPECT_EQ(exchangeStates()[0].rfind("open by", 0), 0u) << "line 1 was assigned";
+    EXPECT_EQ(exchangeStates()[1], "closed") << "line 2 reads as no modem";
+}
+
+TEST_F(MainWindowLoad, APositionThatIsNotANumberLeavesThatCoordinate) {
+    assignLines();
+    settings::write(settings::key::x, "left");
+    settings::write(settings::key::y, "900");
+    frm_main window;
+    window.setFormLeft(1200);
+    window.Form_Load();
+    EXPECT_EQ(window.twipsLeft(), 1200);
+    EXPECT_EQ(window.twipsTop(), 900);
+}
+
+TEST_F(MainWindowLoad, TheLinesEventsReachTheWindowWithTheirLineNumber) {
+    assignLines();
+    frm_main window;
+    std::vector<int> rung;
+    window.main().setLineEventHandler(
+        ids::LineEvent::OnRing, [&](int line, const com::EventArgs&) { rung.push_back(line); });
+    window.Form_Load();
+
+    tapi::IncomingCall caller;
+    caller.number = "01632960123";
+    ASSERT_NE(tapi::exchange().ring(2, caller), 0u);
+    m_time.advance(std::chrono::seconds(1));
+    ASSERT_FALSE(rung.empty());
+    EXPECT_EQ(rung.front(), 3) << "device 2 is the third line";
+}
+
+// openlines and closelines on their own, after a load with every line assigned.
+class OpenLines : public MainWindowLoad {
+  protected:
+    void SetUp() override {
+        MainWindowLoad::SetUp();
+        assignLines();
+        m_window = std::make_unique<frm_main>();
+        m_window->Form_Load();
+        m_logged = activityLog().size();
+    }
+    Lines newLogLines() const { return activityLogFrom(m_logged); }
+    vevuzer::MainWindow& main() { return m_window->main(); }
+
+    std::unique_ptr<frm_main> m_window;
+    std::size_t m_logged = 0;
+};
+
+TEST_F(OpenLines, OpensOnlyTheAssignedLines) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> keys;  // line .. line4
+        Lines states;
+        Lines log;
+    };
+    const std::string none(settings::kNoModem);
+    const std::string third = exchangeLineName(3);
+    const Case cases[] = {
+        {"none assigned", {none, none, none, none}, Lines(4, "closed"), {}},
+        {"only line 3",
+         {none, none, third, none},
+         {"closed", "closed", "open", "closed"},
+         {"Line 3, " + third + " initialised"}},
+        {"a name no device has",
+         {"Modem of another computer", none, none, none},
+         Lines(4, "closed"),
+         {"Line 1, Modem of another computer not found, line not opened"}},
+        {"the empty text",
+         {"", none, none, none},
+         Lines(4, "closed"),
+         {"Line 1,  not found, line not opened"}},
+    };
+    static constexpr std::string_view keys[] = {settings::key::line, settings::key::line2,
+                                                settings::key::line3, settings::key::line4};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int n = 0; n < vevuzer::kLineCount; ++n) {
+            settings::write(keys[n], c.keys[static_cast<std::size_t>(n)]);
+        }
+        const std::size_t before = activityLog().size();
+        main().openlines();
+        Lines states = exchangeStates();
+        for (std::string& state : states) {
+            state = state.rfind("open by", 0) == 0 ? "open" : state;
+        }
+        EXPECT_EQ(states, c.states);
+        EXPECT_EQ(activityLogFrom(before), c.log);
+    }
+}
+
+TEST_F(OpenLines, ReopensAnOpenLineAndClosesOnlyAssignedOnes) {
+    const com::Dispatch line1 = main().lkLine(1).dispatch();
+    line1.put(ids::line::VantageLogActive, true);
+    const std::size_t before = controlLog(line1, ids::line::VantageLogLines).size();
+    main().openlines();
+    const Lines reopened = controlLog(line1, ids::line::VantageLogLines, before);
+    ASSERT_FALSE(reopened.empty());
+    EXPECT_EQ(reopened.front(), "DeviceActive = False");
+    EXPECT_NE(std::find(reopened.begin(), reopened.end(), "DeviceActive = True"), reopened.end());
+
+    settings::write(settings::key::line2, settings::kNoModem);
+    const std::size_t logged = activityLog().size();
+    main().closelines();
+    EXPECT_EQ(activityLogFrom(logged), (Lines{"Line 1, " + exchangeLineName(1) + " closed",
+                                              "Line 3, " + exchangeLineName(3) + " closed",
+                                              "Line 4, " + exchangeLineName(4) + " closed"}));
+    const Lines states = exchangeStates();
+    EXPECT_EQ(states[0], "closed");
+    EXPECT_EQ(states[1].rfind("open by", 0), 0u) << "an unassigned line is left alone";
+    EXPECT_EQ(states[2], "closed");
 }
 
 }  // namespace
