@@ -375,17 +375,46 @@ TEST_F(LineGroups, FailedSetUpsLetGoOfTheirCalls) {
     }
 }
 
-TEST_F(LineGroups, ControlDestroyedWhileASetUpWaitsTouchesNothing) {
-    const DWORD primary = connectedCall();
-    exchange().setReplyPolicy("lineSetupConference", {500});
-    line->SetConferencePrimaryCall(primary);
-    line->SetConferencePhoneNumber("201");
-    // Something that runs during the wait destroys the control.
-    core::OneShot destroyer;
-    destroyer.start(100, [this] { line.reset(); });
-    EXPECT_FALSE(line->ConferenceDial());
-    EXPECT_EQ(line, nullptr);
-    time.advance(1s);  // the reply finds no control and nothing to write into
+// The control destroyed, or its line closed, while a set-up waits: the operation ends at once
+// with False and touches nothing that went.
+TEST_F(LineGroups, SetUpsEndWhenTheControlOrItsLineGoesDuringTheWait) {
+    struct Case {
+        const char* name;
+        bool conference;
+        bool destroy;  // else the line closes
+    };
+    static const Case cases[] = {
+        {"conference, control destroyed", true, true},
+        {"conference, line closed", true, false},
+        {"transfer, line closed", false, false},
+        {"transfer, control destroyed", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        line.reset();
+        exchange().reset();
+        line = std::make_unique<TlkLineInternal>();
+        line->SetDeviceActive(true);
+        const DWORD primary = connectedCall();
+        exchange().setReplyPolicy(c.conference ? "lineSetupConference" : "lineSetupTransfer",
+                                  {500});
+        line->SetConferencePrimaryCall(primary);
+        line->SetTransferPrimaryCall(primary);
+        core::OneShot interruption;
+        interruption.start(100, [this, &c] {
+            if (c.destroy)
+                line.reset();
+            else
+                exchange().forceClose(0);
+        });
+        EXPECT_FALSE(c.conference ? line->ConferenceDial() : line->TransferDial());
+        EXPECT_EQ(line == nullptr, c.destroy);
+        time.advance(1s);  // a reply that still comes finds nothing to write into
+        if (line) {
+            EXPECT_FALSE(line->Device.Active);
+            EXPECT_EQ(line->Call.Count, 0);
+        }
+    }
 }
 
 }  // namespace
