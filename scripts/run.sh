@@ -1,20 +1,51 @@
 #!/usr/bin/env bash
-# Starts vevuzer from the build tree with a private program folder.
+# Starts vevuzer from the build tree with a private program folder, on the simulated exchange: its
+# four lines are given to lines 1 to 4 when the settings have none yet, and telsim drives it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build}"
 case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 export BELLTALE_HOME="${BELLTALE_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/belltale}"
 mkdir -p "$BELLTALE_HOME"
+offscreen=no
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "vevuzer: no display found; running with Qt's offscreen platform (no window will be visible)."
     export QT_QPA_PLATFORM=offscreen
+    offscreen=yes
 fi
+telsim="$build/bin/telsim"
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     export XDG_RUNTIME_DIR="$build/runtime"
     mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    telsim="XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR $telsim"
 fi
+log="$BELLTALE_HOME/log.txt"
 echo "vevuzer: program folder is $BELLTALE_HOME"
+echo "vevuzer: the activity log is $log"
+echo "vevuzer: ring a line from another terminal with:"
+echo "    $telsim ring 1 --number 01632960123 --name \"ANN SMITH\""
+echo "    $telsim hangup 1"
+echo "    $telsim list"
 # The controls are found through the program folder's registry; registering again is harmless.
 "$build/bin/regsvr" /s "$build/lib/liblkLK36.so"
-exec "$build/vevuzer/vevuzer" "$@"
+if [ "$offscreen" = no ]; then
+    exec "$build/vevuzer/vevuzer" --assign-exchange-lines "$@"
+fi
+# With no window to look at, the activity log is the program's face: follow it here.
+# The follower starts first: the program replaces the last run's log, and the follower then
+# shows the new one from its first line.
+tail -n 0 -F "$log" 2>/dev/null &
+follower=$!
+"$build/vevuzer/vevuzer" --assign-exchange-lines "$@" &
+program=$!
+trap 'kill -TERM "$program" 2>/dev/null || true' INT TERM
+status=0
+wait "$program" || status=$?
+# The trap's signal interrupts the first wait; wait again for the program's own end.
+if kill -0 "$program" 2>/dev/null; then
+    wait "$program" || status=$?
+fi
+# Let the follower show the program's last lines before it goes.
+sleep 1
+kill "$follower" 2>/dev/null || true
+exit "$status"
