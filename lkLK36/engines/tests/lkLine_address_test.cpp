@@ -82,9 +82,11 @@ TEST_F(LineAddress, ForwardsAndCancelsWithTheListTheSwitchReads) {
         ASSERT_EQ(line->Error().Number(), 0);
         recorder.take();
 
+        const std::size_t mark = line->log().Lines().size();
         line->SetForwardActive(true);
         EXPECT_TRUE(line->Address.Forward.Active);
         EXPECT_EQ(line->Error().Number(), 0);
+        EXPECT_EQ(line->log().Lines()[mark], "Address.Forward.Active = True");
         ASSERT_EQ(forwardsSent().size(), 1u);
         EXPECT_EQ(forwardsSent()[0].mode, c.mode);
         EXPECT_EQ(forwardsSent()[0].caller, c.caller);
