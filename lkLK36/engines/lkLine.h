@@ -747,7 +747,8 @@ struct TlkLineProperty {
 std::span<const TlkLineProperty> LinePublishedProperties();
 const TlkLineProperty* FindLineProperty(std::string_view name);
 // The property's value; nothing for an unknown name.
-std::optional<TlkPropertyValue> ReadLineProperty(const TlkLineInternal& line, std::string_view name);
+std::optional<TlkPropertyValue> ReadLineProperty(const TlkLineInternal& line,
+                                                 std::string_view name);
 // False, changing nothing, for an unknown name, a property that cannot be written or a value of
 // another type. Otherwise the write runs; a setter's refusal is in the error record.
 bool WriteLineProperty(TlkLineInternal& line, std::string_view name, const TlkPropertyValue& value);
