@@ -1,0 +1,81 @@
+// The address book look-up over real files in a fresh program folder.
+#include "vevuzer/records/INIFuncs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string_view>
+
+#include "platform/core/folders.h"
+#include "vevuzer/settings/testing/fresh_program_folder.h"
+
+namespace {
+
+using INIFuncs::ReadIniValue;
+
+class ReadIniValueTest : public ::testing::Test {
+  protected:
+    std::filesystem::path book() const { return m_folder.home() / "directory.ini"; }
+    void writeBook(std::string_view text) const { ASSERT_TRUE(core::rewriteFile(book(), text)); }
+    std::string lookUp(std::string_view key) const {
+        return ReadIniValue(book().string(), "callers", key, "");
+    }
+
+    vevuzer::testing::FreshProgramFolder m_folder;
+};
+
+TEST_F(ReadIniValueTest, FirstLineHoldingTheKeyAnywhereGivesTheTextAfterItsEquals) {
+    struct Case {
+        std::string_view file;
+        std::string_view key;
+        std::string_view name;
+    };
+    static constexpr Case cases[] = {
+        {"[callers]\r\n01632960123=Ann Smith\r\n", "01632960123", "Ann Smith"},
+        // A short key finds a longer number, and the first such line wins over a later exact one.
+        {"[callers]\r\n01234=Ann\r\n1234=Bob\r\n", "1234", "Ann"},
+        {"[callers]\r\n0123=ann\r\n", "ANN", "0123=ann"},  // case ignored; no "=" after the key
+        {"[callers]\r\n0123=A=B\r\n", "0123", "A=B"},
+        {"[callers]\r\n0123=\r\n", "0123", ""},         // found, with an empty name
+        {"[callers]\r\n0123=Dr=Who\r\n", "dr", "Who"},  // a key inside a name finds that line
+        {"[callers]\r\n", "0123", ""},
+        {"[callers]\r\n0123=Ann\r\n", "0124", ""},
+        {"[callers]\n01234=Ann\n", "01234", "Ann"},  // LF line ends
+        {"[callers]\r\n01234=Ann", "01234", "Ann"},  // no line end after the last line
+        {"\r\n[callers]\r\n[callers]\r\nnonsense\r\n0123=Ann\r\n", "0123", "Ann"},
+        {"[callers]\r\nnonsense here\r\n", "sense", "nonsense here"},
+        {"[callers]\r\n012\r\n34=Bob\r\n", "2\r\n3", ""},  // never across a line break
+        {"[callers]\r\n0123=Ann\r\n", "Ann\r", ""},        // nor into the line's end
+        {"[callers]\r\n0123=Ann Smith\r\n", "ann smith", "0123=Ann Smith"},
+        {"[callers]\r\n07700 900-123=Zoë\r\n", "07700 900-123", "Zoë"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "key \"" << c.key << "\" in \"" << c.file << "\"");
+        writeBook(c.file);
+        EXPECT_EQ(lookUp(c.key), c.name);
+    }
+}
+
+// A number that is empty once its dashes and blanks are gone is nobody's: without this, a caller
+// who sent no number would be greeted with the name of the first entry holding a blank.
+TEST_F(ReadIniValueTest, AnEmptyNumberMatchesNoLine) {
+    writeBook("[callers]\r\n0 - 1=Dash Blank\r\n01632960123=Ann Smith\r\n");
+    for (std::string_view key : {"", " ", "-", " - ", "--  "}) {
+        SCOPED_TRACE(testing::Message() << "key \"" << key << "\"");
+        EXPECT_EQ(lookUp(key), "");
+    }
+}
+
+TEST_F(ReadIniValueTest, AMissingOrUnreadableFileGivesNothing) {
+    EXPECT_EQ(lookUp("0123"), "") << "no file";
+    std::filesystem::create_directory(book());
+    EXPECT_EQ(lookUp("0123"), "") << "a folder of that name";
+}
+
+TEST_F(ReadIniValueTest, FindsTheFileWhateverTheCaseOfItsName) {
+    ASSERT_TRUE(core::rewriteFile(m_folder.home() / "Directory.INI", "[callers]\r\n0123=Ann\r\n"));
+    EXPECT_EQ(lookUp("0123"), "Ann");
+    EXPECT_EQ(INIFuncs::directoryIniPath(), book().string());
+}
+
+}  // namespace
