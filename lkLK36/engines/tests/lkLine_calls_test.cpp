@@ -12,8 +12,7 @@
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
 #include "lkLK36/engines/testing/recording_vantage_form.h"
-#include "lkLK36/engines/tests/engine_test_support.h"
-#include "lkLK36/engines/tests/line_event_recorder.h"
+#include "lkLK36/engines/tests/line_fixture.h"
 #include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
 #include "platform/tapi/provider.h"
@@ -38,30 +37,15 @@ tapi::IncomingCall knownCaller(const std::string& number, const std::string& nam
     return call;
 }
 
-class LineCalls : public ::testing::Test {
+class LineCalls : public LineTest {
   protected:
     LineCalls() {
-        exchange().reset();
-        setLkDeviceActiveRequested(false);
-        setLkLibraryReady(true);
-        line = std::make_unique<TlkLineInternal>();
-        line->log().SetCount(1000);
-        line->Vantage().SetDevEnv(deDelphi);  // logs as written, for readable expectations
+        newLine();
         recorder.attach(*line);
         line->SetDeviceActive(true);
         recorder.take();
     }
-    ~LineCalls() override {
-        line.reset();
-        setLkLibraryReady(false);
-        exchange().reset();
-    }
 
-    std::size_t logMark() const { return line->log().Lines().size(); }
-    Lines logSince(std::size_t mark) const {
-        const auto& lines = line->log().Lines();
-        return Lines(lines.begin() + static_cast<std::ptrdiff_t>(mark), lines.end());
-    }
     DWORD_PTR instance() const { return reinterpret_cast<DWORD_PTR>(line.get()); }
     // A message as TAPI would deliver it to this control.
     void deliver(DWORD device, DWORD message, DWORD p1, DWORD p2 = 0, DWORD p3 = 0) {
@@ -73,11 +57,6 @@ class LineCalls : public ::testing::Test {
         time.advance(10ms);
         return line->Call.Handle;
     }
-
-    OwnProgramFolder folder;
-    core::VirtualTime time;
-    std::unique_ptr<TlkLineInternal> line;
-    LineEventRecorder recorder;
 };
 
 // ---- a whole incoming call ----

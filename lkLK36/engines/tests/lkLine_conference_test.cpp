@@ -41,11 +41,6 @@ class LineGroups : public OpenLineTest {
         recorder.take();
         return call;
     }
-    std::size_t logMark() const { return line->log().Lines().size(); }
-    Lines logSince(std::size_t mark) const {
-        const auto& lines = line->log().Lines();
-        return Lines(lines.begin() + static_cast<std::ptrdiff_t>(mark), lines.end());
-    }
     TlkStringList listOf(std::initializer_list<DWORD> calls) const {
         TlkStringList list{"00000000"};
         for (DWORD call : calls)

@@ -11,7 +11,7 @@
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
-#include "lkLK36/engines/tests/engine_test_support.h"
+#include "lkLK36/engines/tests/line_fixture.h"
 #include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
 
@@ -34,9 +34,7 @@ class LineDevices : public ::testing::Test {
     }
 
     std::unique_ptr<TlkLineInternal> makeLine(bool open) {
-        auto line = std::make_unique<TlkLineInternal>();
-        line->log().SetCount(1000);
-        line->Vantage().SetDevEnv(deDelphi);  // logs as written, for readable expectations
+        auto line = makeLoggingLine();
         if (open) {
             line->SetDeviceActive(true);
             EXPECT_TRUE(line->Device.Active) << line->Error().Name();
@@ -44,10 +42,6 @@ class LineDevices : public ::testing::Test {
         return line;
     }
     static std::string deviceName(int device) { return exchange().config().lines[device].name; }
-    static Lines logSince(TlkLineInternal& line, std::size_t mark) {
-        const auto& lines = line.log().Lines();
-        return Lines(lines.begin() + static_cast<std::ptrdiff_t>(mark), lines.end());
-    }
 
     // An incoming call of this media mode, answered by the control.
     DWORD connectedCall(TlkLineInternal& line, DWORD mediaMode) {
@@ -101,14 +95,14 @@ TEST_F(LineDevices, ChangingTheDeviceLogsItsSteps) {
     const auto line = makeLine(false);
     std::size_t mark = line->log().Lines().size();
     line->SetDeviceName(deviceName(1));
-    EXPECT_EQ(logSince(*line, mark),
+    EXPECT_EQ(linesSince(line->log(), mark),
               (Lines{"Device.Name := '" + deviceName(1) + "'", "Device.ID := 1",
                      "\tDevice.Count = 4", "Address.ID := 0", "\tAddress.Count = 1",
                      "\tAddress.Name = '" + line->Address.Name + "'",
                      "\tDevice.Name = '" + deviceName(1) + "'"}));
     mark = line->log().Lines().size();
     line->SetDeviceID(9);
-    EXPECT_EQ(logSince(*line, mark),
+    EXPECT_EQ(linesSince(line->log(), mark),
               (Lines{"Device.ID := 9", "<< Error >> LINEERR_BADDEVICEID [80000002]",
                      "\tDevice.Count = 4"}));
 }
@@ -178,7 +172,7 @@ TEST_F(LineDevices, PrivilegesExcludeNoneAndWaitForAClosedLine) {
         const std::size_t mark = line->log().Lines().size();
         c.set(*line);
         EXPECT_EQ(line->Error().Number(), c.error);
-        EXPECT_EQ(logSince(*line, mark).front(), c.logged);
+        EXPECT_EQ(linesSince(line->log(), mark).front(), c.logged);
         EXPECT_EQ(line->Privilege.None, c.after.None);
         EXPECT_EQ(line->Privilege.Monitor, c.after.Monitor);
         EXPECT_EQ(line->Privilege.Owner, c.after.Owner);
@@ -212,7 +206,7 @@ TEST_F(LineDevices, DeviceSettingsWaitForAClosedLine) {
             const std::size_t mark = line->log().Lines().size();
             c.set(*line);
             EXPECT_EQ(line->Error().Number(), open ? LINEERR_INVALLINESTATE : 0);
-            EXPECT_EQ(logSince(*line, mark).front(), c.logged);
+            EXPECT_EQ(linesSince(line->log(), mark).front(), c.logged);
             EXPECT_EQ(c.read(*line), open ? c.before : c.after);
         }
     }
@@ -342,7 +336,7 @@ TEST_F(LineDevices, ConfigureReportsWhatTheDialogAnswers) {
         const std::size_t mark = line->log().Lines().size();
         EXPECT_EQ(line->DeviceConfigure(), c.done);
         EXPECT_EQ(line->Error().Number(), c.failure);
-        const Lines logged = logSince(*line, mark);
+        const Lines logged = linesSince(line->log(), mark);
         EXPECT_EQ(logged.front(), "Device.Configure");
         EXPECT_EQ(logged.back(),
                   "\tDevice.Configure - Returned = " + TlkVantage::BooleanText(c.done));

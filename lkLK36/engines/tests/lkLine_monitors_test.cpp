@@ -10,8 +10,7 @@
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
-#include "lkLK36/engines/tests/engine_test_support.h"
-#include "lkLK36/engines/tests/line_event_recorder.h"
+#include "lkLK36/engines/tests/line_fixture.h"
 #include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
 
@@ -21,26 +20,15 @@ using namespace std::chrono_literals;
 using tapi::exchange;
 using Lines = std::vector<std::string>;
 
-class LineMonitors : public ::testing::Test {
+class LineMonitors : public LineTest {
   protected:
-    LineMonitors() {
-        setLkDeviceActiveRequested(false);
-        setLkLibraryReady(true);
-        openLine(tapi::ExchangeConfig::defaults());
-    }
-    ~LineMonitors() override {
-        line.reset();
-        setLkLibraryReady(false);
-        exchange().reset();
-    }
+    LineMonitors() { openLine(tapi::ExchangeConfig::defaults()); }
 
     // A fresh exchange with these devices and a control with line 1 open.
     void openLine(const tapi::ExchangeConfig& config) {
         line.reset();
         exchange().reset(config);
-        line = std::make_unique<TlkLineInternal>();
-        line->log().SetCount(1000);
-        line->Vantage().SetDevEnv(deDelphi);  // logs as written, for readable expectations
+        newLine();
         recorder = LineEventRecorder{};
         recorder.attach(*line);
         line->SetDeviceActive(true);
@@ -75,16 +63,6 @@ class LineMonitors : public ::testing::Test {
         }
         return chosen;
     }
-    std::size_t logMark() const { return line->log().Lines().size(); }
-    Lines logSince(std::size_t mark) const {
-        const auto& lines = line->log().Lines();
-        return Lines(lines.begin() + static_cast<std::ptrdiff_t>(mark), lines.end());
-    }
-
-    OwnProgramFolder folder;
-    core::VirtualTime time;
-    std::unique_ptr<TlkLineInternal> line;
-    LineEventRecorder recorder;
 };
 
 // ---- digit gathering ----

@@ -12,8 +12,7 @@
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
-#include "lkLK36/engines/tests/engine_test_support.h"
-#include "lkLK36/engines/tests/line_event_recorder.h"
+#include "lkLK36/engines/tests/line_fixture.h"
 #include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
 #include "platform/tapi/provider.h"
@@ -33,27 +32,15 @@ bool contains(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-class LineOperationsBase : public ::testing::Test {
+class LineOperationsBase : public LineTest {
   protected:
-    LineOperationsBase() {
-        exchange().reset();
-        setLkDeviceActiveRequested(false);
-        setLkLibraryReady(true);
-        makeLine();
-    }
-    ~LineOperationsBase() override {
-        line.reset();
-        setLkLibraryReady(false);
-        exchange().reset();
-    }
+    LineOperationsBase() { makeLine(); }
 
     // A fresh control on a fresh exchange.
     void makeLine() {
         line.reset();
         exchange().reset();
-        line = std::make_unique<TlkLineInternal>();
-        line->log().SetCount(1000);
-        line->Vantage().SetDevEnv(deDelphi);  // logs as written, for readable expectations
+        newLine();
         recorder.attach(*line);
     }
     void open() {
@@ -80,17 +67,6 @@ class LineOperationsBase : public ::testing::Test {
         recorder.take();
         return call;
     }
-
-    std::size_t logMark() const { return line->log().Lines().size(); }
-    Lines logSince(std::size_t mark) const {
-        const auto& lines = line->log().Lines();
-        return Lines(lines.begin() + static_cast<std::ptrdiff_t>(mark), lines.end());
-    }
-
-    OwnProgramFolder folder;
-    core::VirtualTime time;
-    std::unique_ptr<TlkLineInternal> line;
-    LineEventRecorder recorder;
 };
 
 // How the exchange answers the operation's request.

@@ -13,7 +13,7 @@
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/lkLine.h"
-#include "lkLK36/engines/tests/engine_test_support.h"
+#include "lkLK36/engines/tests/line_fixture.h"
 #include "platform/core/clock.h"
 #include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
@@ -70,21 +70,9 @@ tapi::IncomingCall knownCaller(const std::string& number, const std::string& nam
     return call;
 }
 
-class LineProperties : public ::testing::Test {
+class LineProperties : public LineTest {
   protected:
-    LineProperties() {
-        exchange().reset();
-        setLkDeviceActiveRequested(false);
-        setLkLibraryReady(true);
-        line = std::make_unique<TlkLineInternal>();
-        line->log().SetCount(1000);
-        line->Vantage().SetDevEnv(deDelphi);  // logs as written, for readable expectations
-    }
-    ~LineProperties() override {
-        line.reset();
-        setLkLibraryReady(false);
-        exchange().reset();
-    }
+    LineProperties() { newLine(); }
 
     Value read(std::string_view name) const {
         const std::optional<Value> value = ReadLineProperty(*line, name);
@@ -99,17 +87,8 @@ class LineProperties : public ::testing::Test {
         EXPECT_NE(line->Call.Handle, 0u);
         return line->Call.Handle;
     }
-    std::size_t logMark() const { return line->log().Lines().size(); }
-    Lines logSince(std::size_t mark) const {
-        const auto& lines = line->log().Lines();
-        return Lines(lines.begin() + static_cast<std::ptrdiff_t>(mark), lines.end());
-    }
     // An error the reads and the refused writes must leave as it is.
     void setSentinelError() { line->Error().set(LINEERR_NOMULTIPLEINSTANCE, "sentinel"); }
-
-    OwnProgramFolder folder;
-    core::VirtualTime time;
-    std::unique_ptr<TlkLineInternal> line;
 };
 
 TEST_F(LineProperties, AreTheNamesTheActiveXLayerBindsTo) {

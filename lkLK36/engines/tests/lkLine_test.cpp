@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "lkLK36/engines/lkLKConst.h"
-#include "lkLK36/engines/tests/engine_test_support.h"
+#include "lkLK36/engines/tests/line_fixture.h"
 #include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
 
@@ -16,10 +16,6 @@ namespace {
 
 using tapi::exchange;
 using Lines = std::vector<std::string>;
-
-Lines newLines(const TlkLog& log, std::size_t from) {
-    return Lines(log.Lines().begin() + static_cast<std::ptrdiff_t>(from), log.Lines().end());
-}
 
 class LineEngine : public ::testing::Test {
   protected:
@@ -29,19 +25,12 @@ class LineEngine : public ::testing::Test {
     }
     ~LineEngine() override { exchange().reset(); }
 
-    std::unique_ptr<TlkLineInternal> makeLine() {
-        auto line = std::make_unique<TlkLineInternal>();
-        line->log().SetCount(1000);
-        line->Vantage().SetDevEnv(deDelphi);  // logs as written, for readable expectations
-        return line;
-    }
-
     OwnProgramFolder folder;
     core::VirtualTime time;
 };
 
 TEST_F(LineEngine, ListsTheExchangesDevicesAtCreation) {
-    const auto line = makeLine();
+    const auto line = makeLoggingLine();
     EXPECT_TRUE(line->tapiReady());
     EXPECT_EQ(line->Error().Number(), 0);
     EXPECT_EQ(line->log().Lines()[0], "Quillonv3.60");
@@ -91,7 +80,7 @@ TEST_F(LineEngine, InitialisesWithoutTheExEntry) {
         exchange().setExEntriesMissing(c.entryMissing);
         exchange().setInjectedFailure("lineInitializeEx", c.exFailure);
         exchange().setInjectedFailure("lineInitialize", c.plainFailure);
-        const auto line = makeLine();
+        const auto line = makeLoggingLine();
         EXPECT_EQ(line->tapiReady(), c.ready);
         EXPECT_EQ(line->Device.Count, c.ready ? 4 : 0);
         if (!c.ready) {
@@ -104,7 +93,7 @@ TEST_F(LineEngine, InitialisesWithoutTheExEntry) {
 
 TEST_F(LineEngine, ListsDevicesWhoseVersionCannotBeAgreed) {
     exchange().setInjectedFailure("lineNegotiateAPIVersion", LINEERR_INCOMPATIBLEAPIVERSION);
-    const auto line = makeLine();
+    const auto line = makeLoggingLine();
     ASSERT_EQ(line->Device.List.size(), 4u);
     // Listed in the syntax of the day: Visual Basic at creation.
     EXPECT_EQ(line->Device.List[3],
@@ -116,7 +105,7 @@ TEST_F(LineEngine, ListsDevicesWhoseVersionCannotBeAgreed) {
 
 TEST_F(LineEngine, ReadsStructuresThatNeedMoreThan4096Bytes) {
     exchange().setLargeStructures(true);
-    const auto line = makeLine();
+    const auto line = makeLoggingLine();
     EXPECT_EQ(line->Error().Number(), 0);
     EXPECT_EQ(line->Device.List[0], exchange().config().lines[0].name);
     line->SetDeviceActive(true);
@@ -125,7 +114,7 @@ TEST_F(LineEngine, ReadsStructuresThatNeedMoreThan4096Bytes) {
 }
 
 TEST_F(LineEngine, OpensAndClosesTheLine) {
-    const auto line = makeLine();
+    const auto line = makeLoggingLine();
     const std::size_t before = line->log().Lines().size();
     line->SetDeviceActive(true);
     ASSERT_TRUE(line->Device.Active) << line->Error().Name();
@@ -138,7 +127,7 @@ TEST_F(LineEngine, OpensAndClosesTheLine) {
     EXPECT_EQ(line->Phone.ID, 0);
     EXPECT_EQ(line->Call.List, TlkStringList{"00000000"});
     EXPECT_EQ(line->Device.OpenCount, 1u);
-    const Lines opened = newLines(line->log(), before);
+    const Lines opened = linesSince(line->log(), before);
     ASSERT_GE(opened.size(), 7u);
     EXPECT_EQ(Lines(opened.begin(), opened.begin() + 4),
               (Lines{"Device.Active := True", "\tDevice.ID = 0", "\tDevice.Count = 4",
@@ -169,7 +158,7 @@ TEST_F(LineEngine, PrivilegesDecideTheRelatedWaveDevices) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.none) + std::to_string(c.monitor) + std::to_string(c.owner));
-        const auto line = makeLine();
+        const auto line = makeLoggingLine();
         line->Privilege = TlkPrivilege{c.none, c.monitor, c.owner};
         line->SetDeviceActive(true);
         ASSERT_TRUE(line->Device.Active) << line->Error().Name();
@@ -185,7 +174,7 @@ TEST_F(LineEngine, FindsTheCallsAlreadyOnTheLineAndDropsThemOnClose) {
     caller.number = "01632960123";
     ASSERT_NE(exchange().ring(0, caller), 0u);
     time.runUntilIdle();
-    const auto line = makeLine();
+    const auto line = makeLoggingLine();
     line->SetDeviceActive(true);
     ASSERT_TRUE(line->Device.Active) << line->Error().Name();
     ASSERT_EQ(line->Call.Count, 1);
@@ -199,31 +188,31 @@ TEST_F(LineEngine, FindsTheCallsAlreadyOnTheLineAndDropsThemOnClose) {
 }
 
 TEST_F(LineEngine, LoadedOpensOnlyWhenTheLastRequestWasToOpen) {
-    const auto first = makeLine();
+    const auto first = makeLoggingLine();
     first->Loaded();
     EXPECT_FALSE(first->Device.Active);
     first->SetDeviceActive(true);
-    const auto second = makeLine();
+    const auto second = makeLoggingLine();
     second->Loaded();
     EXPECT_TRUE(second->Device.Active);
     second->SetDeviceActive(false);
-    const auto third = makeLine();
+    const auto third = makeLoggingLine();
     third->Loaded();
     EXPECT_FALSE(third->Device.Active);
 }
 
 TEST_F(LineEngine, DestroyingAnOpenControlClosesItsLine) {
-    auto line = makeLine();
+    auto line = makeLoggingLine();
     line->SetDeviceActive(true);
     ASSERT_TRUE(line->Device.Active);
     line.reset();
-    const auto other = makeLine();
+    const auto other = makeLoggingLine();
     other->SetDeviceActive(true);
     EXPECT_EQ(other->Device.OpenCount, 1u);  // only this control has it open
 }
 
 TEST_F(LineEngine, IdleTimerFiresOnceWithTheCurrentCall) {
-    const auto line = makeLine();
+    const auto line = makeLoggingLine();
     int fired = 0;
     line->OnIdle = [&](TlkLineInternal&, DWORD call) {
         ++fired;
@@ -237,9 +226,9 @@ TEST_F(LineEngine, IdleTimerFiresOnceWithTheCurrentCall) {
 }
 
 TEST_F(LineEngine, SetLocationReportsWhatTheDialogAnswers) {
-    const auto line = makeLine();
+    const auto line = makeLoggingLine();
     EXPECT_TRUE(line->SetLocation());
-    EXPECT_EQ(newLines(line->log(), line->log().Lines().size() - 2),
+    EXPECT_EQ(linesSince(line->log(), line->log().Lines().size() - 2),
               (Lines{"SetLocation", "\tSetLocation - Returned = True"}));
     exchange().setInjectedFailure("lineTranslateDialog", LINEERR_OPERATIONUNAVAIL);
     EXPECT_FALSE(line->SetLocation());
