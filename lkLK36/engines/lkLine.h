@@ -561,6 +561,8 @@ class TlkLineInternal : public TlkSharedControl {
     HCALL* newHandleCell();
     void bindHandleCell(const HCALL* cell, LONG requestId);
     void releaseHandleCell(const HCALL* cell);
+    // A cell stays bound to an accepted request until its reply; a refused request's goes.
+    void keepCellForReply(const HCALL* cell, LONG requestId);
     // The call a successful call-creating reply brought, once (0 when none came for the request).
     DWORD takeCreatedCall(LONG requestId);
     // A number as lineTranslateAddress dials it; the output grows to the size TAPI asks for, so
@@ -669,6 +671,14 @@ class TlkLineInternal : public TlkSharedControl {
     bool pairRequest(const std::string& name, const std::string& headline, DWORD primary,
                      DWORD consult, const std::function<bool()>& act);
     bool finishGroupRequest(const std::string& name, bool done);
+    // Dials a set-up's consultation call and closes the group's Dial; `fail(waited)` undoes the
+    // set-up when the dial is refused or fails.
+    bool dialConsultCall(const std::string& name, DWORD consult, const std::string& number,
+                         TlkRequestSlot slot, const std::function<bool(bool waited)>& fail);
+    // Undoes a group's Dial that failed: `undo` lets go of what it made, the primary call
+    // becomes current again and the failure's error stays. Always false.
+    bool failGroupDial(const std::string& name, DWORD primary, bool waited,
+                       const std::function<void()>& undo);
     // A call this control made becomes current, owned and active, and OnCallBegin announces it.
     bool announceOwnCall(DWORD call);
     // Gives the call made for `record` its handle and lists it, unless it is known already.

@@ -122,25 +122,15 @@ bool TlkLineInternal::ConferenceDial() {
     Conference.ConsultCall = 0;
     DWORD conference = Conference.Handle;
     DWORD consult = 0;
-    // A wait that failed is logged before its calls go; a refusal after.
     auto fail = [&](bool waited) {
-        if (waited)
-            log().Add(1, returnedLine(name, false));
-        // Making the primary current reads its status afresh, which clears the error record.
-        const TlkError reason = Error();
-        forgetOwnCall(consultRecord, consult);
-        RemoveConferenceMember(consult);
-        if (newConference) {
-            forgetOwnCall(conferenceRecord, conference);
-            ResetConference();
-        }
-        makePrimaryCurrent(primary);
-        if (!guard)
-            return false;
-        Error() = reason;
-        if (!waited)
-            log().Add(1, returnedLine(name, false));
-        return false;
+        return failGroupDial(name, primary, waited, [&] {
+            forgetOwnCall(consultRecord, consult);
+            RemoveConferenceMember(consult);
+            if (newConference) {
+                forgetOwnCall(conferenceRecord, conference);
+                ResetConference();
+            }
+        });
     };
 
     const LINECALLPARAMS* params = BuildCallParams(Conference.Parameters, Conference.CallParams);
@@ -151,10 +141,7 @@ bool TlkLineInternal::ConferenceDial() {
     const LONG setUp = newConference ? lineSetupConference(primary, Line.hLine, conferenceCell,
                                                            consultCell, ConferenceParties, params)
                                      : linePrepareAddToConference(conference, consultCell, params);
-    if (setUp > 0)
-        bindHandleCell(consultCell, setUp);
-    else
-        releaseHandleCell(consultCell);
+    keepCellForReply(consultCell, setUp);
     const TlkReply reply = awaitRequest(consultRecord, TlkRequestSlot::ConferenceSetup, setUp);
     if (!guard)
         return false;
@@ -186,17 +173,7 @@ bool TlkLineInternal::ConferenceDial() {
         return false;
     refreshConferencePanel();
 
-    const LONG dial = lineDial(consult, dialText.c_str(), 0);
-    const TlkReply dialed =
-        awaitRequest(FindCallRecord(consult), TlkRequestSlot::ConferenceDial, dial);
-    if (!guard)
-        return false;
-    if (dialed.outcome == TlkReplyOutcome::Abandoned)
-        return finishGroupRequest(name, false);
-    if (!dialed.succeeded())
-        return fail(dial > 0);
-    Error().Clear();
-    return finishGroupRequest(name, true);
+    return dialConsultCall(name, consult, dialText, TlkRequestSlot::ConferenceDial, fail);
 }
 
 bool TlkLineInternal::TransferDial() {
@@ -215,27 +192,16 @@ bool TlkLineInternal::TransferDial() {
     consultRecord->PhoneNumber = dialText;
     DWORD consult = 0;
     auto fail = [&](bool waited) {
-        if (waited)
-            log().Add(1, returnedLine(name, false));
-        const TlkError reason = Error();
-        forgetOwnCall(consultRecord, consult);
-        ResetTransfer();
-        makePrimaryCurrent(primary);
-        if (!guard)
-            return false;
-        Error() = reason;
-        if (!waited)
-            log().Add(1, returnedLine(name, false));
-        return false;
+        return failGroupDial(name, primary, waited, [&] {
+            forgetOwnCall(consultRecord, consult);
+            ResetTransfer();
+        });
     };
 
     const LINECALLPARAMS* params = BuildCallParams(Transfer.Parameters, Transfer.CallParams);
     HCALL* consultCell = newHandleCell();
     const LONG setUp = lineSetupTransfer(primary, consultCell, params);
-    if (setUp > 0)
-        bindHandleCell(consultCell, setUp);
-    else
-        releaseHandleCell(consultCell);
+    keepCellForReply(consultCell, setUp);
     const TlkReply reply = awaitRequest(consultRecord, TlkRequestSlot::TransferSetup, setUp);
     if (!guard)
         return false;
@@ -260,17 +226,7 @@ bool TlkLineInternal::TransferDial() {
         FillErrorStrings(TAPIREPLYTIMEOUT);
         return guard && fail(true);
     }
-    const LONG dial = lineDial(consult, dialText.c_str(), 0);
-    const TlkReply dialed =
-        awaitRequest(FindCallRecord(consult), TlkRequestSlot::TransferDial, dial);
-    if (!guard)
-        return false;
-    if (dialed.outcome == TlkReplyOutcome::Abandoned)
-        return finishGroupRequest(name, false);
-    if (!dialed.succeeded())
-        return fail(dial > 0);
-    Error().Clear();
-    return finishGroupRequest(name, true);
+    return dialConsultCall(name, consult, dialText, TlkRequestSlot::TransferDial, fail);
 }
 
 // ---- the calls of a set-up group ----
@@ -336,10 +292,7 @@ bool TlkLineInternal::TransferThreeWay() {
             HCALL* cell = newHandleCell();
             const LONG requestId =
                 lineCompleteTransfer(primary, consult, cell, LINETRANSFERMODE_CONFERENCE);
-            if (requestId > 0)
-                bindHandleCell(cell, requestId);
-            else
-                releaseHandleCell(cell);
+            keepCellForReply(cell, requestId);
             const TlkReply reply = awaitRequest(record, TlkRequestSlot::ThreeWay, requestId);
             if (!guard)
                 return false;
@@ -371,6 +324,40 @@ bool TlkLineInternal::pairRequest(const std::string& name, const std::string& he
 }
 
 // ---- shared steps ----
+
+bool TlkLineInternal::dialConsultCall(const std::string& name, DWORD consult,
+                                      const std::string& number, TlkRequestSlot slot,
+                                      const std::function<bool(bool waited)>& fail) {
+    const TlkLifeGuard guard = lifeGuard();
+    const LONG dial = lineDial(consult, number.c_str(), 0);
+    const TlkReply dialed = awaitRequest(FindCallRecord(consult), slot, dial);
+    if (!guard)
+        return false;
+    if (dialed.outcome == TlkReplyOutcome::Abandoned)
+        return finishGroupRequest(name, false);
+    if (!dialed.succeeded())
+        return fail(dial > 0);
+    Error().Clear();
+    return finishGroupRequest(name, true);
+}
+
+// A wait that failed is logged before its calls go; a refusal after.
+bool TlkLineInternal::failGroupDial(const std::string& name, DWORD primary, bool waited,
+                                    const std::function<void()>& undo) {
+    const TlkLifeGuard guard = lifeGuard();
+    if (waited)
+        log().Add(1, returnedLine(name, false));
+    // Making the primary current reads its status afresh, which clears the error record.
+    const TlkError reason = Error();
+    undo();
+    makePrimaryCurrent(primary);
+    if (!guard)
+        return false;
+    Error() = reason;
+    if (!waited)
+        log().Add(1, returnedLine(name, false));
+    return false;
+}
 
 bool TlkLineInternal::finishGroupRequest(const std::string& name, bool done) {
     log().Add(1, returnedLine(name, done));

@@ -461,6 +461,13 @@ HCALL* TlkLineInternal::newHandleCell() {
     return &m_handleCells.back().Handle;
 }
 
+void TlkLineInternal::keepCellForReply(const HCALL* cell, LONG requestId) {
+    if (requestId > 0)
+        bindHandleCell(cell, requestId);
+    else
+        releaseHandleCell(cell);
+}
+
 void TlkLineInternal::bindHandleCell(const HCALL* cell, LONG requestId) {
     for (TlkHandleCell& kept : m_handleCells) {
         if (&kept.Handle == cell)
