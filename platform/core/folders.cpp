@@ -6,10 +6,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <memory>
 
 #include "platform/core/text.h"
 
@@ -195,14 +195,26 @@ bool rewriteFile(const fs::path& path, std::string_view content, std::string* er
 }
 
 std::optional<std::string> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // One read into a buffer of the file's size: callers read large files (the address book) on
+    // every call, and growing a buffer on the way is costly. A file that grew meanwhile is read on.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file)
         return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
+    std::error_code ec;
+    const auto size = fs::is_regular_file(path, ec) ? fs::file_size(path, ec) : 0;
+    std::string content(ec ? 0 : static_cast<std::size_t>(size), '\0');
+    std::size_t filled = std::fread(content.data(), 1, content.size(), file.get());
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
+        content.resize(filled);
+        content.append(chunk, n);
+        filled += n;
+    }
+    if (std::ferror(file.get()))
         return std::nullopt;
-    return content.str();
+    content.resize(filled);
+    return content;
 }
 
 }  // namespace core

@@ -1,8 +1,6 @@
 #include "vevuzer/records/INIFuncs.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <optional>
 
 #include "platform/core/folders.h"
@@ -26,35 +24,14 @@ bool hasLetters(std::string_view text) {
     return false;
 }
 
-// The whole file in one read into a buffer of its size: the look-up runs on every call and the
-// book may be large, so it must not be copied or grown on the way.
-std::optional<std::string> readWhole(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error) {
-        return std::nullopt;
-    }
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                               &std::fclose);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::string text(static_cast<std::size_t>(size), '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
-    if (std::ferror(file.get())) {
-        return std::nullopt;
-    }
-    return text;
-}
-
 // The file as Windows would find it: an exact name first, then one differing only in case.
 std::optional<std::string> readAddressBook(std::string_view file) {
     const std::filesystem::path path(file);
-    if (auto text = readWhole(path)) {
+    if (auto text = core::readFile(path)) {
         return text;
     }
     if (const auto found = core::findFileNoCase(path)) {
-        return readWhole(*found);
+        return core::readFile(*found);
     }
     return std::nullopt;
 }
