@@ -209,4 +209,8 @@ class Exchange final : public Provider {
 // file), else the default one.
 Exchange& exchange();
 
+// A LINECALLSTATE_ value's name without its prefix ("CONNECTED"), as the exchange lists its
+// calls; null for a value that is not one state.
+const char* callStateText(DWORD state);
+
 }  // namespace tapi

@@ -93,6 +93,13 @@ std::string privilegeText(DWORD privileges) {
 }
 
 std::string stateText(DWORD state) {
+    const char* name = callStateText(state);
+    return name ? name : "UNKNOWN";
+}
+
+}  // namespace
+
+const char* callStateText(DWORD state) {
     static const std::pair<DWORD, const char*> names[] = {
         {LINECALLSTATE_IDLE, "IDLE"},
         {LINECALLSTATE_OFFERING, "OFFERING"},
@@ -115,10 +122,8 @@ std::string stateText(DWORD state) {
         if (value == state)
             return name;
     }
-    return "UNKNOWN";
+    return nullptr;
 }
-
-}  // namespace
 
 std::string Exchange::list() {
     std::ostringstream out;

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/tapi/exchange.h"
+
 namespace tapi::testing {
 
 namespace {
@@ -204,25 +206,8 @@ std::string messageName(DWORD message) {
 }
 
 std::string callStateName(DWORD state) {
-    static const Table table = {
-        {LINECALLSTATE_IDLE, "IDLE"},
-        {LINECALLSTATE_OFFERING, "OFFERING"},
-        {LINECALLSTATE_ACCEPTED, "ACCEPTED"},
-        {LINECALLSTATE_DIALTONE, "DIALTONE"},
-        {LINECALLSTATE_DIALING, "DIALING"},
-        {LINECALLSTATE_RINGBACK, "RINGBACK"},
-        {LINECALLSTATE_BUSY, "BUSY"},
-        {LINECALLSTATE_SPECIALINFO, "SPECIALINFO"},
-        {LINECALLSTATE_CONNECTED, "CONNECTED"},
-        {LINECALLSTATE_PROCEEDING, "PROCEEDING"},
-        {LINECALLSTATE_ONHOLD, "ONHOLD"},
-        {LINECALLSTATE_CONFERENCED, "CONFERENCED"},
-        {LINECALLSTATE_ONHOLDPENDCONF, "ONHOLDPENDCONF"},
-        {LINECALLSTATE_ONHOLDPENDTRANSFER, "ONHOLDPENDTRANSFER"},
-        {LINECALLSTATE_DISCONNECTED, "DISCONNECTED"},
-        {LINECALLSTATE_UNKNOWN, "UNKNOWN"},
-    };
-    return lookup(table, state);
+    const char* name = callStateText(state);
+    return name ? name : hex(state);
 }
 
 std::string devStateNames(DWORD value) {
