@@ -237,6 +237,11 @@ struct PhoneRecorder {
                   0);
     }
     ~PhoneRecorder() { phoneShutdown(app); }
+    // Opens phone 0 as its owner, its messages recorded here.
+    LONG openOwner(HPHONE& phone) {
+        return phoneOpen(app, 0, &phone, TAPI_CURRENT_VERSION, 0, reinterpret_cast<DWORD_PTR>(this),
+                         PHONEPRIVILEGE_OWNER);
+    }
 };
 
 void recordPhone(DWORD, DWORD message, DWORD_PTR instance, DWORD_PTR p1, DWORD_PTR p2,
@@ -294,9 +299,7 @@ TEST(Phone, HookswitchVolumeAndKeypadAsMessages) {
     FreshExchange fresh;
     PhoneRecorder r;
     HPHONE phone = 0;
-    ASSERT_EQ(phoneOpen(r.app, 0, &phone, TAPI_CURRENT_VERSION, 0, reinterpret_cast<DWORD_PTR>(&r),
-                        PHONEPRIVILEGE_OWNER),
-              0);
+    ASSERT_EQ(r.openOwner(phone), 0);
     ASSERT_EQ(phoneSetStatusMessages(phone, 0x00FFFFFF, 0x3E, 3), 0);
     const LONG hook =
         phoneSetHookSwitch(phone, PHONEHOOKSWITCHDEV_HANDSET, PHONEHOOKSWITCHMODE_MICSPEAKER);
@@ -337,9 +340,7 @@ TEST(Phone, EachHookswitchDeviceHasItsModeLevelsAndMessages) {
     FreshExchange fresh;
     PhoneRecorder r;
     HPHONE phone = 0;
-    ASSERT_EQ(phoneOpen(r.app, 0, &phone, TAPI_CURRENT_VERSION, 0, reinterpret_cast<DWORD_PTR>(&r),
-                        PHONEPRIVILEGE_OWNER),
-              0);
+    ASSERT_EQ(r.openOwner(phone), 0);
     ASSERT_EQ(phoneSetStatusMessages(phone, 0x00FFFFFF, 0, 0), 0);
     struct Case {
         DWORD device;
@@ -402,9 +403,7 @@ TEST(Phone, AHandsetAloneRefusesTheOtherDevices) {
     EXPECT_EQ(caps->dwVolumeFlags, PHONEHOOKSWITCHDEV_HANDSET);
     EXPECT_EQ(caps->dwSpeakerHookSwitchModes, 0u);
     HPHONE phone = 0;
-    ASSERT_EQ(phoneOpen(r.app, 0, &phone, TAPI_CURRENT_VERSION, 0, reinterpret_cast<DWORD_PTR>(&r),
-                        PHONEPRIVILEGE_OWNER),
-              0);
+    ASSERT_EQ(r.openOwner(phone), 0);
     for (DWORD device : {PHONEHOOKSWITCHDEV_SPEAKER, PHONEHOOKSWITCHDEV_HEADSET}) {
         SCOPED_TRACE(device);
         DWORD level = 0;
@@ -425,9 +424,7 @@ TEST(Phone, AFailedReplyChangesNothing) {
     exchange().setReplyPolicy("phoneSetGain", fail);
     PhoneRecorder r;
     HPHONE phone = 0;
-    ASSERT_EQ(phoneOpen(r.app, 0, &phone, TAPI_CURRENT_VERSION, 0, reinterpret_cast<DWORD_PTR>(&r),
-                        PHONEPRIVILEGE_OWNER),
-              0);
+    ASSERT_EQ(r.openOwner(phone), 0);
     phoneSetStatusMessages(phone, 0x00FFFFFF, 0, 0);
     EXPECT_GT(phoneSetGain(phone, PHONEHOOKSWITCHDEV_HANDSET, 0), 0);
     time.runUntilIdle();
