@@ -7,6 +7,7 @@
 #include "platform/tapi/exchange.h"
 #include "platform/tapi/testing/names.h"
 #include "platform/tapi/testing/recording_app.h"
+#include "platform/tapi/tests/fresh_exchange.h"
 
 using namespace std::chrono_literals;
 using tapi::exchange;
@@ -16,10 +17,6 @@ using tapi::testing::RecordingApp;
 using Trace = std::vector<std::string>;
 
 namespace {
-
-struct FreshExchange {
-    FreshExchange() { exchange().reset(); }
-};
 
 TEST(LinePrivileges, OpenAcceptsOnlyTheValidPrivilegeSelections) {
     struct Case {

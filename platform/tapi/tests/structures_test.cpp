@@ -11,6 +11,7 @@
 #include "platform/tapi/exchange.h"
 #include "platform/tapi/testing/names.h"
 #include "platform/tapi/testing/recording_app.h"
+#include "platform/tapi/tests/fresh_exchange.h"
 
 using namespace std::chrono_literals;
 using tapi::exchange;
@@ -34,11 +35,6 @@ DWORD dword(const std::vector<BYTE>& b, std::size_t offset) {
     std::memcpy(&v, b.data() + offset, 4);
     return v;
 }
-
-// Resets the exchange before the applications of a fixture start.
-struct FreshExchange {
-    FreshExchange() { exchange().reset(); }
-};
 
 class Structures : public ::testing::Test {
   protected:
