@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lkLK36/activex/lkLineImpl1.h"
@@ -119,6 +120,15 @@ class RecordingSink final : public com::Object<IDispatch> {
 
     IID m_events;
 };
+
+// The DISPID a container gets for a member's name (ASCII), as it asks before a late-bound call.
+inline DISPID dispidOf(const com::Dispatch& object, std::string_view name) {
+    std::u16string text(name.begin(), name.end());
+    LPOLESTR names[] = {text.data()};
+    DISPID found = DISPID_UNKNOWN;
+    EXPECT_EQ(object.pointer()->GetIDsOfNames(IID_NULL, names, 1, 0, &found), S_OK) << name;
+    return found;
+}
 
 template <typename Control>
 IDispatch* dispatchOf(const com::Ptr<Control>& control) {

@@ -29,14 +29,6 @@ constexpr DISPID FillErrorStrings = 2, InitCtrl = 190, ErrorHex = 192, ErrorNumb
                  Visible = 227, Cursor = 228;
 }
 
-DISPID dispidOf(const com::Dispatch& object, std::string_view name) {
-    std::u16string text(name.begin(), name.end());
-    LPOLESTR names[] = {text.data()};
-    DISPID found = DISPID_UNKNOWN;
-    EXPECT_EQ(object.pointer()->GetIDsOfNames(IID_NULL, names, 1, 0, &found), S_OK) << name;
-    return found;
-}
-
 com::Ptr<IDispatch> listOf(const com::Outcome& outcome) {
     EXPECT_EQ(outcome.value.vt(), VT_DISPATCH);
     return outcome.value.toDispatch();

@@ -123,14 +123,6 @@ constexpr DISPID CallActive = 32, CallCallerIDBlocked = 42, CallCallerIDFlags = 
 constexpr DISPID OnCallerID = 5, OnIdle = 17;
 }  // namespace container
 
-DISPID dispidOf(const com::Dispatch& object, std::string_view name) {
-    std::u16string text(name.begin(), name.end());
-    LPOLESTR names[] = {text.data()};
-    DISPID found = DISPID_UNKNOWN;
-    EXPECT_EQ(object.pointer()->GetIDsOfNames(IID_NULL, names, 1, 0, &found), S_OK) << name;
-    return found;
-}
-
 using LineOwnMembers = LineControlTest;
 
 // Each member answers by its DISPID with its type; a read-write one takes back what it gave, a
