@@ -3,13 +3,17 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/ui/form.h"
 #include "vevuzer/shell/main_window.h"
 
 class QLabel;
 class QCloseEvent;
+class QListWidget;
+class frm_display;
 
 class frm_main : public ui::Form, public vevuzer::MainWindowForm {
   public:
@@ -32,6 +36,29 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     void setFormHeight(int twips) override { setTwipsHeight(twips); }
     bool loadSkinPicture(const std::string& path) override;
     void endProgram() override;
+    bool formVisible() const override { return isVisible(); }
+    void setFormVisible(bool visible) override { setVisible(visible); }
+    bool picRingVisible() const override;
+    void setPicRingVisible(bool visible) override;
+    bool imgFlashVisible() const override;
+    void setImgFlashVisible(bool visible) override;
+    std::string txtDisplayText() const override { return m_statusText; }
+    void setTxtDisplayText(std::string_view text) override;
+    void setTxtDisplayVisible(bool visible) override;
+    bool displayVisible() const override;
+    void setDisplayVisible(bool visible) override;
+    void displayClear() override;
+    void displayAddItem(std::string_view item) override;
+    int displayListCount() const override;
+    std::string displayItem(int index) const override;
+    void setDisplayListIndex(int index) override;
+    void frmDisplayShow() override;
+    void frmDisplayDisplay(std::string_view Text, int aline) override;
+    void setFrmDisplayName(std::string_view name) override;
+    void frmDisplaySetFocus() override;
+
+    // The caller pop-up this window shows.
+    frm_display& popup() { return *m_frmDisplay; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +66,12 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
   private:
     QLabel* m_picture1;
     QLabel* m_txtDisplay;
+    QListWidget* m_display;
+    QLabel* m_picRing;
+    QLabel* m_imgFlash;
+    std::string m_statusText;
     std::function<void()> m_endProgram;
     vevuzer::MainWindow m_main;
+    // Made after the window's controls and let go before them: it reads the Line controls.
+    std::unique_ptr<frm_display> m_frmDisplay;
 };

@@ -5,6 +5,7 @@
 
 #include "platform/mail/see.h"
 #include "platform/ui/dialogs.h"
+#include "vevuzer/monitoring/call_monitor.h"
 #include "vevuzer/settings/first_run.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
@@ -57,6 +58,9 @@ MainWindow::MainWindow(MainWindowForm& form) : m_form(form) {
     // interval is set at load they stay still.
     m_timer1.setOnTimer([] {});
     m_timer2.setOnTimer([] {});
+    m_timerring.setOnTimer([this] { timerring_Timer(); });
+    m_flash.setOnTimer([this] { flash_Timer(); });
+    m_callMonitor = std::make_unique<CallMonitor>(*this, m_form);
 }
 
 MainWindow::~MainWindow() {
@@ -340,6 +344,8 @@ void MainWindow::saveWindowPosition() {
 void MainWindow::stopTimers() {
     m_timer1.setInterval(0);
     m_timer2.setInterval(0);
+    m_timerring.setInterval(0);
+    m_flash.setInterval(0);
 }
 
 }  // namespace vevuzer

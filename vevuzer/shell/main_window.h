@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/core/clock.h"
 #include "platform/core/messages.h"
@@ -19,6 +20,8 @@
 #include "vevuzer/shell/speech_output.h"
 
 namespace vevuzer {
+
+class CallMonitor;
 
 // The program's version as its texts show it.
 inline constexpr int kVersionMajor = 4;
@@ -43,6 +46,32 @@ class MainWindowForm {
     // or timer runs afterwards.
     virtual void endProgram() = 0;
 
+    virtual bool formVisible() const = 0;
+    virtual void setFormVisible(bool visible) = 0;
+    // The ring picture `pic_ring` and the new-call picture `img_flash`.
+    virtual bool picRingVisible() const = 0;
+    virtual void setPicRingVisible(bool visible) = 0;
+    virtual bool imgFlashVisible() const = 0;
+    virtual void setImgFlashVisible(bool visible) = 0;
+    // The status box `txt_display`; lines of its text are separated by CR LF.
+    virtual std::string txtDisplayText() const = 0;
+    virtual void setTxtDisplayText(std::string_view text) = 0;
+    virtual void setTxtDisplayVisible(bool visible) = 0;
+    // The call list `display`, shown over the status box.
+    virtual bool displayVisible() const = 0;
+    virtual void setDisplayVisible(bool visible) = 0;
+    virtual void displayClear() = 0;
+    virtual void displayAddItem(std::string_view item) = 0;
+    virtual int displayListCount() const = 0;
+    virtual std::string displayItem(int index) const = 0;
+    virtual void setDisplayListIndex(int index) = 0;
+    // The caller pop-up `frm_display`: shown modeless, filled for a line (1 to 4), its name label
+    // set, and brought to the front with the focus.
+    virtual void frmDisplayShow() = 0;
+    virtual void frmDisplayDisplay(std::string_view Text, int aline) = 0;
+    virtual void setFrmDisplayName(std::string_view name) = 0;
+    virtual void frmDisplaySetFocus() = 0;
+
   protected:
     ~MainWindowForm() = default;
 };
@@ -58,6 +87,12 @@ struct MainWindowState {
     std::string attemptsleft;
     int collapsecountdown = 0;
     bool downloading = false;
+    // A call rang on line `callline` without caller ID; `ringholdoff` counts the seconds since its
+    // last ring down from 10.
+    bool callbackpending = false;
+    int callline = 0;
+    int ringholdoff = 0;
+    bool serialnocid = false;
 };
 
 class MainWindow {
@@ -98,6 +133,24 @@ class MainWindow {
     const HostedControl& Inet() const { return m_inet; }
     core::Timer& Timer1() { return m_timer1; }
     core::Timer& Timer2() { return m_timer2; }
+    // The one-shot that takes the ring picture away, and the new-call flasher.
+    core::Timer& timerring() { return m_timerring; }
+    core::Timer& flash() { return m_flash; }
+    CallMonitor& callMonitor() { return *m_callMonitor; }
+    MainWindowForm& form() { return m_form; }
+
+    // The ticks of `timerring` and `flash`.
+    void timerring_Timer();
+    void flash_Timer();
+    // Stops a running flasher and ends its flashing period: the new-call picture goes, the call
+    // list comes up with the calls and the new calls are counted afresh. Nothing when it is still.
+    void stopFlasher();
+
+    // Shows the call list filled from the incoming-call log for 15 seconds, or hides it when it is
+    // shown.
+    void loaddisplay();
+    // Opens `webaddress` in the desktop's browser; a message box when there is none or it fails.
+    void linkup(std::string_view webaddress);
 
     MainWindowState& state() { return m_state; }
 
@@ -133,6 +186,9 @@ class MainWindow {
     HostedControl m_inet;
     core::Timer m_timer1;
     core::Timer m_timer2;
+    core::Timer m_timerring;
+    core::Timer m_flash;
+    std::unique_ptr<CallMonitor> m_callMonitor;
     std::map<DISPID, LineEventHandler> m_lineHandlers;
     std::map<DISPID, RecordEventHandler> m_recordHandlers;
     bool m_mailAttached = false;

@@ -1,0 +1,45 @@
+#include "vevuzer/monitoring/call_log.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/core/folders.h"
+#include "vevuzer/shell/clock_text.h"
+
+namespace vevuzer {
+namespace {
+
+std::string oneLineField(std::string_view text) {
+    std::string field(text);
+    for (char& c : field) {
+        if (c == '\r' || c == '\n' || c == '\0') {
+            c = ' ';
+        }
+    }
+    return field;
+}
+
+}  // namespace
+
+std::filesystem::path callLogPath() {
+    const std::filesystem::path exact = core::programFolder() / kCallLogFile;
+    return core::findFileNoCase(exact).value_or(exact);
+}
+
+std::string CallLogLine(std::string_view number, std::string_view name, core::OleDate when) {
+    return oneLineField(number) + ", " + oneLineField(name) + ", " + dateText(when) + " " +
+           timeText(when);
+}
+
+bool appendCallLog(std::string_view line) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(callLogPath().c_str(), "ab"), &std::fclose);
+    if (!file) {
+        return false;
+    }
+    std::string text(line);
+    text += "\r\n";
+    return std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+}
+
+}  // namespace vevuzer

@@ -1,0 +1,218 @@
+// The road of a call on the main window against the simulated exchange, in virtual time: the ring
+// alert, then the caller-ID processing, each step as the user (and the files) see it.
+#include "vevuzer/monitoring/call_monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/core/folders.h"
+#include "platform/core/virtual_time.h"
+#include "platform/speech/testing/speech_recorder.h"
+#include "platform/tapi/exchange.h"
+#include "platform/ui/testing/scripted_dialogs.h"
+#include "vevuzer/monitoring/testing/traced_main_window.h"
+#include "vevuzer/settings/settings_store.h"
+#include "vevuzer/settings/testing/fresh_program_folder.h"
+#include "vevuzer/shell/clock_text.h"
+#include "vevuzer/shell/testing/control_library.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using vevuzer::testing::Trace;
+using vevuzer::testing::TracedMainWindow;
+
+std::string exchangeLineName(int line) {
+    return tapi::exchange().config().lines.at(static_cast<std::size_t>(line - 1)).name;
+}
+
+class CallRoad : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(vevuzer::testing::registerControlLibrary(), S_OK);
+        tapi::exchange().reset();
+        static constexpr std::string_view keys[] = {settings::key::line, settings::key::line2,
+                                                    settings::key::line3, settings::key::line4};
+        for (int n = 1; n <= vevuzer::kLineCount; ++n) {
+            settings::write(keys[n - 1], exchangeLineName(n));
+        }
+    }
+
+    core::VirtualTime m_time;
+    vevuzer::testing::FreshProgramFolder m_folder;
+    speech::SpeechRecorder m_spoken;
+    ui::ScriptedDialogs m_dialogs;
+};
+
+// What a line's first ring shows of a call whose caller is not known yet.
+Trace unknownRingAlert(int N) {
+    const std::string ringing =
+        "log: Line " + std::to_string(N) + " is ringing, playing wav ring file";
+    const Trace popup = {"popup: shown", "popup: display(Incoming Call, " + std::to_string(N) + ")",
+                         "popup: focus"};
+    Trace trace = {"window: shown", "pic_ring: shown", "log: Now shaking the display"};
+    if (N == 1) {
+        trace.push_back(ringing);
+        trace.insert(trace.end(), popup.begin(), popup.end());
+        trace.push_back("log: LklinecallerID = , ");
+    } else {
+        trace.insert(trace.end(), popup.begin(), popup.end());
+        trace.push_back(ringing);
+    }
+    const Trace list = {"display: shown",
+                        "display: cleared",
+                        "display: Unknown Incoming call",
+                        "display: On line " + std::to_string(N),
+                        "display: Callback is set to True",
+                        "pic_ring: hidden"};
+    trace.insert(trace.end(), list.begin(), list.end());
+    return trace;
+}
+
+struct CallerIdCase {
+    const char* what;
+    int line;
+    std::string_view format;
+    tapi::IncomingCall caller;
+    bool blockWithheld;
+    // What the Line control gives of the caller: the name capitalised, the number masked.
+    std::string_view number;
+    std::string_view name;
+    // What the road shows of it.
+    std::string_view spoken;
+    std::string_view statusNumber;
+    std::string_view statusName;
+    std::string_view loggedName;
+    std::string_view popupName;
+    std::string_view dropStatus;  // empty: not dropped
+    bool mailed;
+};
+
+tapi::IncomingCall caller(std::string number, std::string name, bool withheld = false,
+                          bool outOfArea = false) {
+    tapi::IncomingCall call;
+    call.number = std::move(number);
+    call.name = std::move(name);
+    call.withheld = withheld;
+    call.outOfArea = outOfArea;
+    return call;
+}
+
+// The caller-ID road in its order: the log, the lists (which show nothing yet), the naming and
+// the look-up (nothing to see), the announcement, the status box, the activity log, the call log,
+// the pop-up, the flasher, then the drop of a blocked caller and the mail.
+Trace callerIdRoad(const CallerIdCase& row, const std::string& when) {
+    const std::string N = std::to_string(row.line);
+    Trace trace = {
+        "log: Caller ID on lkline" + N + ", name:" + std::string(row.name) +
+            ": number: " + std::string(row.number) + ":",
+        "log: Speech command, now saying " + std::string(row.spoken),
+        "status: You have had 1 new call\r\n" + std::string(row.statusNumber) + "\r\n" +
+            std::string(row.statusName),
+        "log:  ***************************** ",
+        "log: Incoming call detected on line " + N + " ," + std::string(row.statusNumber),
+        "log: " + std::string(row.statusName),
+        "inclog: " + std::string(row.number) + ", " + std::string(row.loggedName) + ", " + when,
+        "popup: shown",
+        "popup: display(" + std::string(row.number) + ", " + N + ")",
+    };
+    // Line 1 names the caller before it brings the pop-up forward; the others after.
+    const std::string label = "popup: name " + std::string(row.popupName);
+    if (row.line == 1) {
+        trace.insert(trace.end(), {label, "popup: focus"});
+    } else {
+        trace.insert(trace.end(), {"popup: focus", label});
+    }
+    trace.push_back("flash: 1000");
+    if (!row.dropStatus.empty()) {
+        trace.insert(trace.end(), {"exchange: answered", "exchange: dropped",
+                                   "status: " + std::string(row.dropStatus)});
+    }
+    if (row.mailed) {
+        trace.insert(trace.end(),
+                     {"status: This number is in the Email list\r\nI am now "
+                      "emailing the information\r\nPlease wait !",
+                      "sendmail(" + std::string(row.number) + ", " + std::string(row.name) + ")"});
+    }
+    return trace;
+}
+
+TEST_F(CallRoad, RunsEveryStepInOrderFromTheFirstRingToTheMail) {
+    static const CallerIdCase cases[] = {
+        {"known caller", 1, "uk", caller("01632960123", "ANN SMITH"), false, "01632960123",
+         "Ann Smith", "Annie Smith, on line 1", "01632960123", "Annie Smith", "Annie Smith",
+         "Annie Smith", "", false},
+        {"unknown caller", 2, "uk", caller("01632960777", "JOHN DOE"), false, "01632960777",
+         "John Doe", ", 0 1 6 3 2 9 6 0 7 7 7 , on line 2", "01632960777", "", "John Doe",
+         "John Doe", "", false},
+        {"withheld", 3, "uk", caller("", "", true), false, "", "", "withheld, , on line 3", "",
+         "Withheld", "", "Withheld", "", false},
+        {"out of area", 4, "uk", caller("", "", false, true), false, "", "",
+         "unavailable, , on line 4", "", "Unavailable", "", "Unavailable", "", false},
+        {"blocked number", 1, "uk", caller("01632960999", ""), false, "01632960999", "",
+         ", 0 1 6 3 2 9 6 0 9 9 9 , on line 1", "01632960999", "", "", "",
+         "01632960999\r\nIs a blocked number\r\nand was disconnected", false},
+        {"withheld and blocked", 2, "uk", caller("", "", true), true, "", "",
+         "withheld, , on line 2", "", "Withheld", "", "Withheld",
+         "Withheld incoming call\r\nThis call has been blocked", false},
+        {"on the e-mail list", 3, "uk", caller("01632960555", "MAIL ME"), false, "01632960555",
+         "Mail Me", ", 0 1 6 3 2 9 6 0 5 5 5 , on line 3", "01632960555", "", "Mail Me", "Mail Me",
+         "", true},
+        {"on both lists", 4, "uk", caller("01632960444", ""), false, "01632960444", "",
+         ", 0 1 6 3 2 9 6 0 4 4 4 , on line 4", "01632960444", "", "", "",
+         "01632960444\r\nIs a blocked number\r\nand was disconnected", true},
+        // The mask puts in dashes: found by the second try, without them.
+        {"known caller, usa", 1, "usa", caller("5551234567", "BOB JONES"), false, "555-123-4567",
+         "Bob Jones", "Bob Jones, on line 1", "555-123-4567", "Bob Jones", "Bob Jones", "Bob Jones",
+         "", false},
+        // The mask writes the missing number as blanks and dashes: still no number.
+        {"withheld, usa", 2, "usa", caller("", "", true), false, "", "", "withheld, , on line 2",
+         "", "Withheld", "", "Withheld", "", false},
+    };
+    for (const CallerIdCase& row : cases) {
+        SCOPED_TRACE(row.what);
+        vevuzer::testing::FreshProgramFolder folder;
+        SetUp();
+        settings::write(settings::key::format, row.format);
+        settings::write(settings::key::blockwithheld, row.blockWithheld ? "True" : "False");
+        const auto home = core::programFolder();
+        ASSERT_TRUE(core::rewriteFile(home / "directory.ini",
+                                      "[callers]\r\n01632960123=Annie Smith\r\n"
+                                      "5551234567=Bob Jones\r\n"));
+        ASSERT_TRUE(core::rewriteFile(home / "blocked.ini", " 01632 960999, 01632960444,\r\n"));
+        ASSERT_TRUE(core::rewriteFile(home / "email.ini", " 01632-960555, 01632960444,\r\n"));
+
+        TracedMainWindow window;
+        window.Form_Load();
+        window.main().callMonitor().setMailSender(
+            [&window](std::string_view number, std::string_view name) {
+                window.note("sendmail(" + std::string(number) + ", " + std::string(name) + ")");
+            });
+        window.startTrace();
+        const std::size_t spokenBefore = m_spoken.texts().size();
+        ASSERT_NE(tapi::exchange().ring(static_cast<DWORD>(row.line - 1), row.caller), 0u);
+        // The caller ID comes 1.5 s after the first ring; a blocked call is held for a second.
+        m_time.advance(1000ms);
+        const std::string when = vevuzer::dateText() + " " + vevuzer::timeText();
+        m_time.advance(2000ms);
+
+        Trace expected = unknownRingAlert(row.line);
+        const Trace road = callerIdRoad(row, when);
+        expected.insert(expected.end(), road.begin(), road.end());
+        EXPECT_EQ(window.trace(), expected);
+        const vevuzer::MainWindowState& state = window.main().state();
+        EXPECT_EQ(state.newcalls, 1);
+        EXPECT_FALSE(state.callbackpending);
+        EXPECT_EQ(state.callline, row.line);
+        EXPECT_EQ(state.statuscountdown, row.dropStatus.empty() ? 30 : 10);
+        const std::vector<std::string> spoken = m_spoken.texts();
+        EXPECT_EQ(std::vector<std::string>(spoken.begin() + static_cast<long>(spokenBefore),
+                                           spoken.end()),
+                  std::vector<std::string>{std::string(row.spoken)});
+    }
+}
+
+}  // namespace
