@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
 
 #include "platform/core/folders.h"
+#include "platform/core/messages.h"
 #include "platform/core/virtual_time.h"
 #include "platform/speech/testing/speech_recorder.h"
 #include "platform/tapi/exchange.h"
@@ -213,6 +215,96 @@ TEST_F(CallRoad, RunsEveryStepInOrderFromTheFirstRingToTheMail) {
                                            spoken.end()),
                   std::vector<std::string>{std::string(row.spoken)});
     }
+}
+
+bool contains(const Trace& trace, const std::string& entry) {
+    return std::find(trace.begin(), trace.end(), entry) != trace.end();
+}
+
+TEST_F(CallRoad, RingAlertsOnlyWhileTheCallerIsUnknown) {
+    using Timing = tapi::IncomingCall::CallerIdTiming;
+    struct Case {
+        const char* what;
+        std::string_view format;
+        tapi::IncomingCall caller;
+        Timing timing;
+        bool alert;
+    };
+    static const Case cases[] = {
+        {"no caller ID at all", "uk", caller("", ""), Timing::Never, true},
+        {"number known", "uk", caller("01632960123", ""), Timing::AtOffering, false},
+        {"withheld", "uk", caller("", "", true), Timing::AtOffering, false},
+        {"out of area", "uk", caller("", "", false, true), Timing::AtOffering, false},
+        {"network says unavailable", "uk", caller("*UNAVAILABLE", "BOB"), Timing::AtOffering, true},
+        // The "usa" mask writes the missing number as blanks and dashes.
+        {"no caller ID at all, usa", "usa", caller("", ""), Timing::Never, true},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        vevuzer::testing::FreshProgramFolder folder;
+        SetUp();
+        settings::write(settings::key::format, row.format);
+        TracedMainWindow window;
+        window.Form_Load();
+        window.setFormTop(3000);
+        window.startTrace();
+        tapi::IncomingCall call = row.caller;
+        call.callerIdTiming = row.timing;
+        ASSERT_NE(tapi::exchange().ring(1, call), 0u);
+        m_time.advance(600ms);
+
+        const Trace trace = window.trace();
+        // Every ring shows the window, blinks the picture and shakes the window back to its place.
+        EXPECT_TRUE(contains(trace, "pic_ring: shown"));
+        EXPECT_TRUE(contains(trace, "log: Now shaking the display"));
+        EXPECT_EQ(window.topMoves(), 5 * 2 * 101);
+        EXPECT_EQ(window.lowestTop(), 3100);
+        EXPECT_EQ(window.formTop(), 3000);
+        EXPECT_EQ(contains(trace, "popup: display(Incoming Call, 2)"), row.alert);
+        EXPECT_EQ(contains(trace, "display: Callback is set to True"), row.alert);
+        const vevuzer::MainWindowState& state = window.main().state();
+        EXPECT_EQ(state.callbackpending, row.alert);
+        EXPECT_EQ(state.ringholdoff, row.alert ? 10 : 0);
+        if (row.alert) {
+            EXPECT_EQ(state.callline, 2);
+            EXPECT_EQ(state.statuscountdown, 15);
+        }
+    }
+}
+
+TEST_F(CallRoad, RingPictureGoesHalfASecondAfterTheLastRing) {
+    TracedMainWindow window;
+    window.Form_Load();
+    tapi::IncomingCall call = caller("", "");
+    call.callerIdTiming = tapi::IncomingCall::CallerIdTiming::Never;
+    call.ringIntervalMs = 400;
+    call.hangUpAfterRings = 2;
+    ASSERT_NE(tapi::exchange().ring(0, call), 0u);
+    m_time.runUntilIdle();
+    ASSERT_TRUE(window.picRingVisible());
+    // The second ring, at 400 ms, armed the timer again: the first arming's half second is out.
+    m_time.advance(850ms);
+    EXPECT_TRUE(window.picRingVisible()) << core::describePending();
+    m_time.advance(100ms);
+    EXPECT_FALSE(window.picRingVisible()) << core::describePending();
+    EXPECT_EQ(window.main().timerring().interval(), 0u);
+}
+
+// Saying the caller was disconnected when the hang-up failed would be false.
+TEST_F(CallRoad, BlockedCallerThatCannotBeHungUpIsNotReportedAsDisconnected) {
+    ASSERT_TRUE(core::rewriteFile(core::programFolder() / "blocked.ini", " 01632960999,"));
+    tapi::exchange().setInjectedFailure("lineDrop", LINEERR_OPERATIONFAILED);
+    TracedMainWindow window;
+    window.Form_Load();
+    window.startTrace();
+    ASSERT_NE(tapi::exchange().ring(0, caller("01632960999", "")), 0u);
+    m_time.advance(3000ms);
+
+    const Trace trace = window.trace();
+    EXPECT_TRUE(contains(trace, "exchange: answered"));
+    EXPECT_TRUE(contains(trace, "log: The blocked call on line 1 could not be disconnected"));
+    EXPECT_EQ(trace.back(),
+              "status: 01632960999\r\nIs a blocked number\r\nbut could not be disconnected");
 }
 
 }  // namespace
