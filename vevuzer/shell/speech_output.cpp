@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/core/messages.h"
 #include "platform/speech/direct_ss_automation.h"
 #include "platform/speech/speech.h"
 #include "vevuzer/settings/settings_store.h"
@@ -37,13 +38,19 @@ void say(std::string_view spk, int priority) {
         log("The silence setting is set to True, speech command has been ignored");
         return;
     }
-    if (priority == kSayUrgent && g_speech) {
-        g_speech->audioReset();
-    }
     log("Speech command, now saying " + std::string(spk));
-    if (g_speech) {
-        g_speech->speak(spk);
-    }
+    // The voice renders the whole sentence before it starts; the caller (a caller-ID handler
+    // showing who is calling) goes on meanwhile, and the sentence starts as soon as the program
+    // pumps. Sentences keep their order, and an urgent one still cuts short the ones before it.
+    core::post([text = std::string(spk), priority] {
+        if (!g_speech) {
+            return;
+        }
+        if (priority == kSayUrgent) {
+            g_speech->audioReset();
+        }
+        g_speech->speak(text);
+    });
 }
 
 }  // namespace vevuzer

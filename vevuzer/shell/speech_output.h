@@ -33,8 +33,10 @@ class SpeechControl {
 };
 
 // Speaks `spk` unless the setting `silence` mutes speech (then only a log line says so). Priority 1
-// first cuts short whatever is being spoken. Returns at once; the sentence is spoken while the
-// program goes on. With no speech control the log line is still written and the sentence is lost.
+// first cuts short whatever is being spoken. Returns at once, before the sentence is even rendered:
+// it is handed to the speech control when the program next pumps, in the order of the calls, and
+// spoken while the program goes on. With no speech control the log line is still written and the
+// sentence is lost.
 // The text may hold the engine's control tags ("\emp\" stresses the next word).
 void say(std::string_view spk, int priority);
 

@@ -82,6 +82,7 @@ TEST_F(CallList, ShowsTheLoggedCallsForFifteenSecondsThenHidesOnTheNextCall) {
     EXPECT_FALSE(window.displayVisible());
     EXPECT_TRUE(window.control<QWidget>("txt_display")->isVisibleTo(&window));
     EXPECT_EQ(main.state().statuscountdown, 0);
+    m_time.runUntilIdle();
     EXPECT_TRUE(m_spoken.texts().empty());
 }
 
@@ -93,6 +94,7 @@ TEST_F(CallList, SaysSoWhenNoCallIsLogged) {
         }
         frm_main window;
         window.main().loaddisplay();
+        m_time.runUntilIdle();
         EXPECT_FALSE(window.displayVisible());
         ASSERT_FALSE(m_spoken.texts().empty());
         EXPECT_EQ(m_spoken.texts().back(), "You have no call information to display");
