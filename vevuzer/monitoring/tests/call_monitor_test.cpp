@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,8 @@
 #include "platform/speech/testing/speech_recorder.h"
 #include "platform/tapi/exchange.h"
 #include "platform/ui/testing/scripted_dialogs.h"
+#include "platform/winmm/mmsystem.h"
+#include "platform/winmm/wave_devices.h"
 #include "vevuzer/monitoring/testing/traced_main_window.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
@@ -305,6 +309,48 @@ TEST_F(CallRoad, BlockedCallerThatCannotBeHungUpIsNotReportedAsDisconnected) {
     EXPECT_TRUE(contains(trace, "log: The blocked call on line 1 could not be disconnected"));
     EXPECT_EQ(trace.back(),
               "status: 01632960999\r\nIs a blocked number\r\nbut could not be disconnected");
+}
+
+// Half a second of 8 kHz 16-bit mono PCM.
+std::string halfSecondWave() {
+    const auto le = [](std::uint32_t value, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i) {
+            out += static_cast<char>((value >> (8 * i)) & 0xFF);
+        }
+        return out;
+    };
+    const std::string data(8000, '\x10');
+    return "RIFF" + le(36 + 8000, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
+           le(16000, 4) + le(2, 2) + le(16, 2) + "data" + le(8000, 4) + data;
+}
+
+TEST_F(CallRoad, RingSoundOnEveryUnknownRingOnlyWhenRepeatIsOn) {
+    for (const bool repeat : {true, false}) {
+        SCOPED_TRACE(repeat ? "repeat on" : "repeat off");
+        vevuzer::testing::FreshProgramFolder folder;
+        SetUp();
+        settings::write(settings::key::repeat, repeat ? "True" : "False");
+        const auto played = folder.home() / "played.wav";
+        winmm::configureStandardWaveDevices("file-out=" + played.string());
+        ASSERT_TRUE(core::rewriteFile(folder.home() / "ring.wav", halfSecondWave()));
+        TracedMainWindow window;
+        window.Form_Load();
+        tapi::IncomingCall call = caller("", "");
+        call.callerIdTiming = tapi::IncomingCall::CallerIdTiming::Never;
+        call.ringIntervalMs = 2000;
+        ASSERT_NE(tapi::exchange().ring(0, call), 0u);
+
+        m_time.advance(1000ms);
+        EXPECT_TRUE(std::filesystem::exists(played));
+        std::filesystem::remove(played);
+        // The second ring comes 2 s later, within the 10 s hold-off of the first.
+        m_time.advance(2000ms);
+        EXPECT_EQ(std::filesystem::exists(played), repeat);
+        tapi::exchange().hangup(0);
+        m_time.advance(1000ms);
+        winmm::configureStandardWaveDevices("null");
+    }
 }
 
 }  // namespace
