@@ -52,7 +52,7 @@ class CallRoad : public ::testing::Test {
         writeFile(home() / "blocked.ini", " 01632 960999,\r\n");
         setenv("BELLTALE_HOME", home().c_str(), 1);
         registry::dropCache();
-        // The caller is named by the network; speech stays quiet on a machine without sound.
+        // Speech stays quiet: the test listens to the files, not to the voice.
         vb::SaveSetting("Belltale", "data", "silence", "True");
         unsetenv("BELLTALE_HOME");
         registry::dropCache();
