@@ -14,6 +14,7 @@
 #include "vevuzer/shell/main_window.h"
 #include "vevuzer/shell/mod_clock.h"
 #include "vevuzer/shell/speech_output.h"
+#include "vevuzer/shell/text_helpers.h"
 
 namespace vevuzer {
 namespace {
@@ -23,7 +24,6 @@ using monitoring::callerName;
 using monitoring::callerNumber;
 using monitoring::callerOutOfArea;
 using monitoring::callerWithheld;
-using monitoring::textLength;
 
 constexpr std::string_view kCrLf = "\r\n";
 constexpr double kNewCallStatusSeconds = 30;

@@ -5,14 +5,6 @@
 
 namespace vevuzer::monitoring {
 
-std::size_t textLength(std::string_view text) {
-    std::size_t length = 0;
-    for (unsigned char c : text) {
-        length += (c & 0xC0) != 0x80 ? 1 : 0;
-    }
-    return length;
-}
-
 std::string without(std::string_view text, std::string_view unwanted) {
     std::string kept;
     kept.reserve(text.size());

@@ -11,8 +11,6 @@ class HostedControl;
 
 namespace vevuzer::monitoring {
 
-// Characters as the user counts them: a UTF-8 sequence counts once.
-std::size_t textLength(std::string_view text);
 // `text` without any of the characters in `unwanted`.
 std::string without(std::string_view text, std::string_view unwanted);
 // Whether a caller number holds nothing but blanks and "-": what an edit mask makes of no number.

@@ -2,13 +2,13 @@
 #include "vevuzer/shell/call_list.h"
 
 #include <array>
-#include <vector>
 
 #include "platform/core/folders.h"
 #include "platform/shell/shellapi.h"
 #include "platform/ui/dialogs.h"
 #include "vevuzer/shell/main_window.h"
 #include "vevuzer/shell/speech_output.h"
+#include "vevuzer/shell/text_helpers.h"
 
 namespace vevuzer {
 namespace {
@@ -17,23 +17,6 @@ constexpr std::string_view kCallLogName = "inclog.txt";
 constexpr double kListSeconds = 15;
 // The file whose associated program is taken for the browser.
 constexpr std::string_view kProbePage = "temphtm.HTM";
-
-std::string trimBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
-// Characters as the user counts them: a UTF-8 sequence counts once.
-std::size_t textLength(std::string_view text) {
-    std::size_t length = 0;
-    for (unsigned char c : text) {
-        length += (c & 0xC0) != 0x80 ? 1 : 0;
-    }
-    return length;
-}
 
 // The text up to the next comma (or the end) from `position`, which moves past that comma.
 std::string_view nextField(std::string_view line, std::size_t& position) {
@@ -45,24 +28,6 @@ std::string_view nextField(std::string_view line, std::size_t& position) {
     const std::string_view field = line.substr(position, end - position);
     position = comma == std::string_view::npos ? line.size() + 1 : comma + 1;
     return field;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        std::size_t end = text.find('\n', begin);
-        const std::size_t next = end == std::string::npos ? text.size() : end + 1;
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        if (end > begin && text[end - 1] == '\r') {
-            --end;
-        }
-        lines.push_back(text.substr(begin, end - begin));
-        begin = next;
-    }
-    return lines;
 }
 
 }  // namespace

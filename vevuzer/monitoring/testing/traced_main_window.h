@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,21 +18,14 @@
 #include "vevuzer/monitoring/call_log.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/frm_main.h"
+#include "vevuzer/shell/text_helpers.h"
 
 namespace vevuzer::testing {
 
 using Trace = std::vector<std::string>;
 
 inline std::vector<std::string> linesOfFile(const std::filesystem::path& path) {
-    std::vector<std::string> lines;
-    std::istringstream in(core::readFile(path).value_or(""));
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(line);
-    }
-    return lines;
+    return linesOf(core::readFile(path).value_or(""));
 }
 
 class TracedMainWindow : public frm_main {
