@@ -12,8 +12,8 @@ std::string mimeTypeOf(const std::filesystem::path& file);
 
 // The full path of the program of the desktop's default application for `mimeType`, or "" when
 // there is none. Asks `xdg-mime query default` when xdg-mime is installed; otherwise reads the
-// mimeapps.list files ([Default Applications], then [Added Associations]) in the order of the
-// XDG specification. The application's desktop entry is found under the XDG data folders and
+// mimeapps.list files ([Default Applications], then [Added Associations]) in freedesktop.org's
+// lookup order. The application's desktop entry is found under the XDG data folders and
 // its program is the first word of its Exec line, looked up on PATH.
 std::string defaultProgramFor(const std::string& mimeType);
 
