@@ -399,7 +399,8 @@ bool TlkLineInternal::SetLocation() {
         return false;
     }
     log().Add(1, "SetLocation");
-    const std::string number = Call.PhoneNumber;
+    // The dialog is shown the number as it is dialled; on success that form is kept.
+    const std::string number = UnformatNumber(Device.UnformatPhoneNumber, Call.PhoneNumber);
     const LONG result = lineTranslateDialog(Line.hLineApp, static_cast<DWORD>(Device.ID),
                                             TAPI.ApiVersion, nullptr, number.c_str());
     if (result == 0 && number != Call.PhoneNumber)

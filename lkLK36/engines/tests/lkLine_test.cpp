@@ -236,4 +236,15 @@ TEST_F(LineEngine, SetLocationReportsWhatTheDialogAnswers) {
     EXPECT_EQ(line->log().Lines().back(), "\tSetLocation - Returned = False");
 }
 
+TEST_F(LineEngine, SetLocationKeepsTheNumberAsDialled) {
+    const auto line = makeLoggingLine();
+    line->Call.PhoneNumber = "+1 (555) 123-45.67";
+    line->Device.UnformatPhoneNumber = false;
+    EXPECT_TRUE(line->SetLocation());
+    EXPECT_EQ(line->Call.PhoneNumber, "+1 (555) 123-45.67");
+    line->Device.UnformatPhoneNumber = true;
+    EXPECT_TRUE(line->SetLocation());
+    EXPECT_EQ(line->Call.PhoneNumber, "15551234567");
+}
+
 }  // namespace
