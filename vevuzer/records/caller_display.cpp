@@ -1,7 +1,5 @@
 #include "vevuzer/records/caller_display.h"
 
-#include <algorithm>
-
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,11 +16,6 @@
 
 namespace vevuzer {
 namespace {
-
-// A caller's number holds at least one digit; the pop-up's notices ("Incoming Call") hold none.
-bool namesACaller(std::string_view label) {
-    return std::any_of(label.begin(), label.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 constexpr std::string_view kCrLf = "\r\n";
 
@@ -280,12 +273,6 @@ void CallerDisplay::notesProcedure() {
         saveAndCloseNotes();
     }
     m_noteskey = notesKeyOf(m_controls.txt_display);
-    // A label that names no caller ("Incoming Call" while the number is awaited, "Withheld") has
-    // no notes: opening them would file a notes text under that label on every ring and start the
-    // text editor on it as soon as the real number arrives.
-    if (!namesACaller(m_controls.txt_display)) {
-        return;
-    }
     openNotes(m_noteskey);
 }
 
