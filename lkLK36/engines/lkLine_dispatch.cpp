@@ -394,6 +394,8 @@ bool TlkLineInternal::connectedStep(DWORD call) {
     if (!guard)
         return false;
     TlkCallRecord* record = FindCallRecord(call);
+    // The comm handle is taken for this call, so this call's own media mode decides, not that
+    // of whichever call happens to be current.
     if (record && Comm.Enabled && (record->MediaMode & DataMediaModes) && Comm.Handle == 0)
         openCommHandle(call);
     if (record) {
@@ -445,6 +447,8 @@ bool TlkLineInternal::idleStep(DWORD call) {
             RemoveCallHandle(call);
             if (call == Transfer.ConsultCall)
                 ResetTransfer();
+            // A member that ended leaves the conference list too, so the list and its count
+            // never name a call TAPI has let go.
             if (call == Conference.Handle)
                 ResetConference();
             else
