@@ -395,6 +395,7 @@ void TlkLineInternal::SetTerminalID(LONG value) {
 
 bool TlkLineInternal::SetLocation() {
     if (!m_tapiReady) {
+        // No dialog can be shown without TAPI: a failure, reported as an open without TAPI is.
         FillErrorStrings(-1);
         return false;
     }
