@@ -1,0 +1,246 @@
+// The serial control as a container drives it, by DISPID: over a pseudo-terminal with the modem
+// simulator on the far side where a terminal can show it, and over the fake device for the modem
+// lines and the failures a terminal cannot produce.
+#include "platform/serial/serial.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/com/connection_point.h"
+#include "platform/com/dispatch_client.h"
+#include "platform/core/text.h"
+#include "platform/core/virtual_time.h"
+#include "platform/registry/registry.h"
+#include "platform/serial/testing/comm_events.h"
+#include "platform/serial/testing/fake_port.h"
+#include "tools/modemsim/modem_simulator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const char* errorName(HRESULT hr) {
+    switch (hr) {
+        case serial::errorHresult(serial::comPortInvalid):
+            return "comPortInvalid";
+        case serial::errorHresult(serial::comPortOpen):
+            return "comPortOpen";
+        case serial::errorHresult(serial::comPortAlreadyOpen):
+            return "comPortAlreadyOpen";
+        case serial::errorHresult(serial::comPortNotOpen):
+            return "comPortNotOpen";
+        case serial::errorHresult(serial::comInvalidPropertyValue):
+            return "comInvalidPropertyValue";
+        case serial::errorHresult(serial::comSetCommStateFailed):
+            return "comSetCommStateFailed";
+        case S_OK:
+            return "S_OK";
+        default:
+            return "another HRESULT";
+    }
+}
+
+// The member's own failure, as the container's EXCEPINFO carries it.
+std::string failure(const com::Outcome& outcome) {
+    return outcome.succeeded() ? "S_OK" : errorName(outcome.scode);
+}
+
+class SerialControl : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::path(::testing::TempDir()) / "serial-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_home = pattern;
+        ::setenv("BELLTALE_HOME", m_home.c_str(), 1);
+        registry::dropCache();
+        m_sink = com::make<com::EventSink>(
+            serial::DIID_DMSCommEvents, [this](DISPID dispid, const com::EventArgs&) {
+                if (dispid == serial::DISPID_OnComm) {
+                    m_events.push_back(*m_comm.get(serial::DISPID_CommEvent).value.toInt32());
+                }
+                return S_OK;
+            });
+        ASSERT_EQ(
+            com::connectSink(m_comm.pointer(), serial::DIID_DMSCommEvents, m_sink.get(), &m_cookie),
+            S_OK);
+    }
+    void TearDown() override {
+        com::disconnectSink(m_comm.pointer(), serial::DIID_DMSCommEvents, m_cookie);
+        std::error_code ignored;
+        fs::remove_all(m_home, ignored);
+    }
+
+    static void mapPort(int port, const std::string& path) {
+        registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, path,
+                              "COM" + std::to_string(port));
+    }
+    com::Outcome put(DISPID dispid, const com::Variant& value) const {
+        return m_comm.invoke(dispid, DISPATCH_PROPERTYPUT, {value});
+    }
+    bool portOpen() const { return m_comm.get(serial::DISPID_PortOpen).value.toBool().value(); }
+    std::string input() const { return m_comm.get(serial::DISPID_Input).value.toString().value(); }
+
+    core::VirtualTime m_time;
+    fs::path m_home;
+    com::Dispatch m_comm{serial::createMSCommObject()};
+    com::Ptr<com::EventSink> m_sink;
+    DWORD m_cookie = 0;
+    std::vector<LONG> m_events;
+};
+
+TEST_F(SerialControl, PortNumbersMapThroughTheRegistry) {
+    EXPECT_EQ(serial::devicePathOfPort(1), "/dev/ttyS0");
+    EXPECT_EQ(serial::devicePathOfPort(4), "/dev/ttyS3");
+    mapPort(3, "/dev/ttyUSB0");
+    mapPort(4, "/dev/ttyACM1");
+    EXPECT_EQ(serial::devicePathOfPort(3), "/dev/ttyUSB0");
+    EXPECT_EQ(serial::devicePathOfPort(4), "/dev/ttyACM1");
+    EXPECT_EQ(serial::devicePathOfPort(2), "/dev/ttyS1");
+}
+
+TEST_F(SerialControl, ReadsAndWritesBytesUnchangedOverAPseudoTerminal) {
+    modemsim::ModemSimulator modem;
+    ASSERT_TRUE(modem.ready());
+    mapPort(2, modem.devicePath());
+    ASSERT_EQ(m_comm.put(serial::DISPID_CommPort, SHORT{2}), S_OK);
+    ASSERT_EQ(m_comm.put(serial::DISPID_Settings, std::string_view("9600,N,8,1")), S_OK);
+    ASSERT_EQ(failure(put(serial::DISPID_PortOpen, true)), "S_OK");
+    EXPECT_TRUE(portOpen());
+
+    // Commands leave with their CR and nothing added; the modem answers each.
+    EXPECT_EQ(m_comm.put(serial::DISPID_Output, std::string_view("AT&F\r")), S_OK);
+    EXPECT_EQ(m_comm.put(serial::DISPID_Output, std::string_view("AT+VCID=1\r")), S_OK);
+    ASSERT_TRUE(modem.waitForCommands(2, 5s));
+    EXPECT_EQ(modem.received(), "AT&F\rAT+VCID=1\r");
+    const std::string replies = "\r\nOK\r\n\r\nOK\r\n";
+    for (int i = 0; i < 500 && m_comm.get(serial::DISPID_InBufferCount).value.toInt32() <
+                                   static_cast<LONG>(replies.size());
+         ++i) {
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_EQ(input(), replies);
+    EXPECT_EQ(input(), "");
+
+    // Every byte value but NUL comes through as the character of that code.
+    std::string block;
+    for (int b = 1; b < 256; ++b) {
+        block.push_back(static_cast<char>(b));
+    }
+    modem.send(block);
+    std::string got;
+    for (int i = 0; i < 500 && got.size() < 255; ++i) {
+        std::this_thread::sleep_for(5ms);
+        const com::Outcome read = m_comm.get(serial::DISPID_Input);
+        const std::u16string wide = core::toUtf16(read.value.toString().value());
+        for (const char16_t c : wide) {
+            got.push_back(static_cast<char>(c));
+        }
+    }
+    EXPECT_EQ(got, block);
+
+    EXPECT_EQ(failure(put(serial::DISPID_PortOpen, false)), "S_OK");
+    EXPECT_FALSE(portOpen());
+}
+
+TEST_F(SerialControl, APortThatCannotOpenFailsTheCallAndStaysClosed) {
+    mapPort(1, (m_home / "no-such-device").string());
+    EXPECT_EQ(failure(put(serial::DISPID_PortOpen, true)), "comPortInvalid");
+    EXPECT_FALSE(portOpen());
+    // A closed port refuses the members that need it.
+    EXPECT_EQ(failure(m_comm.get(serial::DISPID_Input)), "comPortNotOpen");
+    EXPECT_EQ(failure(put(serial::DISPID_Output, std::string_view("ATH\r"))), "comPortNotOpen");
+}
+
+TEST_F(SerialControl, RefusesWhatTheControlRefuses) {
+    serial::testing::FakePort port;
+    EXPECT_EQ(failure(put(serial::DISPID_Settings, std::string_view("9600,N,8"))),
+              "comInvalidPropertyValue");
+    EXPECT_EQ(failure(put(serial::DISPID_Handshaking, SHORT{4})), "comInvalidPropertyValue");
+    EXPECT_EQ(failure(put(serial::DISPID_CommPort, SHORT{0})), "comPortInvalid");
+    ASSERT_EQ(failure(put(serial::DISPID_PortOpen, true)), "S_OK");
+    EXPECT_EQ(failure(put(serial::DISPID_PortOpen, true)), "comPortAlreadyOpen");
+    EXPECT_EQ(failure(put(serial::DISPID_CommPort, SHORT{2})), "comPortOpen");
+    EXPECT_EQ(failure(put(serial::DISPID_InBufferCount, SHORT{3})), "comInvalidPropertyValue");
+    // A device that cannot take the parameters keeps the ones it had.
+    port.refuseParity(true);
+    EXPECT_EQ(failure(put(serial::DISPID_Settings, std::string_view("1200,E,7,1"))),
+              "comSetCommStateFailed");
+    EXPECT_EQ(port.settings().baud, 9600);
+}
+
+TEST_F(SerialControl, OpensACallerIdUnitWithItsLinesAndHandshaking) {
+    serial::testing::FakePort port;
+    m_comm.put(serial::DISPID_CommPort, SHORT{3});
+    m_comm.put(serial::DISPID_Settings, std::string_view("1200,N,8,1"));
+    m_comm.put(serial::DISPID_DTREnable, true);
+    m_comm.put(serial::DISPID_Handshaking, serial::comRTS);
+    m_comm.put(serial::DISPID_RTSEnable, true);
+    ASSERT_EQ(failure(put(serial::DISPID_PortOpen, true)), "S_OK");
+    EXPECT_EQ(port.openedPath(), "/dev/ttyS2");
+    EXPECT_EQ(port.settings().baud, 1200);
+    EXPECT_EQ(port.handshaking(), serial::comRTS);
+    EXPECT_TRUE(port.dtr());
+    EXPECT_TRUE(port.rts());
+    m_comm.put(serial::DISPID_PortOpen, false);
+    EXPECT_FALSE(port.open());
+}
+
+TEST_F(SerialControl, InputKeepsEveryByteUnlessNulsAreDiscarded) {
+    serial::testing::FakePort port;
+    ASSERT_EQ(m_comm.put(serial::DISPID_PortOpen, true), S_OK);
+    port.feed(std::string("\x80\x10\x00\x1A", 4));
+    EXPECT_EQ(core::toUtf16(input()), std::u16string(u"\u0080\u0010\u0000\u001A", 4));
+    m_comm.put(serial::DISPID_NullDiscard, true);
+    m_comm.put(serial::DISPID_EOFEnable, true);
+    port.feed(
+        std::string("A\0B\x1A"
+                    "C",
+                    5));
+    EXPECT_EQ(input(),
+              "AB\x1A"
+              "C");
+
+    m_comm.put(serial::DISPID_InputLen, SHORT{2});
+    port.feed("RING");
+    EXPECT_EQ(input(), "RI");
+    EXPECT_EQ(m_comm.get(serial::DISPID_InBufferCount).value.toInt32(), 2);
+    EXPECT_EQ(m_comm.put(serial::DISPID_InBufferCount, SHORT{0}), S_OK);
+    EXPECT_EQ(input(), "");
+}
+
+TEST_F(SerialControl, RaisesOnCommForTheRingLineAndForReceivedBytes) {
+    serial::testing::FakePort port;
+    ASSERT_EQ(m_comm.put(serial::DISPID_PortOpen, true), S_OK);
+    port.setRing(true);
+    m_time.advance(100ms);
+    port.setRing(false);
+    m_time.advance(100ms);
+    EXPECT_EQ(m_events, std::vector<LONG>{serial::comEvRing});
+
+    m_comm.put(serial::DISPID_RThreshold, SHORT{3});
+    port.feed("RI");
+    m_time.advance(100ms);
+    port.feed("NG");
+    m_time.advance(200ms);
+    EXPECT_EQ(m_events, (std::vector<LONG>{serial::comEvRing, serial::comEvReceive}));
+    EXPECT_EQ(input(), "RING");
+}
+
+TEST_F(SerialControl, TheTestHookRaisesARingOnTheOpenPortOfADevice) {
+    serial::testing::FakePort port;
+    EXPECT_EQ(serial::injectCommEvent("/dev/ttyS0", serial::comEvRing), 0);  // not open yet
+    ASSERT_EQ(m_comm.put(serial::DISPID_PortOpen, true), S_OK);
+    EXPECT_EQ(serial::injectCommEvent("/dev/ttyS0", serial::comEvRing), 1);
+    EXPECT_TRUE(m_events.empty());  // it arrives when the program pumps
+    m_time.runUntilIdle();
+    EXPECT_EQ(m_events, std::vector<LONG>{serial::comEvRing});
+}
+
+}  // namespace
