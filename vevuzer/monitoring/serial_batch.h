@@ -1,0 +1,43 @@
+// What one batch of bytes from the serial port says about a call: the parse of a voice modem's
+// caller-ID report or of a caller-ID unit's data block, and whether the batch reports a ring.
+// Pure functions of the bytes: no state, no I/O, any input is safe.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vevuzer::monitoring {
+
+enum class SerialDevice {
+    Modem,         // caller ID as text lines ("NMBR = 0123"), rings as "RING" lines
+    CallerIdUnit,  // caller ID as a binary data block
+};
+
+struct SerialCallerId {
+    // The bytes of the number and name as sent, blanks trimmed; empty when missing or shorter than
+    // the reader accepts.
+    std::string number;
+    std::string name;
+    bool withheld = false;   // the caller withheld the number
+    bool outOfArea = false;  // the network could not tell the number
+    bool ring = false;       // a line of the batch is "RING"
+};
+
+// The whole parse of a batch. A caller-ID unit's batch of 10 or more bytes is read as a data
+// block, anything else as text lines.
+SerialCallerId parseSerialBatch(std::string_view batch, SerialDevice device);
+
+// Text lines "KEY = value" ended by CR, LF or both; keys in any case, blanks around "=" or not.
+// The number comes from NMBR, else NUMBER, else DDN_NMBR, else DDN, else NBR; the name from NAME,
+// else NME. A value "P" means withheld and "O" out of area; other values shorter than 3 characters
+// count as missing. A key without "=" on its own line gives nothing. Other lines (DATE, TIME,
+// MESG, "OK", noise) are passed over.
+SerialCallerId parseCallerIdText(std::string_view text);
+
+// The first valid data block in the bytes: multiple-data (type 0x80, parameters by their codes in
+// any order) or single-data (type 0x04). A block whose checksum fails or that is cut short is
+// refused and gives nothing; one whose checksum byte is missing counts when the checksum would
+// have been 0 (a port that discards NUL bytes drops it).
+SerialCallerId parseCallerIdBlock(std::string_view bytes);
+
+}  // namespace vevuzer::monitoring
