@@ -208,9 +208,19 @@ const com::TypeLibTable& lkLK36TypeLibrary() {
                                                          &lkPlayCoclass(), &lkRecordCoclass()};
     static const com::EnumTable* const enums[] = {&TxWindowStateTable(), &TxDevEnvTable(),
                                                   &TxWAVFORMATSTable()};
+    // Each control's interfaces and class together, the enumerations after the first control
+    // that uses them, as the library has always been indexed.
+    using E = com::TypeLibEntry;
+    static constexpr E order[] = {
+        {E::Interface, 0}, {E::Interface, 1}, {E::Coclass, 0},   {E::Enum, 0},
+        {E::Enum, 1},      {E::Interface, 2}, {E::Interface, 3}, {E::Coclass, 1},
+        {E::Interface, 4}, {E::Interface, 5}, {E::Coclass, 2},   {E::Enum, 2},
+        {E::Interface, 6}, {E::Interface, 7}, {E::Coclass, 3},
+    };
     static const com::TypeLibTable library{
         LIBID_lkLK36, kLibraryName,          kLibraryHelpString, kMajorVersion, kMinorVersion,
-        kLcid,        com::LIBFLAG_FCONTROL, interfaces,         coclasses,     enums};
+        kLcid,        com::LIBFLAG_FCONTROL, interfaces,         coclasses,     enums,
+        order};
     return library;
 }
 

@@ -372,12 +372,17 @@ void TlkCall::SetPhoneNumber(const std::string& value) {
             return;
         }
         owner.Error().Clear();
-        if (!dialable.empty())
-            number = dialable;
+        if (!dialable.empty()) {
+            // The dialable form is the one the call is made with, so the call keeps it; a
+            // number taken as given stays the control's alone.
+            PhoneNumber = dialable;
+            if (TlkCallRecord* record = owner.FindCallRecord(Handle); record && Handle != 0)
+                record->PhoneNumber = dialable;
+            owner.Vantage().observer<LineVantageObserver>().UpdatePhoneNumber();
+            return;
+        }
     }
     PhoneNumber = number;
-    if (TlkCallRecord* record = owner.FindCallRecord(Handle); record && Handle != 0)
-        record->PhoneNumber = number;
     owner.Vantage().observer<LineVantageObserver>().UpdatePhoneNumber();
 }
 

@@ -17,12 +17,16 @@ namespace {
 class TableTypeLib final : public ITypeLib {
   public:
     explicit TableTypeLib(const TypeLibTable& table) : m_table(table) {
-        for (const TypeTable* entry : table.interfaces)
-            add(detail::interfaceTypeInfo(*entry), entry->name);
-        for (const CoclassTable* entry : table.coclasses)
-            add(detail::coclassTypeInfo(*entry), entry->name);
-        for (const EnumTable* entry : table.enums)
-            add(detail::enumTypeInfo(*entry), entry->name);
+        if (table.order.empty()) {
+            for (const TypeTable* entry : table.interfaces)
+                add(detail::interfaceTypeInfo(*entry), entry->name);
+            for (const CoclassTable* entry : table.coclasses)
+                add(detail::coclassTypeInfo(*entry), entry->name);
+            for (const EnumTable* entry : table.enums)
+                add(detail::enumTypeInfo(*entry), entry->name);
+        }
+        for (const TypeLibEntry& place : table.order)
+            addEntry(table, place);
         std::memset(&m_attr, 0, sizeof m_attr);
         m_attr.guid = table.libid;
         m_attr.lcid = table.lcid;
@@ -131,6 +135,28 @@ class TableTypeLib final : public ITypeLib {
     void add(detail::StaticTypeInfo& info, std::string_view name) {
         info.attach(this, static_cast<UINT>(m_infos.size()));
         m_infos.push_back({&info, name});
+    }
+    void addEntry(const TypeLibTable& table, const TypeLibEntry& place) {
+        switch (place.kind) {
+            case TypeLibEntry::Interface:
+                if (place.index < table.interfaces.size()) {
+                    const TypeTable& entry = *table.interfaces[place.index];
+                    add(detail::interfaceTypeInfo(entry), entry.name);
+                }
+                break;
+            case TypeLibEntry::Coclass:
+                if (place.index < table.coclasses.size()) {
+                    const CoclassTable& entry = *table.coclasses[place.index];
+                    add(detail::coclassTypeInfo(entry), entry.name);
+                }
+                break;
+            case TypeLibEntry::Enum:
+                if (place.index < table.enums.size()) {
+                    const EnumTable& entry = *table.enums[place.index];
+                    add(detail::enumTypeInfo(entry), entry.name);
+                }
+                break;
+        }
     }
     // Type names only; members are found through each type's own GetIDsOfNames.
     const Entry* findType(LPOLESTR name) const {

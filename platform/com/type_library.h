@@ -80,6 +80,13 @@ struct CoclassTable {
     WORD typeFlags;
 };
 
+// One place in a library's own index order: the `index`-th entry of one of its three lists.
+struct TypeLibEntry {
+    enum Kind : BYTE { Interface, Coclass, Enum };
+    Kind kind;
+    std::size_t index;
+};
+
 struct TypeLibTable {
     GUID libid;
     std::string_view name;
@@ -88,10 +95,12 @@ struct TypeLibTable {
     WORD minorVersion;
     LCID lcid;
     WORD libFlags;  // LIBFLAG_* (registration.h)
-    // The type infos in library order: interfaces, then coclasses, then enumerations.
     std::span<const TypeTable* const> interfaces;
     std::span<const CoclassTable* const> coclasses;
     std::span<const EnumTable* const> enums;
+    // The type infos' index order; empty: interfaces, then coclasses, then enumerations. An
+    // entry naming no list item is skipped.
+    std::span<const TypeLibEntry> order = {};
 };
 
 // The coclass's ITypeInfo: implemented type 0 is the default interface, 1 the default source

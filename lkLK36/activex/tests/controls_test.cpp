@@ -290,6 +290,15 @@ TEST_F(LineMembers, APropertyBagSetsBrowsableMembersOnly) {
     EXPECT_EQ(engine().Vantage().DevEnv(), deVisualBasic);
 }
 
+TEST_F(LineMembers, LoadingTheStoredTimeStampSwitchAddsNoLogLine) {
+    const std::size_t lines = engine().log().Lines().size();
+    auto bag = com::make<com::PropertyBag>();
+    bag->set("VantageLogTimeStamp", Variant(true));
+    ASSERT_EQ(com::loadProperties(dispatchOf(control), bag.get()), S_OK);
+    EXPECT_TRUE(engine().log().TimeStamp());
+    EXPECT_EQ(engine().log().Lines().size(), lines);
+}
+
 // ---- IStrings ----
 
 TEST_F(LineMembers, TheLogLinesAreOneLiveWritableList) {

@@ -58,7 +58,8 @@ TEST(LkLK36TypeLibrary, DescribesItselfAsAControlLibrary) {
     EXPECT_EQ(doc.utf8(), "Orvane Quillon v3.6");
 }
 
-// Every type info found by its GUID, with its name, kind, flags, version and documentation.
+// Every type info found by its GUID and at its index, with its name, kind, flags, version and
+// documentation; the rows are in index order.
 TEST(LkLK36TypeLibrary, TypeInfosByGuid) {
     struct Case {
         const char* name;
@@ -97,10 +98,14 @@ TEST(LkLK36TypeLibrary, TypeInfosByGuid) {
          "lkRecord Control"},
     };
     com::Ptr<ITypeLib> lib = com::typeLibOf(lkLK36::lkLK36TypeLibrary());
+    UINT index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         com::Ptr<ITypeInfo> info;
         ASSERT_EQ(lib->GetTypeInfoOfGuid(guidOf(c.guid), info.put()), S_OK);
+        com::Ptr<ITypeInfo> atIndex;
+        ASSERT_EQ(lib->GetTypeInfo(index++, atIndex.put()), S_OK);
+        EXPECT_EQ(atIndex.get(), info.get());
         const TypeAttr attr = attrOf(info.get());
         EXPECT_EQ(attr.kind, c.kind);
         EXPECT_EQ(attr.flags, c.flags);
