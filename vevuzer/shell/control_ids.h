@@ -107,6 +107,7 @@ inline constexpr DISPID Item = 2;
 
 // The serial port control's open switch and the transfer control's cancel method.
 namespace comm {
+inline constexpr DISPID CommPort = 4;
 inline constexpr DISPID PortOpen = 20;
 }  // namespace comm
 namespace inet {

@@ -35,6 +35,17 @@ QLabel* signalPicture(QWidget* parent, const char* name, const char* word, const
     return picture;
 }
 
+// The indicator of line k: a small lamp, shown while the line is open.
+QLabel* lineIndicator(QWidget* parent, int k) {
+    auto* lamp = new QLabel(QString::number(k), parent);
+    lamp->setObjectName(QString("txt_%1").arg(k));
+    lamp->setAlignment(Qt::AlignCenter);
+    lamp->setStyleSheet("background: #27ae60; color: white; font-size: 8px; border-radius: 5px;");
+    ui::placeControl(lamp, 240 * k, 1260, 165, 165);
+    lamp->hide();
+    return lamp;
+}
+
 }  // namespace
 
 frm_main::frm_main(QWidget* parent)
@@ -66,6 +77,10 @@ frm_main::frm_main(QWidget* parent)
     ui::placeControl(m_display, 190, 210, 4635, 930);
     m_display->hide();
 
+    for (int k = 1; k <= vevuzer::kLineCount; ++k) {
+        m_lineIndicators[k - 1] = lineIndicator(this, k);
+    }
+
     m_frmDisplay =
         std::make_unique<frm_display>([this](int line) { return m_main.lkLine(line).dispatch(); },
                                       vevuzer::CallerDisplay::OpenAddressBook());
@@ -79,8 +94,19 @@ bool frm_main::loadSkinPicture(const std::string& path) {
         return false;
     }
     m_picture1->setPixmap(picture);
-    m_picture1->move(0, 0);
     return true;
+}
+
+void frm_main::placeSkinPicture() {
+    m_picture1->move(0, 0);
+}
+
+bool frm_main::lineIndicatorVisible(int line) const {
+    return m_lineIndicators.at(static_cast<std::size_t>(line - 1))->isVisibleTo(this);
+}
+
+void frm_main::setLineIndicatorVisible(int line, bool visible) {
+    m_lineIndicators.at(static_cast<std::size_t>(line - 1))->setVisible(visible);
 }
 
 bool frm_main::picRingVisible() const {

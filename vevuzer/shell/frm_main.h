@@ -2,6 +2,7 @@
 // everything else to MainWindow, which holds the window's controls and procedures.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,7 +35,10 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     void setFormLeft(int twips) override { setTwipsLeft(twips); }
     void setFormTop(int twips) override { setTwipsTop(twips); }
     void setFormHeight(int twips) override { setTwipsHeight(twips); }
+    int formWidth() const override { return twipsWidth(); }
+    void setFormWidth(int twips) override { setTwipsWidth(twips); }
     bool loadSkinPicture(const std::string& path) override;
+    void placeSkinPicture() override;
     void endProgram() override;
     bool formVisible() const override { return isVisible(); }
     void setFormVisible(bool visible) override { setVisible(visible); }
@@ -56,6 +60,8 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     void frmDisplayDisplay(std::string_view Text, int aline) override;
     void setFrmDisplayName(std::string_view name) override;
     void frmDisplaySetFocus() override;
+    bool lineIndicatorVisible(int line) const override;
+    void setLineIndicatorVisible(int line, bool visible) override;
 
     // The caller pop-up this window shows.
     frm_display& popup() { return *m_frmDisplay; }
@@ -69,6 +75,7 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     QListWidget* m_display;
     QLabel* m_picRing;
     QLabel* m_imgFlash;
+    std::array<QLabel*, vevuzer::kLineCount> m_lineIndicators;
     std::string m_statusText;
     std::function<void()> m_endProgram;
     vevuzer::MainWindow m_main;

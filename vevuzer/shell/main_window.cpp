@@ -5,6 +5,7 @@
 
 #include "platform/mail/see.h"
 #include "platform/ui/dialogs.h"
+#include "vevuzer/mail/sendmail.h"
 #include "vevuzer/monitoring/call_monitor.h"
 #include "vevuzer/settings/first_run.h"
 #include "vevuzer/settings/settings_store.h"
@@ -19,9 +20,10 @@ namespace line = controls::line;
 namespace record = controls::record;
 
 constexpr DWORD kTimerInterval = 1000;  // ms
-constexpr int kStatusCountdown = 5;     // seconds the welcome text stays
-constexpr int kCollapseCountdown = 5;   // seconds before the window collapses
-constexpr int kWindowHeight = 1530;     // twips
+constexpr DWORD kWindowTimerInterval = 30000;
+constexpr int kStatusCountdown = 5;    // seconds the welcome text stays
+constexpr int kCollapseCountdown = 5;  // seconds before the window collapses
+constexpr int kWindowHeight = 1530;    // twips
 constexpr LONG kMailChannels = 1;
 constexpr LONG kMailChannel = 0;
 // Caller numbers as UK numbers are written: no punctuation forced into them.
@@ -52,12 +54,22 @@ std::string versionText() {
 }
 
 MainWindow::MainWindow(MainWindowForm& form) : m_form(form) {
+    m_state.lastkeepalive = core::now();
     m_speech = std::make_unique<SpeechControl>();
     createControls();
-    // What the two one-second timers do each tick is added by the parts that need them; until an
-    // interval is set at load they stay still.
-    m_timer1.setOnTimer([] {});
-    m_timer2.setOnTimer([] {});
+    m_otherParts.sendmail = [](std::string_view number, std::string_view name) {
+        sendmail(number, name);
+    };
+    // The two one-second timers stay still until the load sets their interval; the window timer
+    // runs from the start.
+    m_timer1.setOnTimer([this] {
+        if (m_otherParts.Timer1_Timer) {
+            m_otherParts.Timer1_Timer();
+        }
+    });
+    m_timer2.setOnTimer([this] { Timer2_Timer(); });
+    m_timer3.setOnTimer([this] { Timer3_Timer(); });
+    m_timer3.setInterval(kWindowTimerInterval);
     m_timerring.setOnTimer([this] { timerring_Timer(); });
     m_flash.setOnTimer([this] { flash_Timer(); });
     m_callMonitor = std::make_unique<CallMonitor>(*this, m_form);
@@ -125,6 +137,7 @@ void MainWindow::Form_Load() {
         return;
     }
     m_state.lastkeepalive = core::now();
+    m_state.lastmailcheck = core::tickCount64();
     startFreshLog();
     log("Belltale, " + versionText() + ". started at " + timeText() + " on " + dateText());
     log("Checking for missing files");
@@ -152,6 +165,7 @@ void MainWindow::Form_Load() {
 
     log("Loading display skin");
     m_form.loadSkinPicture(settings::read(settings::shell::skin));
+    m_form.placeSkinPicture();
     m_state.attemptsleft = settings::read(settings::shell::attempts);
     m_state.collapsecountdown = kCollapseCountdown;
 
@@ -344,6 +358,8 @@ void MainWindow::saveWindowPosition() {
 void MainWindow::stopTimers() {
     m_timer1.setInterval(0);
     m_timer2.setInterval(0);
+    m_timer3.setInterval(0);
+    m_commscan.setInterval(0);
     m_timerring.setInterval(0);
     m_flash.setInterval(0);
 }

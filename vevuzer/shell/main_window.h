@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -39,9 +40,13 @@ class MainWindowForm {
     virtual void setFormLeft(int twips) = 0;
     virtual void setFormTop(int twips) = 0;
     virtual void setFormHeight(int twips) = 0;
-    // Loads the picture file into the skin image and puts the image at the window's top left
-    // corner. False, with the old picture kept, when the file cannot be loaded.
+    virtual int formWidth() const = 0;
+    virtual void setFormWidth(int twips) = 0;
+    // Loads the picture file into the skin image `Picture1`. False, with the old picture kept,
+    // when the file cannot be loaded.
     virtual bool loadSkinPicture(const std::string& path) = 0;
+    // Puts the skin image at the window's top left corner.
+    virtual void placeSkinPicture() = 0;
     // Ends the program at once: every window closes without its own closing steps, and no event
     // or timer runs afterwards.
     virtual void endProgram() = 0;
@@ -71,6 +76,9 @@ class MainWindowForm {
     virtual void frmDisplayDisplay(std::string_view Text, int aline) = 0;
     virtual void setFrmDisplayName(std::string_view name) = 0;
     virtual void frmDisplaySetFocus() = 0;
+    // The line indicators `txt_1` to `txt_4`.
+    virtual bool lineIndicatorVisible(int line) const = 0;
+    virtual void setLineIndicatorVisible(int line, bool visible) = 0;
 
   protected:
     ~MainWindowForm() = default;
@@ -93,6 +101,30 @@ struct MainWindowState {
     int callline = 0;
     int ringholdoff = 0;
     bool serialnocid = false;
+    // The general-purpose seconds counter of call monitoring; the status timer counts it down.
+    int countdown = 0;
+    // The serial path's caller has been shown; a caller mail waits for the rings to end.
+    bool callershown = false;
+    bool mailpending = false;
+    std::string mailnumber;
+    std::string mailname;
+    // Monotonic tick of the last scheduled mailbox check (of the load, before the first).
+    std::int64_t lastmailcheck = 0;
+    // "hh:mm" of the last speaking-clock run; empty before the first.
+    std::string lastclockminute;
+};
+
+// Procedures of other parts of the program that the main window's timers call. The part that
+// provides one sets it here; an empty one is not called.
+struct OtherParts {
+    // The mailbox check.
+    std::function<void()> checkemail;
+    // The speaking clock.
+    std::function<void()> saytime;
+    // The e-mail notification of a call: `sendmail` unless replaced.
+    std::function<void(std::string_view number, std::string_view name)> sendmail;
+    // `Timer1`'s tick: the post-call work of call monitoring.
+    std::function<void()> Timer1_Timer;
 };
 
 class MainWindow {
@@ -133,11 +165,27 @@ class MainWindow {
     const HostedControl& Inet() const { return m_inet; }
     core::Timer& Timer1() { return m_timer1; }
     core::Timer& Timer2() { return m_timer2; }
+    core::Timer& Timer3() { return m_timer3; }
+    // The serial reader's poll timer; the status timer sets it back to 800 ms after the rings.
+    core::Timer& commscan() { return m_commscan; }
     // The one-shot that takes the ring picture away, and the new-call flasher.
     core::Timer& timerring() { return m_timerring; }
     core::Timer& flash() { return m_flash; }
     CallMonitor& callMonitor() { return *m_callMonitor; }
     MainWindowForm& form() { return m_form; }
+
+    // The status timer (each second): countdowns, line indicators, status banner, the deferred
+    // caller mail and the schedules of the mailbox check and the speaking clock.
+    void Timer2_Timer();
+    // The window timer (every 30 seconds): keeps a hidden window hidden and writes the keep-alive
+    // file.
+    void Timer3_Timer();
+    // The status box's banner for the current time and `newcalls`.
+    std::string bannerText() const;
+
+    // The window's width animations between collapsed (5280 twips) and open (7000).
+    void expand();
+    void minimise();
 
     // The ticks of `timerring` and `flash`.
     void timerring_Timer();
@@ -153,6 +201,7 @@ class MainWindow {
     void linkup(std::string_view webaddress);
 
     MainWindowState& state() { return m_state; }
+    OtherParts& otherParts() { return m_otherParts; }
 
     // The handler of one Line or Record event, for every line alike; a second one replaces the
     // first. Events without a handler are taken and dropped.
@@ -173,9 +222,19 @@ class MainWindow {
     void stopRecordingLogged();
     void saveWindowPosition();
     void stopTimers();
+    void countDownCollapse();
+    void endRingHoldOff();
+    void showLineIndicators();
+    void countDownStatus();
+    void scheduleMailboxCheck();
+    void scheduleSpeakingClock();
+    void writeKeepAliveFile();
 
     MainWindowForm& m_form;
     MainWindowState m_state;
+    OtherParts m_otherParts;
+    bool m_expanding = false;
+    bool m_shrinking = false;
     SingleInstance m_instance;
     std::unique_ptr<SpeechControl> m_speech;
     std::array<HostedControl, kLineCount> m_lines;
@@ -186,6 +245,8 @@ class MainWindow {
     HostedControl m_inet;
     core::Timer m_timer1;
     core::Timer m_timer2;
+    core::Timer m_timer3;
+    core::Timer m_commscan;
     core::Timer m_timerring;
     core::Timer m_flash;
     std::unique_ptr<CallMonitor> m_callMonitor;
