@@ -141,6 +141,12 @@ class Exchange final : public Provider {
     // (`hookSwitchDev` is one PHONEHOOKSWITCHDEV_ bit). Returns false for a device or mode the
     // phone does not have.
     bool setHookSwitch(DWORD phone, DWORD hookSwitchDev, DWORD mode);
+    // The user turns a hookswitch device's volume or gain (0 to 0xFFFF) on the phone itself.
+    // Returns false for a device the phone does not have or a level out of range.
+    bool setPhoneVolume(DWORD phone, DWORD hookSwitchDev, DWORD level);
+    bool setPhoneGain(DWORD phone, DWORD hookSwitchDev, DWORD level);
+    // The ringer's volume changes (0 to 0xFFFF).
+    bool setRingVolume(DWORD phone, DWORD level);
 
     // ---- what tests ask for ----
     void setReplyPolicy(const std::string& function, ReplyPolicy policy);

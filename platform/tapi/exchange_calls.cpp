@@ -629,4 +629,35 @@ bool Exchange::setHookSwitch(DWORD phone, DWORD hookSwitchDev, DWORD mode) {
     return true;
 }
 
+bool Exchange::setPhoneVolume(DWORD phone, DWORD hookSwitchDev, DWORD level) {
+    return m_state->turnPhoneLevel(phone, hookSwitchDev, level, State::PhoneLevel::Volume);
+}
+
+bool Exchange::setPhoneGain(DWORD phone, DWORD hookSwitchDev, DWORD level) {
+    return m_state->turnPhoneLevel(phone, hookSwitchDev, level, State::PhoneLevel::Gain);
+}
+
+bool Exchange::State::turnPhoneLevel(DWORD phone, DWORD hookSwitchDev, DWORD level,
+                                     PhoneLevel which) {
+    const detail::HookSwitchDevice* dev = detail::hookSwitchDevice(hookSwitchDev);
+    if (phone >= phones.size() || !dev || level > 0xFFFF)
+        return false;
+    SimPhone& p = phones[phone];
+    const bool volume = which == PhoneLevel::Volume;
+    if (!((volume ? p.desc.caps.dwVolumeFlags : p.desc.caps.dwGainFlags) & hookSwitchDev))
+        return false;
+    p.status.*(volume ? dev->volume : dev->gain) = level;
+    apiEvents().phoneState(phone, volume ? dev->volumeState : dev->gainState, 0);
+    return true;
+}
+
+bool Exchange::setRingVolume(DWORD phone, DWORD level) {
+    State& s = *m_state;
+    if (phone >= s.phones.size() || level > 0xFFFF)
+        return false;
+    s.phones[phone].status.dwRingVolume = level;
+    apiEvents().phoneState(phone, PHONESTATE_RINGVOLUME, 0);
+    return true;
+}
+
 }  // namespace tapi

@@ -144,6 +144,9 @@ struct Exchange::State {
     void completeLater(RequestId id, const Request& r, std::function<void()> effect,
                        std::vector<CallId> createdCalls);
     ReplyPolicy policyFor(const char* function) const;
+    // The handset's own controls (exchange_calls.cpp).
+    enum class PhoneLevel { Volume, Gain };
+    bool turnPhoneLevel(DWORD phone, DWORD hookSwitchDev, DWORD level, PhoneLevel which);
 
     SimCall& newCall(DWORD device, DWORD address) {
         auto c = std::make_unique<SimCall>();
