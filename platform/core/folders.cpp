@@ -1,6 +1,7 @@
 #include "platform/core/folders.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <set>
 
 #include "platform/core/text.h"
 
@@ -159,12 +162,91 @@ std::optional<fs::path> findFileNoCase(const fs::path& path) {
     return found;
 }
 
+namespace {
+
+constexpr std::string_view kTemporaryMark = ".tmp-";
+
+// The process that made ".<name>.tmp-<pid>-<n>", or 0 when `name` is not such a temporary.
+pid_t temporaryOwner(std::string_view name) {
+    const size_t mark = name.rfind(kTemporaryMark);
+    if (!name.starts_with('.') || mark == std::string_view::npos || mark < 2)
+        return 0;
+    const std::string_view tail = name.substr(mark + kTemporaryMark.size());
+    const size_t dash = tail.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == tail.size())
+        return 0;
+    const auto digits = [](std::string_view text) {
+        return text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (!digits(tail.substr(0, dash)) || !digits(tail.substr(dash + 1)) || dash > 9)
+        return 0;
+    return static_cast<pid_t>(std::stol(std::string(tail.substr(0, dash))));
+}
+
+bool processAlive(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+// Sweeps each folder the first time this process rewrites a file in it.
+void sweepOnce(const fs::path& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard lock(mutex);
+        if (!swept.insert(folder.string()).second)
+            return;
+    }
+    removeStaleTemporaries(folder);
+}
+
+// Writes `content` to a new file in `folder` and gives it the name `temporary`. The file is made
+// without a name (O_TMPFILE) and linked only once complete and flushed, so a process killed while
+// writing leaves nothing behind; where the file system cannot do that it is made under its name.
+bool writeTemporary(const fs::path& folder, const fs::path& temporary, mode_t mode,
+                    std::string_view content, std::string* error) {
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    const bool unnamed = fd >= 0;
+    if (!unnamed)
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) {
+        setError(error, "cannot create '" + temporary.string() + "': " + std::strerror(errno));
+        return false;
+    }
+    bool written = writeAll(fd, content) && ::fsync(fd) == 0;
+    int writeErrno = errno;
+    if (written && unnamed) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        written =
+            ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        writeErrno = errno;
+    }
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        if (!unnamed)
+            ::unlink(temporary.c_str());
+        setError(error, "cannot write '" + temporary.string() + "': " + std::strerror(writeErrno));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void removeStaleTemporaries(const fs::path& folder) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        const pid_t owner = temporaryOwner(entry.path().filename().string());
+        if (owner > 0 && owner != ::getpid() && !processAlive(owner))
+            ::unlink(entry.path().c_str());
+    }
+}
+
 bool rewriteFile(const fs::path& path, std::string_view content, std::string* error) {
     static std::atomic<unsigned> counter{0};
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    // Built by appending: GCC 12 reports a false -Wrestrict on a chain of operator+ here.
+    sweepOnce(folder);
     std::string name = ".";
-    name.append(path.filename().string()).append(".tmp-").append(std::to_string(::getpid()));
+    name.append(path.filename().string()).append(kTemporaryMark).append(std::to_string(::getpid()));
     name.append("-").append(std::to_string(counter++));
     const fs::path temporary = folder / name;
     mode_t mode = 0644;
@@ -172,19 +254,8 @@ bool rewriteFile(const fs::path& path, std::string_view content, std::string* er
     if (::stat(path.c_str(), &existing) == 0)
         mode = existing.st_mode & 07777;
 
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0) {
-        setError(error, "cannot create '" + temporary.string() + "': " + std::strerror(errno));
+    if (!writeTemporary(folder, temporary, mode, content, error))
         return false;
-    }
-    const bool written = writeAll(fd, content) && ::fsync(fd) == 0;
-    const int writeErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        ::unlink(temporary.c_str());
-        setError(error, "cannot write '" + temporary.string() + "': " + std::strerror(writeErrno));
-        return false;
-    }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         const int renameErrno = errno;
         ::unlink(temporary.c_str());

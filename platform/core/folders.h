@@ -32,6 +32,10 @@ std::optional<std::filesystem::path> findFileNoCase(const std::filesystem::path&
 // over the original. On any failure the original is untouched and false is returned with a reason.
 bool rewriteFile(const std::filesystem::path& path, std::string_view content,
                  std::string* error = nullptr);
+// Removes the temporary copies ".<name>.tmp-<pid>-<n>" that a rewrite by a process no longer alive
+// left in `folder`. rewriteFile sweeps a folder the first time it writes there; a program calls
+// this at start for folders it may not write to.
+void removeStaleTemporaries(const std::filesystem::path& folder);
 std::optional<std::string> readFile(const std::filesystem::path& path);
 
 }  // namespace core

@@ -187,9 +187,10 @@ std::string formatData(const Value& value) {
     return "hex(" + std::to_string(value.type) + "):" + hexBytes(value.data);
 }
 
-void formatKey(const Key& key, const std::string& path, bool isRoot, std::string& out) {
+// `path` is one buffer for the whole walk: each key appends its name and takes it off again, so
+// the text written grows with the hive, not with the square of its depth.
+void formatKey(const Key& key, std::string& path, bool isRoot, std::string& out) {
     if (!isRoot || !key.values.empty()) {
-        // Appended piece by piece: GCC 12 reports a false -Wrestrict on "..." + std::string.
         out.append("[").append(path).append("]\r\n");
         for (const Value& value : key.values) {
             if (value.name.empty())
@@ -199,9 +200,13 @@ void formatKey(const Key& key, const std::string& path, bool isRoot, std::string
             out.append("=").append(formatData(value)).append("\r\n");
         }
     }
+    const size_t length = path.size();
     for (const auto& [folded, subkey] : key.subkeys) {
-        const std::string name = escape(subkey.name);
-        formatKey(subkey, isRoot ? name : path + "\\" + name, false, out);
+        if (!isRoot)
+            path.append("\\");
+        path.append(escape(subkey.name));
+        formatKey(subkey, path, false, out);
+        path.resize(length);
     }
 }
 
@@ -288,10 +293,10 @@ Key* openSection(Key& root, std::string_view line) {
         return key;
     }
     std::string_view rest = *path;
-    while (true) {
+    for (size_t depth = 1;; ++depth) {
         const size_t slash = rest.find('\\');
         const std::string_view name = rest.substr(0, slash);
-        if (name.empty()) {
+        if (name.empty() || name.size() > kMaxKeyNameLength || depth > kMaxKeyDepth) {
             return nullptr;
         }
         key = &key->makeSubkey(name);
@@ -432,7 +437,8 @@ ParseResult parseHive(std::string_view text) {
 
 std::string formatHive(const Key& root) {
     std::string out = std::string(kHeader) + "\r\n\r\n";
-    formatKey(root, "", true, out);
+    std::string path;
+    formatKey(root, path, true, out);
     return out;
 }
 

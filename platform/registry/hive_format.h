@@ -11,6 +11,11 @@
 
 namespace registry::detail {
 
+// Windows' limits, kept by the API when writing and by the reader, so a hand-made hive cannot make
+// a key tree deeper than the code that walks it expects.
+constexpr size_t kMaxKeyNameLength = 255;
+constexpr size_t kMaxKeyDepth = 512;
+
 struct Value {
     std::string name;  // as first given; empty for the key's default value
     DWORD type = 0;

@@ -19,7 +19,7 @@ namespace {
 
 using Path = std::vector<std::string>;
 
-constexpr size_t kMaxKeyNameLength = 255;
+using registry::detail::kMaxKeyNameLength;
 constexpr size_t kMaxValueNameLength = 16383;
 constexpr REGSAM kGenericRead = 0x80000000, kGenericWrite = 0x40000000, kGenericAll = 0x10000000;
 
@@ -354,6 +354,9 @@ LONG RegCreateKeyExA(HKEY hKey, const char* lpSubKey, DWORD, char*, DWORD, REGSA
         if (!walk(key, *sub)) {
             if ((ref.access & KEY_CREATE_SUB_KEY) == 0) {
                 return ERROR_ACCESS_DENIED;
+            }
+            if (ref.path.size() + sub->size() > registry::detail::kMaxKeyDepth) {
+                return ERROR_INVALID_PARAMETER;
             }
             makePath(key, *sub, created);
         }

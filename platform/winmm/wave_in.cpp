@@ -120,7 +120,9 @@ class WaveInDevice {
             WAVEHDR* header = m_queue.front();
             const std::size_t space = header->dwBufferLength - header->dwBytesRecorded;
             const std::size_t count = std::min(space, m_pending.size() - used);
-            std::memcpy(header->lpData + header->dwBytesRecorded, m_pending.data() + used, count);
+            if (count > 0)  // nothing captured yet: m_pending.data() may be null
+                std::memcpy(header->lpData + header->dwBytesRecorded, m_pending.data() + used,
+                            count);
             header->dwBytesRecorded += static_cast<DWORD>(count);
             m_recordedBytes += count;
             used += count;

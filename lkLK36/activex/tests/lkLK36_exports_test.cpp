@@ -29,9 +29,10 @@ Library openLibrary() {
     return Library(dlopen(LKLK36_LIBRARY, RTLD_NOW | RTLD_LOCAL));
 }
 
-// The names of the dynamic symbols the library defines, as the loader sees them.
+// The global and weak dynamic symbols the library defines, as the loader sees them (sanitizer
+// builds add local ones, which no one can bind to).
 std::set<std::string> definedDynamicSymbols() {
-    const std::string command = std::string("nm -D --defined-only ") + LKLK36_LIBRARY;
+    const std::string command = std::string("nm -D --defined-only --extern-only ") + LKLK36_LIBRARY;
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::set<std::string> names;
     if (!pipe)

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -77,6 +82,31 @@ TEST_F(Folders, FailedRewriteKeepsTheOriginal) {
 
     EXPECT_FALSE(core::rewriteFile(m_root / "missing" / "x.txt", "new", &error));
     EXPECT_NE(error.find("cannot create"), std::string::npos) << error;
+}
+
+// A process killed between writing its copy and renaming it leaves ".<name>.tmp-<pid>-<n>"; the
+// next rewrite in that folder removes such leftovers of dead processes and nothing else.
+TEST_F(Folders, RewriteRemovesTemporariesOfDeadProcesses) {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = std::to_string(child), alive = std::to_string(::getppid());
+    const std::set<std::string> kept = {".HKCU.txt.tmp-" + alive + "-0", ".hidden", ".x.tmp-",
+                                        ".tmp-" + dead + "-1", "notes.tmp-" + dead + "-1"};
+    const auto leave = [&](const std::string& name) { std::ofstream(m_root / name) << "x"; };
+    for (const std::string& name : kept)
+        leave(name);
+    leave(".HKCU.txt.tmp-" + dead + "-3");
+    leave(".555.txt.tmp-" + dead + "-12");
+
+    write(m_root / "HKCU.txt", "new");
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(m_root))
+        left.insert(entry.path().filename().string());
+    std::set<std::string> expected = kept;
+    expected.insert("HKCU.txt");
+    EXPECT_EQ(left, expected);
 }
 
 }  // namespace

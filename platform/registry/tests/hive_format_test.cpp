@@ -64,4 +64,31 @@ TEST(HiveFormat, NamesTheLineThatCannotBeRead) {
     EXPECT_EQ(parsed.errorLine, 4);
 }
 
+// A hand-made or damaged hive may hold any key path: beyond what the API could have written the
+// whole file is refused (and kept aside by the store), never walked until the stack runs out.
+TEST(HiveFormat, RefusesKeysTheApiCouldNotHaveWritten) {
+    const auto pathOf = [](int depth, const std::string& name) {
+        std::string path = name;
+        for (int i = 1; i < depth; ++i)
+            path += "\\" + name;
+        return "Belltale registry hive 1\r\n[" + path + "]\r\n";
+    };
+    struct Case {
+        int depth;
+        size_t nameLength;
+        bool readable;
+    };
+    static constexpr Case cases[] = {
+        {512, 1, true}, {513, 1, false}, {100'000, 1, false}, {1, 255, true}, {1, 256, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("depth " + std::to_string(c.depth) + ", name " + std::to_string(c.nameLength));
+        const auto parsed = parseHive(pathOf(c.depth, std::string(c.nameLength, 'a')));
+        EXPECT_EQ(parsed.root.has_value(), c.readable);
+        if (!c.readable) {
+            EXPECT_EQ(parsed.errorLine, 2);
+        }
+    }
+}
+
 }  // namespace
