@@ -7,11 +7,14 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/core/folders.h"
 #include "platform/core/messages.h"
@@ -22,7 +25,8 @@ namespace tapi {
 namespace {
 
 constexpr std::size_t kMaxCommand = 4096;
-constexpr int kReadTimeoutMs = 5000;                       // a client that sends nothing is let go
+constexpr int kReadTimeoutMs = 5000;  // from accept: a client that sends no whole command is let go
+constexpr std::size_t kMaxClients = 32;
 constexpr auto kAnswerTimeout = std::chrono::seconds(10);  // a UI thread that does not pump
 
 bool fillAddress(const std::filesystem::path& path, sockaddr_un& address) {
@@ -46,16 +50,6 @@ bool someoneListens(const sockaddr_un& address) {
     return live;
 }
 
-void writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
-        if (n <= 0)
-            return;
-        done += static_cast<std::size_t>(n);
-    }
-}
-
 // One command handed to the UI thread; the listening thread waits for its answer.
 struct Pending {
     std::mutex mutex;
@@ -73,52 +67,120 @@ struct ControlSocket::Impl {
     std::filesystem::path path;
     std::thread thread;
 
+    // A connected client still sending its command. Clients are read side by side, each against
+    // its own deadline counted from accept, so a slow one holds up no one else.
+    struct Client {
+        int fd;
+        std::string line;
+        std::chrono::steady_clock::time_point deadline;
+    };
+    std::vector<Client> clients;
+
     void run() {
         for (;;) {
-            pollfd fds[2] = {{listenFd, POLLIN, 0}, {wakeRead, POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0) {
+            std::vector<pollfd> fds = {{listenFd, POLLIN, 0}, {wakeRead, POLLIN, 0}};
+            for (const Client& client : clients)
+                fds.push_back({client.fd, POLLIN, 0});
+            if (::poll(fds.data(), fds.size(), untilNextDeadlineMs()) < 0) {
                 if (errno == EINTR)
                     continue;
-                return;
+                break;
             }
             if (fds[1].revents)
-                return;
-            if (fds[0].revents & POLLIN) {
-                const int client = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-                if (client >= 0) {
-                    serve(client);
-                    ::close(client);
-                }
+                break;
+            // Newest first, so erasing a served client leaves the indexes still to visit valid.
+            for (std::size_t i = clients.size(); i-- > 0;) {
+                if (fds[i + 2].revents)
+                    readFrom(i);
             }
+            dropLateClients();
+            if (fds[0].revents & POLLIN)
+                acceptClient();
         }
+        for (const Client& client : clients)
+            ::close(client.fd);
+        clients.clear();
     }
 
-    void serve(int client) {
-        std::string command;
-        if (!readLine(client, command)) {
-            writeAll(client, "ERROR: no command received\n");
+    int untilNextDeadlineMs() const {
+        if (clients.empty())
+            return -1;
+        auto next = clients.front().deadline;
+        for (const Client& client : clients)
+            next = std::min(next, client.deadline);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            next - std::chrono::steady_clock::now());
+        return static_cast<int>(std::max<std::int64_t>(left.count() + 1, 0));
+    }
+
+    void acceptClient() {
+        const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0)
+            return;
+        if (clients.size() >= kMaxClients) {
+            finish(fd, "ERROR: too many clients at once");
             return;
         }
-        writeAll(client, answer(command) + "\n");
+        clients.push_back(
+            {fd, {}, std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadTimeoutMs)});
     }
 
-    bool readLine(int client, std::string& line) {
+    void readFrom(std::size_t index) {
+        Client& client = clients[index];
         char buffer[512];
-        for (;;) {
-            pollfd fds[2] = {{client, POLLIN, 0}, {wakeRead, POLLIN, 0}};
-            if (::poll(fds, 2, kReadTimeoutMs) <= 0 || fds[1].revents)
-                return false;
-            const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                return !line.empty();
-            line.append(buffer, static_cast<std::size_t>(n));
-            if (const auto end = line.find('\n'); end != std::string::npos) {
-                line.resize(end);
-                return true;
-            }
-            if (line.size() > kMaxCommand)
-                return false;
+        const ssize_t n = ::recv(client.fd, buffer, sizeof buffer, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        if (n <= 0) {  // the client stopped sending: what came is the command
+            serve(index, !client.line.empty());
+            return;
         }
+        client.line.append(buffer, static_cast<std::size_t>(n));
+        if (const auto end = client.line.find('\n'); end != std::string::npos) {
+            client.line.resize(end);
+            serve(index, true);
+        } else if (client.line.size() > kMaxCommand) {
+            serve(index, false);
+        }
+    }
+
+    void dropLateClients() {
+        const auto now = std::chrono::steady_clock::now();
+        for (std::size_t i = clients.size(); i-- > 0;) {
+            if (clients[i].deadline <= now)
+                serve(i, false);
+        }
+    }
+
+    // Answers the client at `index` and lets it go.
+    void serve(std::size_t index, bool complete) {
+        const Client client = std::move(clients[index]);
+        clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(index));
+        finish(client.fd, complete ? answer(client.line) : "ERROR: no command received");
+    }
+
+    // Answers are short and fit the socket's buffer; a client that reads nothing is given up
+    // after the read time-out rather than holding the others.
+    static void finish(int fd, const std::string& reply) {
+        const std::string text = reply + "\n";
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kReadTimeoutMs);
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                break;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd out = {fd, POLLOUT, 0};
+            if (left.count() <= 0 || ::poll(&out, 1, static_cast<int>(left.count())) <= 0)
+                break;
+        }
+        ::close(fd);
     }
 
     // Runs the command on the UI thread and waits for its answer.

@@ -210,6 +210,24 @@ TEST_F(Telsim, ARawClientWithAnUnterminatedQuoteGetsAnError) {
     EXPECT_EQ(exchange().currentCall(0), 0u);
 }
 
+// A client that connects and dribbles (or sends nothing) must not keep the others waiting.
+TEST_F(Telsim, ASlowClientHoldsUpNoOne) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, socket.c_str());
+    const int slow = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::connect(slow, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::send(slow, "li", 2, 0), 2);
+
+    const Outcome list = run({"list"});
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("line 1 "), std::string::npos) << list.out;
+    char buffer[64];
+    EXPECT_EQ(::recv(slow, buffer, sizeof buffer, MSG_DONTWAIT), -1)
+        << "the slow client was answered first";
+    ::close(slow);
+}
+
 TEST(TelsimAlone, SaysWhenNoExchangeListens) {
     const Outcome r = telsim({"--socket", "/tmp/no-such-belltale.sock", "list"});
     EXPECT_EQ(r.status, 2);
