@@ -6,8 +6,15 @@
 #include <string>
 
 #include "lkLK36/activex/lkLK36_server.h"
+#include "lkLK36/vantage/vantage_windows.h"
 
 namespace {
+
+// The controls' monitor windows are offered for as long as the library is loaded.
+struct VantageWindowsOffered {
+    VantageWindowsOffered() { installVantageWindows(); }
+    ~VantageWindowsOffered() { removeVantageWindows(); }
+} const g_vantageWindows;
 
 // The file this library was loaded from, as the loader names it. A library opened by a relative
 // name is named relative to the folder current at that moment, taken to be the current one still:

@@ -1,0 +1,144 @@
+// Pictures of the Line monitor window with a call in progress, one per page and one per tree, for
+// a person to look at. Run on a real X display: vantage_shots <folder>. Prints one line per
+// picture written and exits 0 when all were written.
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QPixmap>
+#include <QScreen>
+#include <QTabWidget>
+#include <QThread>
+#include <QTreeWidget>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "lkLK36/engines/lkLine.h"
+#include "lkLK36/vantage/lkLineVT.h"
+#include "lkLK36/vantage/vantage_windows.h"
+#include "platform/core/virtual_time.h"
+#include "platform/registry/registry.h"
+#include "platform/tapi/exchange.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Lets the window system paint what changed.
+void settle() {
+    for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+}
+
+bool shoot(QWidget* window, const fs::path& file) {
+    settle();
+    QScreen* screen = window->screen();
+    const QPixmap picture = screen->grabWindow(window->winId());
+    if (picture.isNull() || !picture.save(QString::fromStdString(file.string()), "PNG"))
+        return false;
+    std::printf("%s\n", file.c_str());
+    return true;
+}
+
+void expandAll(QTreeWidget* tree) {
+    tree->expandAll();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: vantage_shots <folder>\n");
+        return 2;
+    }
+    const fs::path folder = argv[1];
+    fs::create_directories(folder);
+    std::string home = (fs::temp_directory_path() / "vantage-shots-XXXXXX").string();
+    if (!mkdtemp(home.data()))
+        return 1;
+    setenv("BELLTALE_HOME", home.c_str(), 1);
+    registry::dropCache();
+
+    QApplication app(argc, argv);
+    int failures = 0;
+    {
+        core::VirtualTime time;
+        tapi::exchange().reset();
+        setLkLibraryReady(true);
+        installVantageWindows();
+        auto line = std::make_unique<TlkLineInternal>();
+        line->Vantage().SetDevEnv(deDelphi);
+        line->SetDeviceActive(true);
+
+        // A call in progress: offered with caller ID, answered, the transfer's primary call set.
+        tapi::IncomingCall caller;
+        caller.number = "01632960123";
+        caller.name = "ANN SMITH";
+        tapi::exchange().ring(0, caller);
+        time.advance(1600ms);
+        line->Call.Answer();
+        time.advance(100ms);
+        line->SetTransferPrimaryCall(line->Call.Handle);
+        line->SetConferencePrimaryCall(line->Call.Handle);
+
+        line->Vantage().SetWidth(760);
+        line->Vantage().SetHeight(560);
+        line->Vantage().SetVisible(true);
+        auto* window = dynamic_cast<TlkLineVantage*>(line->Vantage().form());
+        if (!window)
+            return 1;
+        window->move(20, 20);
+        auto* pages = window->component<QTabWidget>("PageControl1");
+
+        // The frame: the Log page with its settings row shown.
+        window->component<QMenu>("MenuLog")->aboutToShow();
+        window->component<QAction>("MenuLogCount")->trigger();
+        failures += shoot(window, folder / "line_monitor_frame.png") ? 0 : 1;
+
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            const std::string name = pages->widget(i)->objectName().toStdString();
+            failures += shoot(window, folder / ("line_monitor_" + name + ".png")) ? 0 : 1;
+        }
+        // The trees, expanded, each on its own page.
+        struct Tree {
+            const char* page;
+            const char* subPages;
+            const char* subPage;
+            const char* tree;
+        };
+        static constexpr Tree trees[] = {
+            {"TabSheetCall", "PageControlCall", "TabSheetCallProperties", "TreeViewCallDetails"},
+            {"TabSheetCall", "PageControlCall", "TabSheetCallCallerID", nullptr},
+            {"TabSheetAddress", "PageControlAddress", "TabSheetAddressCaps", "TreeViewAddressCaps"},
+            {"TabSheetAddress", "PageControlAddress", "TabSheetAddressProperties",
+             "TreeViewAddressProperties"},
+            {"TabSheetInfo", nullptr, nullptr, "TreeViewInfo"},
+            {"TabSheetTerminal", nullptr, nullptr, "TreeViewTerminal"},
+        };
+        for (const Tree& t : trees) {
+            pages->setCurrentWidget(window->component(t.page));
+            if (t.subPages) {
+                window->component<QTabWidget>(t.subPages)
+                    ->setCurrentWidget(window->component(t.subPage));
+            }
+            std::string name = t.tree ? t.tree : t.subPage;
+            if (t.tree)
+                expandAll(window->component<QTreeWidget>(t.tree));
+            failures += shoot(window, folder / ("line_monitor_" + name + ".png")) ? 0 : 1;
+        }
+        line.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        removeVantageWindows();
+        setLkLibraryReady(false);
+        tapi::exchange().reset();
+    }
+    std::error_code ignored;
+    fs::remove_all(home, ignored);
+    return failures == 0 ? 0 : 1;
+}
