@@ -1,11 +1,18 @@
 #include "vevuzer/shell/frm_main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
+#include <QPushButton>
+#include <QShortcut>
 
 #include "vevuzer/records/frm_display.h"
 
@@ -46,16 +53,29 @@ QLabel* lineIndicator(QWidget* parent, int k) {
     return lamp;
 }
 
+// VB's button codes: 1 left, 2 right, 4 middle.
+int buttonCode(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+float twipsOf(qreal pixels) {
+    return static_cast<float>(pixels * ui::kTwipsPerPixel);
+}
+
 }  // namespace
 
 frm_main::frm_main(QWidget* parent)
-    : ui::Form(parent),
+    : ui::Form(parent, Qt::Window | Qt::FramelessWindowHint),
       m_picture1(new QLabel(this)),
       m_txtDisplay(new QLabel(this)),
       m_display(new QListWidget(this)),
       m_picRing(
           signalPicture(this, "pic_ring", "RING", "The telephone is ringing", 3840, "#c0392b")),
       m_imgFlash(signalPicture(this, "img_flash", "NEW", "You have new calls", 4350, "#2e86c1")),
+      m_image2(new QLabel(QStringLiteral("\u2013"), this)),
+      m_mnuSettings(new QMenu(this)),
+      m_mn1Add(new QMenu(this)),
       m_main(*this) {
     setObjectName("frm_main");
     setCaption("Belltale");
@@ -79,7 +99,32 @@ frm_main::frm_main(QWidget* parent)
 
     for (int k = 1; k <= vevuzer::kLineCount; ++k) {
         m_lineIndicators[k - 1] = lineIndicator(this, k);
+        m_lineIndicators[k - 1]->installEventFilter(this);
     }
+
+    m_image2->setObjectName("Image2");
+    m_image2->setToolTip("Click here to minimise this window");
+    m_image2->setAlignment(Qt::AlignCenter);
+    m_image2->setStyleSheet("background: #34495e; color: white; font-weight: bold;");
+    ui::placeControl(m_image2, 4960, 210, 160, 160);
+    m_image2->installEventFilter(this);
+
+    // The surface answers the pointer as it moves, pressed or not.
+    for (QWidget* surface : {static_cast<QWidget*>(m_picture1), static_cast<QWidget*>(m_txtDisplay),
+                             m_display->viewport()}) {
+        surface->setMouseTracking(true);
+        surface->installEventFilter(this);
+    }
+    m_display->installEventFilter(this);
+    connect(m_display, &QListWidget::itemDoubleClicked, this,
+            [this] { m_main.display_DblClick(); });
+
+    buildButtons();
+    buildMenus();
+    // F1 anywhere in the program opens its help.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::ApplicationShortcut);
+    connect(help, &QShortcut::activated, this, [this] { m_main.showHelpFile(); });
 
     m_frmDisplay =
         std::make_unique<frm_display>([this](int line) { return m_main.lkLine(line).dispatch(); },
@@ -87,6 +132,159 @@ frm_main::frm_main(QWidget* parent)
 }
 
 frm_main::~frm_main() = default;
+
+void frm_main::buildButtons() {
+    struct Button {
+        const char* name;
+        const char* caption;
+        const char* tip;
+        int top;
+        void (vevuzer::MainWindow::*click)();
+    };
+    static constexpr Button buttons[] = {
+        {"Command1", "&Incoming calls log", "Click here to see your incoming calls", 80,
+         &vevuzer::MainWindow::Command1_Click},
+        {"Command2", "&Telephone directory", "Click here for the telephone directory", 450,
+         &vevuzer::MainWindow::Command2_Click},
+        {"Command4", "&Change skin", "Click here to change the skin", 820,
+         &vevuzer::MainWindow::Command4_Click},
+        {"Command3", "&Settings", "Click here for the settings window", 1200,
+         &vevuzer::MainWindow::Command3_Click},
+    };
+    for (const Button& button : buttons) {
+        auto* command = new QPushButton(button.caption, this);
+        command->setObjectName(button.name);
+        command->setToolTip(button.tip);
+        command->setFont(QFont("Arial"));
+        ui::placeControl(command, 5400, button.top, 1455, 255);
+        const auto click = button.click;
+        connect(command, &QPushButton::clicked, this, [this, click] { (m_main.*click)(); });
+    }
+}
+
+void frm_main::buildMenus() {
+    struct Entry {
+        const char* name;
+        const char* caption;
+        void (vevuzer::MainWindow::*click)();
+    };
+    // A caption "-" is a separator line.
+    static constexpr Entry entries[] = {
+        {"mnu_configure", "Settings/About", &vevuzer::MainWindow::mnu_configure_Click},
+        {"hyp1", "-", nullptr},
+        {"mnu_hidewindow", "Hide this window", &vevuzer::MainWindow::mnu_hidewindow_Click},
+        {"hyphide", "-", nullptr},
+        {"mnu_directory", "Telephone directory", &vevuzer::MainWindow::mnu_directory_Click},
+        {"mnu_inclog", "View incoming calls log", &vevuzer::MainWindow::mnu_inclog_Click},
+        {"hyp3", "-", nullptr},
+        {"mnu_chngskin", "Change the skin", &vevuzer::MainWindow::mnu_chngskin_Click},
+        {"mnu_disptest", "Test display", &vevuzer::MainWindow::mnu_disptest_Click},
+        {"hyp4", "-", nullptr},
+        {"mnu_help", "Instructions and Help", &vevuzer::MainWindow::mnu_help_Click},
+        {"hyp5", "-", nullptr},
+        {"mnu_syslog", "View system log", &vevuzer::MainWindow::mnu_syslog_Click},
+        {"hyp7", "-", nullptr},
+        {"mnu_exit", "Exit", &vevuzer::MainWindow::mnu_exit_Click},
+    };
+    m_mnuSettings->setObjectName("mnu_settings");
+    m_mnuSettings->setTitle("Settings");
+    for (const Entry& entry : entries) {
+        QAction* action =
+            entry.click ? m_mnuSettings->addAction(entry.caption) : m_mnuSettings->addSeparator();
+        action->setObjectName(entry.name);
+        if (const auto click = entry.click) {
+            connect(action, &QAction::triggered, this, [this, click] { (m_main.*click)(); });
+        }
+    }
+    m_mn1Add->setObjectName("mn1_add");
+    m_mn1Add->setTitle("Add");
+    QAction* add = m_mn1Add->addAction("Add to telephone directory");
+    add->setObjectName("mn1_addcaler");
+    connect(add, &QAction::triggered, this, [this] { mn1_addcaler_Click(); });
+    QAction* block = m_mn1Add->addAction("Add to blocked callers list");
+    block->setObjectName("mn1_blockcaller");
+    connect(block, &QAction::triggered, this, [this] { mn1_blockcaller_Click(); });
+}
+
+bool frm_main::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_picture1 || watched == m_txtDisplay) {
+        return surfaceMouseEvent(watched, event);
+    }
+    if (watched == m_display || watched == m_display->viewport()) {
+        return displayEvent(watched, event);
+    }
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == m_image2) {
+            m_main.Image2_Click();
+            return true;
+        }
+        for (int k = 1; k <= vevuzer::kLineCount; ++k) {
+            if (watched == m_lineIndicators[k - 1]) {
+                m_main.txt_Click(k);
+                return true;
+            }
+        }
+    }
+    return ui::Form::eventFilter(watched, event);
+}
+
+// The skin picture and the status box: drag handles, the opening zone and the command menu.
+bool frm_main::surfaceMouseEvent(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease) {
+        return false;
+    }
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const float x = twipsOf(mouse->position().x());
+    const float y = twipsOf(mouse->position().y());
+    const int shift = static_cast<int>(mouse->modifiers() & Qt::ShiftModifier ? 1 : 0);
+    const bool onPicture = watched == m_picture1;
+    if (type == QEvent::MouseButtonPress) {
+        const int button = buttonCode(mouse->button());
+        onPicture ? m_main.Picture1_MouseDown(button, shift, x, y)
+                  : m_main.txt_display_MouseDown(button, shift, x, y);
+    } else if (type == QEvent::MouseMove) {
+        const int buttons = buttonCode(mouse->buttons());
+        onPicture ? m_main.Picture1_MouseMove(buttons, shift, x, y)
+                  : m_main.txt_display_MouseMove(buttons, shift, x, y);
+    } else {
+        const int button = buttonCode(mouse->button());
+        if (onPicture) {
+            m_main.Picture1_MouseUp(button, shift, x, y);
+        } else {
+            m_main.txt_display_MouseUp(button, shift, x, y);
+            if (button == vevuzer::kLeftButton) {
+                m_main.txt_display_Click();
+            }
+        }
+    }
+    return true;
+}
+
+bool frm_main::displayEvent(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseMove:
+            m_main.display_MouseMove();
+            break;
+        case QEvent::MouseButtonRelease:
+            m_main.display_MouseUp(buttonCode(static_cast<QMouseEvent*>(event)->button()));
+            break;
+        case QEvent::KeyPress:
+            if (watched == m_display) {
+                const int key = static_cast<QKeyEvent*>(event)->key();
+                if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                    m_main.display_KeyPress(13);
+                    return true;
+                }
+            }
+            break;
+        default:
+            break;
+    }
+    return false;
+}
 
 bool frm_main::loadSkinPicture(const std::string& path) {
     QPixmap picture;
@@ -107,6 +305,28 @@ bool frm_main::lineIndicatorVisible(int line) const {
 
 void frm_main::setLineIndicatorVisible(int line, bool visible) {
     m_lineIndicators.at(static_cast<std::size_t>(line - 1))->setVisible(visible);
+}
+
+int frm_main::displayListIndex() const {
+    return m_display->currentRow();
+}
+
+void frm_main::setFormFocus() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void frm_main::beep() {
+    QApplication::beep();
+}
+
+void frm_main::popupCommandMenu() {
+    m_mnuSettings->popup(QCursor::pos());
+}
+
+void frm_main::popupAddMenu() {
+    m_mn1Add->popup(QCursor::pos());
 }
 
 bool frm_main::picRingVisible() const {

@@ -14,6 +14,8 @@
 class QLabel;
 class QCloseEvent;
 class QListWidget;
+class QMenu;
+class QPushButton;
 class frm_display;
 
 class frm_main : public ui::Form, public vevuzer::MainWindowForm {
@@ -62,19 +64,41 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     void frmDisplaySetFocus() override;
     bool lineIndicatorVisible(int line) const override;
     void setLineIndicatorVisible(int line, bool visible) override;
+    int displayListIndex() const override;
+    void moveForm(int left, int top) override { moveTwips(left, top); }
+    void setFormFocus() override;
+    void beep() override;
+    void popupCommandMenu() override;
+    void popupAddMenu() override;
+    // The windows of the address book and the call log, and the settings window.
+    void frmInclogShow() override;
+    void frmDirectoryShow() override;
+    void frmSettingsShow() override;
+    // The call list's menu: the selected caller to the address book or to the blocked list.
+    void mn1_addcaler_Click();
+    void mn1_blockcaller_Click();
 
     // The caller pop-up this window shows.
     frm_display& popup() { return *m_frmDisplay; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void buildButtons();
+    void buildMenus();
+    bool surfaceMouseEvent(QObject* watched, QEvent* event);
+    bool displayEvent(QObject* watched, QEvent* event);
+
     QLabel* m_picture1;
     QLabel* m_txtDisplay;
     QListWidget* m_display;
     QLabel* m_picRing;
     QLabel* m_imgFlash;
+    QLabel* m_image2;
+    QMenu* m_mnuSettings;
+    QMenu* m_mn1Add;
     std::array<QLabel*, vevuzer::kLineCount> m_lineIndicators;
     std::string m_statusText;
     std::function<void()> m_endProgram;

@@ -32,6 +32,10 @@ std::string versionText();  // "4.1.3"
 
 inline constexpr int kLineCount = 4;
 
+// Mouse buttons as the window's mouse handlers receive them.
+inline constexpr int kLeftButton = 1;
+inline constexpr int kRightButton = 2;
+
 // What the main window's procedures need of the window itself. Geometry is in twips.
 class MainWindowForm {
   public:
@@ -79,6 +83,23 @@ class MainWindowForm {
     // The line indicators `txt_1` to `txt_4`.
     virtual bool lineIndicatorVisible(int line) const = 0;
     virtual void setLineIndicatorVisible(int line, bool visible) = 0;
+    // The selected entry of the call list; -1 when none is.
+    virtual int displayListIndex() const = 0;
+    // Moves the window in one step, keeping its size.
+    virtual void moveForm(int left, int top) = 0;
+    // Makes the window visible and gives it the focus.
+    virtual void setFormFocus() = 0;
+    // The system beep.
+    virtual void beep() = 0;
+    // The pop-up menus, opened at the pointer: the command menu `mnu_settings` and the call
+    // list's `mn1_add`.
+    virtual void popupCommandMenu() = 0;
+    virtual void popupAddMenu() = 0;
+    // The program's other windows, shown modeless (brought to the front when already open): the
+    // incoming-calls log, the telephone directory and the settings window.
+    virtual void frmInclogShow() = 0;
+    virtual void frmDirectoryShow() = 0;
+    virtual void frmSettingsShow() = 0;
 
   protected:
     ~MainWindowForm() = default;
@@ -187,6 +208,42 @@ class MainWindow {
     void expand();
     void minimise();
 
+    // The window's surface. Positions are in twips inside the control; buttons as kLeftButton.
+    void Picture1_MouseDown(int Button, int Shift, float X, float Y);
+    void Picture1_MouseMove(int Button, int Shift, float X, float Y);
+    void Picture1_MouseUp(int Button, int Shift, float X, float Y);
+    void txt_display_MouseDown(int Button, int Shift, float X, float Y);
+    void txt_display_MouseMove(int Button, int Shift, float X, float Y);
+    void txt_display_MouseUp(int Button, int Shift, float X, float Y);
+    void txt_display_Click();
+    void display_DblClick();
+    void display_KeyPress(int KeyAscii);
+    void display_MouseMove();
+    void display_MouseUp(int Button);
+    // `txt_1_Click` .. `txt_4_Click`.
+    void txt_Click(int line);
+    // The hide button.
+    void Image2_Click();
+
+    // The buttons and the command menu.
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void mnu_configure_Click();
+    void mnu_hidewindow_Click();
+    void mnu_directory_Click();
+    void mnu_inclog_Click();
+    void mnu_chngskin_Click();
+    void mnu_disptest_Click();
+    void mnu_help_Click();
+    void mnu_syslog_Click();
+    void mnu_exit_Click();
+    // F1: the program's help file in the desktop's viewer.
+    void showHelpFile();
+    // Moves the stored skin one step round the ring of skins and shows it.
+    void skinStep();
+
     // The ticks of `timerring` and `flash`.
     void timerring_Timer();
     void flash_Timer();
@@ -229,12 +286,21 @@ class MainWindow {
     void scheduleMailboxCheck();
     void scheduleSpeakingClock();
     void writeKeepAliveFile();
+    void dragMouseDown(int Button, float X, float Y);
+    void dragMouseMove(float X, float Y);
 
     MainWindowForm& m_form;
     MainWindowState m_state;
     OtherParts m_otherParts;
     bool m_expanding = false;
     bool m_shrinking = false;
+    // A left-button drag of the window: where the pointer was pressed inside the control and
+    // where the window was at the last step, in twips.
+    bool m_dragging = false;
+    int m_dragx = 0;
+    int m_dragy = 0;
+    float m_dragleft = 0;
+    float m_dragtop = 0;
     SingleInstance m_instance;
     std::unique_ptr<SpeechControl> m_speech;
     std::array<HostedControl, kLineCount> m_lines;

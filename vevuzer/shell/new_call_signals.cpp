@@ -27,6 +27,11 @@ void MainWindow::stopFlasher() {
     }
     m_flash.setInterval(0);
     m_form.setImgFlashVisible(false);
+    // The list comes up with the calls even when something else (a ring's notice) is shown in
+    // it, which the toggle alone would take away.
+    if (m_form.displayVisible()) {
+        m_form.setDisplayVisible(false);
+    }
     loaddisplay();
     if (m_state.newcalls < 2) {
         say("Here are your calls, one of which is new", kSayNormal);
