@@ -174,6 +174,7 @@ class Exchange final : public Provider {
     //   ring <line> [--number N] [--name TEXT] [--withheld] [--out-of-area]
     //        [--callerid after|offering|none] [--rings N] [--interval MS]
     //   hangup <line> | digits <line> <digits> | close <line> | remove <line> | list
+    //   press <phone> <key> | lift <phone> | replace <phone>   (the handset; phones count from 1)
     // Returns "OK" plus details, or "ERROR: " and the reason (and then nothing changed).
     std::string execute(std::string_view command);
 

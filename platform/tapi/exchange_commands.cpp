@@ -97,6 +97,37 @@ std::string stateText(DWORD state) {
     return name ? name : "UNKNOWN";
 }
 
+// The handset commands: press <phone> <key>, lift <phone>, replace <phone>.
+std::string phoneCommand(Exchange& exchange, const std::string& verb,
+                         const std::vector<std::string>& w) {
+    const DWORD count = exchange.phoneDeviceCount();
+    if (w.size() < 2)
+        return "ERROR: " + verb + " needs a phone number";
+    DWORD n = 0;
+    if (!number(w[1], n) || n < 1 || n > count) {
+        return "ERROR: no phone \"" + w[1] + "\" (phones are 1 to " + std::to_string(count) + ")";
+    }
+    const DWORD phone = n - 1;
+    const std::string which = "phone " + std::to_string(n);
+    if (verb == "press") {
+        if (w.size() != 3 || w[2].size() != 1)
+            return "ERROR: press needs a phone and one key";
+        if (!exchange.pressPhoneKey(phone, w[2][0]))
+            return "ERROR: \"" + w[2] + "\" is not a key of the keypad (0-9, * or #)";
+        return "OK " + w[2] + " pressed on " + which;
+    }
+    if (w.size() != 2)
+        return "ERROR: " + verb + " takes only a phone number";
+    const bool lift = verb == "lift";
+    // Lifted, the handset's microphone and earpiece are both on.
+    if (!exchange.setHookSwitch(
+            phone, PHONEHOOKSWITCHDEV_HANDSET,
+            lift ? PHONEHOOKSWITCHMODE_MICSPEAKER : PHONEHOOKSWITCHMODE_ONHOOK)) {
+        return "ERROR: " + which + " has no handset";
+    }
+    return std::string("OK handset ") + (lift ? "lifted" : "replaced") + " on " + which;
+}
+
 }  // namespace
 
 const char* callStateText(DWORD state) {
@@ -168,14 +199,18 @@ std::string Exchange::execute(std::string_view command) {
     if (!parsed.error.empty())
         return "ERROR: " + parsed.error;
     const auto& w = parsed.words;
-    if (w.empty())
-        return "ERROR: empty command (try: ring, hangup, digits, close, remove, list)";
+    if (w.empty()) {
+        return "ERROR: empty command (try: ring, hangup, digits, close, remove, list, press, lift, "
+               "replace)";
+    }
     const std::string verb = core::toLowerAscii(w[0]);
     if (verb == "list") {
         if (w.size() != 1)
             return "ERROR: list takes no arguments";
         return "OK\n" + list();
     }
+    if (verb == "press" || verb == "lift" || verb == "replace")
+        return phoneCommand(*this, verb, w);
     const std::set<std::string> lineVerbs = {"ring",  "hangup", "digits",
                                              "close", "remove", "disconnect"};
     if (!lineVerbs.contains(verb))

@@ -3,6 +3,8 @@
 //   telsim [--socket PATH] ring 1 --number 01632960123 --name "ANN SMITH"
 //   telsim hangup 1
 //   telsim list
+//   telsim lift 1
+//   telsim press 1 5
 //
 // The words after the options go to the exchange as one command; its answer is printed. Exit
 // status: 0 when the exchange answered OK, 1 when it refused the command, 2 when no exchange
@@ -30,7 +32,10 @@ void usage() {
                  "  digits LINE D    the far end sends digits D\n"
                  "  close LINE       the exchange closes LINE for every program\n"
                  "  remove LINE      the device is taken away\n"
-                 "  list             lines, who has them open, and their calls\n");
+                 "  list             lines, who has them open, and their calls\n"
+                 "  press PHONE K    a key of the handset's keypad (0-9, * or #) is pressed\n"
+                 "  lift PHONE       the handset is lifted\n"
+                 "  replace PHONE    the handset is put back\n");
 }
 
 // Quotes a word for the exchange's command line when it needs it.

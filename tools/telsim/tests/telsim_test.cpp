@@ -186,6 +186,66 @@ TEST_F(Telsim, MalformedCommandsAreRefusedAndChangeNothing) {
     EXPECT_EQ(app.take(), Trace{});
 }
 
+// A phone application hears what the handset commands do.
+std::vector<std::string>& phoneMessages() {
+    static std::vector<std::string> messages;
+    return messages;
+}
+void notePhoneMessage(DWORD, DWORD message, DWORD_PTR, DWORD_PTR p1, DWORD_PTR p2, DWORD_PTR p3) {
+    phoneMessages().push_back(std::to_string(message) + " " + std::to_string(p1) + " " +
+                              std::to_string(p2) + " " + std::to_string(p3));
+}
+
+TEST_F(Telsim, HandsetCommandsReachThePhonesApplications) {
+    HPHONEAPP app = 0;
+    DWORD count = 0;
+    ASSERT_EQ(phoneInitialize(&app, nullptr, notePhoneMessage, "handset", &count), 0);
+    HPHONE phone = 0;
+    ASSERT_EQ(phoneOpen(app, 0, &phone, TAPI_CURRENT_VERSION, 0, 1, PHONEPRIVILEGE_MONITOR), 0);
+    ASSERT_EQ(phoneSetStatusMessages(phone, PHONESTATE_HANDSETHOOKSWITCH, PHONEBUTTONMODE_KEYPAD,
+                                     PHONEBUTTONSTATE_DOWN),
+              0);
+    phoneMessages().clear();
+    struct Case {
+        std::vector<std::string> args;
+        const char* answer;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"lift", "1"}, "OK handset lifted on phone 1\n", "18 512 8 0"},
+        {{"press", "1", "#"}, "OK # pressed on phone 1\n", "14 11 8 2"},
+        {{"replace", "1"}, "OK handset replaced on phone 1\n", "18 512 1 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.answer);
+        pumpFor(150);
+        EXPECT_EQ(phoneMessages(), Trace{c.message});
+        phoneMessages().clear();
+    }
+    EXPECT_EQ(exchange().phoneStatus(0).status.dwHandsetHookSwitchMode,
+              DWORD(PHONEHOOKSWITCHMODE_ONHOOK));
+
+    const Case refused[] = {
+        {{"lift"}, "ERROR: lift needs a phone number\n", nullptr},
+        {{"lift", "2"}, "ERROR: no phone \"2\" (phones are 1 to 1)\n", nullptr},
+        {{"replace", "1", "2"}, "ERROR: replace takes only a phone number\n", nullptr},
+        {{"press", "1", "x"}, "ERROR: \"x\" is not a key of the keypad (0-9, * or #)\n", nullptr},
+        {{"press", "1", "12"}, "ERROR: press needs a phone and one key\n", nullptr},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.args[0]);
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.answer);
+    }
+    pumpFor(150);
+    EXPECT_EQ(phoneMessages(), Trace{});
+    phoneShutdown(app);
+}
+
 TEST_F(Telsim, ARawClientWithAnUnterminatedQuoteGetsAnError) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
