@@ -1,13 +1,14 @@
-// The Phone control: the ActiveX object over a Phone engine. Until the Phone engine exists the
-// control stands on the shared control base alone, so it offers the members every control has;
-// its own members join IlkPhone with its engine. Its events go to IlkPhoneEvents.
+// The Phone control: the ActiveX object over a Phone engine (TlkPhoneInternal). Its dual interface
+// IlkPhone holds the members every control has and the Phone's own; its events go to
+// IlkPhoneEvents.
 #pragma once
 
 #include "lkLK36/activex/control_base.h"
+#include "lkLK36/engines/lkPhone.h"
 
 namespace lkLK36 {
 
-class TlkPhone final : public TlkControl<TlkPhone, TlkSharedControl> {
+class TlkPhone final : public TlkControl<TlkPhone, TlkPhoneInternal> {
   public:
     static constexpr LONG kKind = lkKindPhone;
 
@@ -16,6 +17,9 @@ class TlkPhone final : public TlkControl<TlkPhone, TlkSharedControl> {
     static const ControlIdentity& identity() { return kPhoneIdentity; }
     static const com::TypeTable& typeTable();
     static const com::TypeTable& eventsTable() { return IlkPhoneEventsTable(); }
+
+  private:
+    void hookEvents();
 };
 
 }  // namespace lkLK36
