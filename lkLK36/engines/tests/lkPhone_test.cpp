@@ -9,6 +9,7 @@
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/tests/phone_fixture.h"
+#include "lkLK36/engines/vantage_form.h"
 
 namespace {
 
@@ -294,6 +295,59 @@ TEST_F(PhoneEngine, ConfiguresThePhoneDeviceItself) {
         EXPECT_EQ(logSince(mark).back(),
                   std::string("\tDevice.Configure - Returned = ") + (c.done ? "True" : "False"));
     }
+}
+
+// A Phone monitor window that writes down which of its refresh operations the engine called.
+class RecordingPhoneWindow final : public VantageForm, public PhoneVantageObserver {
+  public:
+    void closeForm() override {}
+    void show() override {}
+    void setCaption(const std::string&) override {}
+    void setStayOnTop(bool) override {}
+    LONG top() const override { return 0; }
+    LONG left() const override { return 0; }
+    TxWindowState windowState() const override { return wsNormal; }
+    void setTop(LONG) override {}
+    void setLeft(LONG) override {}
+    void setWidth(LONG) override {}
+    void setHeight(LONG) override {}
+    void setWindowState(TxWindowState) override {}
+    void hideLogSettingsRow() override {}
+    void showLogPage() override {}
+    void refreshAll() override {}
+    void RefreshLogPage() override {}
+    void enableErrorButton() override {}
+    void UpdateDeviceStatus() override { calls.push_back("UpdateDeviceStatus"); }
+    void UpdateDeviceList() override { calls.push_back("UpdateDeviceList"); }
+    void UpdateHookSwitchPanels() override { calls.push_back("UpdateHookSwitchPanels"); }
+    void UpdatePhoneInfoTree() override { calls.push_back("UpdatePhoneInfoTree"); }
+
+    std::vector<std::string> calls;
+};
+
+// The monitor window is told of every change it shows: the device page when the phone opens or
+// closes, the hookswitch panels when a device changes, the information tree with a new class.
+TEST_F(PhoneEngine, TellsAnOpenMonitorWindowWhatChanged) {
+    RecordingPhoneWindow window;
+    setVantageFormFactory([&](TlkVantage&, LONG kind) -> VantageForm* {
+        return kind == lkKindPhone ? &window : nullptr;
+    });
+    newPhone();
+    phone->Vantage().SetVisible(true);
+    phone->SetDeviceActive(true);
+    EXPECT_EQ(window.calls, (Lines{"UpdateHookSwitchPanels", "UpdateDeviceStatus",
+                                   "UpdateDeviceList", "UpdateDeviceStatus", "UpdateDeviceList",
+                                   "UpdateHookSwitchPanels", "UpdatePhoneInfoTree"}));
+    window.calls.clear();
+    exchange().setHookSwitch(0, PHONEHOOKSWITCHDEV_HEADSET, PHONEHOOKSWITCHMODE_MICSPEAKER);
+    time.runUntilIdle();
+    EXPECT_EQ(window.calls, Lines{"UpdateHookSwitchPanels"});
+    window.calls.clear();
+    phone->SetDeviceActive(false);
+    phone->SetLineDeviceClass("tapi/line");
+    EXPECT_EQ(window.calls.back(), "UpdatePhoneInfoTree");
+    phone.reset();
+    setVantageFormFactory({});
 }
 
 }  // namespace
