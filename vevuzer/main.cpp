@@ -34,8 +34,22 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("vevuzer");
 
-    // A missing asset is reported where it is needed; the program can still start without it.
+    // Settings, logs and the call list all live in the program folder: a run that cannot write
+    // there would lose every change, and a first start without a display would wait for ever on a
+    // welcome box no one sees. No activity log can be written there, so standard error says it.
     std::string error;
+    if (!core::programFolderWritable(&error)) {
+        std::fprintf(stderr,
+                     "vevuzer: the program folder cannot be written (%s); make it writable or set "
+                     "BELLTALE_HOME to a folder that is\n",
+                     error.c_str());
+        return 2;
+    }
+    // A run killed while replacing a file may have left its temporary copy; this start clears
+    // them, also where it writes nothing.
+    for (const char* folder : {".", "registry", "notes"})
+        core::removeStaleTemporaries(core::programFolder() / folder);
+    // A missing asset is reported where it is needed; the program can still start without it.
     if (!core::fillProgramFolder(&error)) {
         std::fprintf(stderr, "vevuzer: could not fill the program folder: %s\n", error.c_str());
     }

@@ -5,6 +5,7 @@
 // inside them and even destroy the control; every wait notices that and touches nothing freed.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -386,6 +387,12 @@ class TlkVarStructure {
     // Whether size bytes at offset lie wholly inside the buffer.
     bool contains(DWORD offset, DWORD size) const {
         return std::uint64_t{offset} + size <= this->size();
+    }
+    // `count` entries the provider claims, capped at as many entries of `entrySize` bytes as its
+    // used size could hold, so a wrong count cannot make a loop run for billions of rounds.
+    DWORD countThatFits(DWORD count, DWORD entrySize) const {
+        const DWORD used = m_data.size() >= 3 ? std::min(m_data[2], size()) : 0;
+        return std::min(count, used / std::max<DWORD>(entrySize, 1));
     }
     // The text of a size/offset pair up to its first NUL; empty when it lies outside.
     std::string text(DWORD offset, DWORD size) const;

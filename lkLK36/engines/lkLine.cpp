@@ -231,7 +231,9 @@ void TlkLineInternal::readDeviceNames() {
 
 void TlkLineInternal::readDeviceDescription(const TlkVarStructure& caps) {
     const auto& fixed = caps.fixed<LINEDEVCAPS>();
-    Address.Count = static_cast<LONG>(fixed.dwNumAddresses);
+    // Each address is asked for its own capabilities: no more than a DWORD's worth of the
+    // structure apiece.
+    Address.Count = static_cast<LONG>(caps.countThatFits(fixed.dwNumAddresses, sizeof(DWORD)));
     if (fixed.dwProviderInfoSize > 0) {
         TAPI.TSP = caps.text(fixed.dwProviderInfoOffset, fixed.dwProviderInfoSize);
     }
@@ -265,14 +267,16 @@ void TlkLineInternal::copyDevSpecific(const TlkVarStructure& caps) {
 
 void TlkLineInternal::readTerminals(const TlkVarStructure& caps) {
     const auto& fixed = caps.fixed<LINEDEVCAPS>();
-    Terminal.Count = static_cast<LONG>(fixed.dwNumTerminals);
+    // Every terminal has its capabilities in the structure.
+    const DWORD terminals = caps.countThatFits(fixed.dwNumTerminals, sizeof(LINETERMCAPS));
+    Terminal.Count = static_cast<LONG>(terminals);
     Terminal.List.clear();
     Terminal.Device = Terminal.AvailableModes = Terminal.Sharing = Terminal.ActiveModes = 0;
     Terminal.Name.clear();
-    Terminal.Present = fixed.dwNumTerminals > 0;
+    Terminal.Present = terminals > 0;
     if (!Terminal.Present)
         return;
-    for (DWORD i = 0; i < fixed.dwNumTerminals; ++i) {
+    for (DWORD i = 0; i < terminals; ++i) {
         std::string name;
         if (fixed.dwTerminalTextSize > 0) {
             const std::uint64_t at =

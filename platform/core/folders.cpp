@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,6 +76,30 @@ fs::path programFolderPath() {
 
 fs::path programFolder() {
     return ensureFolder(programFolderPath());
+}
+
+bool programFolderWritable(std::string* error) {
+    const fs::path folder = programFolderPath();
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) {
+        setError(error, "cannot make '" + folder.string() + "': " + ec.message());
+        return false;
+    }
+    // An unnamed file leaves nothing behind; file systems without them get a named probe.
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        const fs::path probe = folder / (".write-test-" + std::to_string(::getpid()));
+        fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::unlink(probe.c_str());
+    }
+    if (fd < 0) {
+        setError(error, "cannot write in '" + folder.string() + "': " + std::strerror(errno));
+        return false;
+    }
+    ::close(fd);
+    return true;
 }
 
 std::optional<fs::path> existingProgramFolder() {
@@ -265,6 +290,30 @@ bool rewriteFile(const fs::path& path, std::string_view content, std::string* er
     return true;
 }
 
+bool appendLine(const fs::path& path, std::string_view line) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    // The lock keeps another writer from appending between the look at the end and the write.
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    std::string text;
+    struct stat info {};
+    char tail[2] = {0, 0};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
+        const off_t from = info.st_size >= 2 ? info.st_size - 2 : 0;
+        const ssize_t n = ::pread(fd, tail, 2, from);
+        const char last = n > 0 ? tail[n - 1] : '\n';
+        if (last == '\r')
+            text = "\n";
+        else if (last != '\n')
+            text = "\r\n";
+    }
+    text.append(line).append("\r\n");
+    const bool written = writeAll(fd, text);
+    return ::close(fd) == 0 && written;
+}
+
 std::optional<std::string> readFile(const fs::path& path) {
     // One read into a buffer of the file's size: callers read large files (the address book) on
     // every call, and growing a buffer on the way is costly. A file that grew meanwhile is read on.
@@ -286,6 +335,13 @@ std::optional<std::string> readFile(const fs::path& path) {
         return std::nullopt;
     content.resize(filled);
     return content;
+}
+
+std::optional<std::string> readTextFile(const fs::path& path) {
+    std::optional<std::string> bytes = readFile(path);
+    if (bytes)
+        *bytes = windowsTextToUtf8(*bytes);
+    return bytes;
 }
 
 }  // namespace core

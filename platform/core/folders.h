@@ -13,6 +13,9 @@ namespace core {
 std::filesystem::path programFolder();
 // The same folder, without creating it: nothing when it does not exist yet.
 std::optional<std::filesystem::path> existingProgramFolder();
+// Whether the program folder exists, or can be made, and a file can be written in it; when not,
+// false with the reason.
+bool programFolderWritable(std::string* error = nullptr);
 // The stand-in for the Windows folder: "windows" inside the program folder; created when missing.
 std::filesystem::path windowsFolder();
 // This user's runtime folder for sockets: $XDG_RUNTIME_DIR/belltale, owner-only; created.
@@ -36,6 +39,12 @@ bool rewriteFile(const std::filesystem::path& path, std::string_view content,
 // left in `folder`. rewriteFile sweeps a folder the first time it writes there; a program calls
 // this at start for folders it may not write to.
 void removeStaleTemporaries(const std::filesystem::path& folder);
+// Appends `line` and CR LF to a text file (created when missing) with one write on an append-only
+// descriptor, so lines of several processes never mix. When the file's last line has no line end
+// (edited by hand), one is written first so the new line does not join it. False when it fails.
+bool appendLine(const std::filesystem::path& path, std::string_view line);
 std::optional<std::string> readFile(const std::filesystem::path& path);
+// A text file the user may have brought from Windows, as UTF-8 (see windowsTextToUtf8).
+std::optional<std::string> readTextFile(const std::filesystem::path& path);
 
 }  // namespace core

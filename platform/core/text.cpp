@@ -85,6 +85,33 @@ bool parseHex(std::string_view text, std::size_t pos, int digits, std::uint64_t&
 
 }  // namespace
 
+bool isValidUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t start = i;
+        if (decodeUtf8(bytes, i) == kReplacement && bytes.substr(start, 3) != "\xEF\xBF\xBD")
+            return false;
+    }
+    return true;
+}
+
+std::string windowsTextToUtf8(std::string_view bytes) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (isValidUtf8(bytes))
+        return std::string(bytes.starts_with(kBom) ? bytes.substr(kBom.size()) : bytes);
+    // 0x80 to 0x9F; the five bytes Windows-1252 leaves undefined stand for the same code points.
+    static constexpr char16_t kHigh[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        appendUtf8(out, byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte);
+    }
+    return out;
+}
+
 std::u16string toUtf16(std::string_view utf8) {
     std::u16string out;
     out.reserve(utf8.size());

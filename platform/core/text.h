@@ -15,6 +15,12 @@ std::u16string toUtf16(std::string_view utf8);
 // Unpaired surrogates become U+FFFD.
 std::string toUtf8(std::u16string_view utf16);
 
+// True when `bytes` is well-formed UTF-8 (no overlong forms, surrogates or truncated sequences).
+bool isValidUtf8(std::string_view bytes);
+// Text a user may bring from Windows, as UTF-8: kept as it is when it is valid UTF-8 (a leading
+// byte-order mark is dropped), otherwise read as Windows-1252.
+std::string windowsTextToUtf8(std::string_view bytes);
+
 // "{0002DF01-0000-0000-C000-000000000046}": braces, upper-case hexadecimal.
 std::string formatGuid(const GUID& guid);
 // Accepts the form above with or without braces, in either case; nothing else.

@@ -64,6 +64,26 @@ TEST_F(VevuzerStart, ShowsItsWindowAndQuitsCleanlyWhenAsked) {
     }
 }
 
+// A folder that cannot be written is said at once, not found out by a welcome box no one sees.
+// A file in the folder's path stands for a read-only folder, which the super-user could write.
+TEST_F(VevuzerStart, StopsWhenItsFolderCannotBeWritten) {
+    writeFile(m_root / "blocked", "a file, not a folder");
+    auto environment = environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
+                                        {"BELLTALE_HOME", (m_root / "blocked" / "home").string()},
+                                        {"BELLTALE_ASSETS", assets().string()},
+                                        {"XDG_RUNTIME_DIR", runtime().string()}});
+    const fs::path errors = m_root / "stderr";
+    RunningProgram program(VEVUZER_PROGRAM, {}, environment, errors);
+    ASSERT_TRUE(program.started());
+    const int status = program.finish();
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_NE(readFile(errors).find("vevuzer: the program folder cannot be written (cannot make '" +
+                                    (m_root / "blocked" / "home").string()),
+              std::string::npos)
+        << readFile(errors);
+}
+
 TEST_F(VevuzerStart, FillsTheProgramFolderAndKeepsWhatIsThere) {
     RunningProgram first(VEVUZER_PROGRAM, kArguments, environment(), m_root / "stderr-first");
     ASSERT_TRUE(first.waitForLine(kReadyLine));

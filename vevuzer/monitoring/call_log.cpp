@@ -1,8 +1,5 @@
 #include "vevuzer/monitoring/call_log.h"
 
-#include <cstdio>
-#include <memory>
-
 #include "platform/core/folders.h"
 #include "vevuzer/shell/clock_text.h"
 
@@ -32,14 +29,7 @@ std::string CallLogLine(std::string_view number, std::string_view name, core::Ol
 }
 
 bool appendCallLog(std::string_view line) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-        std::fopen(callLogPath().c_str(), "ab"), &std::fclose);
-    if (!file) {
-        return false;
-    }
-    std::string text(line);
-    text += "\r\n";
-    return std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
+    return core::appendLine(callLogPath(), line);
 }
 
 }  // namespace vevuzer

@@ -38,7 +38,7 @@ bool numberListed(std::string_view fileName, std::string_view number) {
         return false;
     }
     const std::string list =
-        core::toLowerAscii(strippedNumber(firstLine(core::readFile(*file).value_or(""))));
+        core::toLowerAscii(strippedNumber(firstLine(core::readTextFile(*file).value_or(""))));
     return list.find(wanted) != std::string::npos;
 }
 

@@ -27,11 +27,11 @@ bool hasLetters(std::string_view text) {
 // The file as Windows would find it: an exact name first, then one differing only in case.
 std::optional<std::string> readAddressBook(std::string_view file) {
     const std::filesystem::path path(file);
-    if (auto text = core::readFile(path)) {
+    if (auto text = core::readTextFile(path)) {
         return text;
     }
     if (const auto found = core::findFileNoCase(path)) {
-        return core::readFile(*found);
+        return core::readTextFile(*found);
     }
     return std::nullopt;
 }

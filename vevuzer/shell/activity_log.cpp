@@ -1,9 +1,5 @@
 #include "vevuzer/shell/activity_log.h"
 
-#include <cstdio>
-#include <memory>
-#include <string>
-
 #include "platform/core/folders.h"
 
 namespace vevuzer {
@@ -14,15 +10,7 @@ std::filesystem::path logFilePath() {
 }
 
 void log(std::string_view text) {
-    const std::filesystem::path path = logFilePath();
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "ab"),
-                                                               &std::fclose);
-    if (!file) {
-        return;
-    }
-    std::string line(text);
-    line += "\r\n";
-    std::fwrite(line.data(), 1, line.size(), file.get());
+    core::appendLine(logFilePath(), text);
 }
 
 bool startFreshLog() {

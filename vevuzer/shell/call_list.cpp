@@ -53,7 +53,7 @@ void MainWindow::loaddisplay() {
     m_form.displayClear();
     int k = 0;
     if (const auto file = core::findFileNoCase(core::programFolder() / kCallLogName)) {
-        const std::optional<std::string> text = core::readFile(*file);
+        const std::optional<std::string> text = core::readTextFile(*file);
         if (!text) {
             return;
         }

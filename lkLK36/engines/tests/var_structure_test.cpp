@@ -74,4 +74,24 @@ TEST(VarStructure, TextsEndAtTheirFirstNul) {
     EXPECT_EQ(answer.text(sizeof(VARSTRING), 9), "COM1");
 }
 
+// A count read from a provider's structure is believed only as far as its entries could fit.
+TEST(VarStructure, CountsAreCappedByTheUsedSize) {
+    DWORD used = 40;
+    const auto provider = [&](void* buffer) {
+        static_cast<VARSTRING*>(buffer)->dwNeededSize = 40;
+        static_cast<VARSTRING*>(buffer)->dwUsedSize = used;
+        return LONG{0};
+    };
+    const TlkVarStructure answer =
+        TlkReadVarStructure(sizeof(VARSTRING), LINEERR_STRUCTURETOOSMALL, LINEERR_NOMEM, provider);
+    EXPECT_EQ(answer.countThatFits(2, 4), 2u);
+    EXPECT_EQ(answer.countThatFits(0xFFFFFFFF, 4), 10u);
+    EXPECT_EQ(answer.countThatFits(0xFFFFFFFF, 0), 40u);
+    used = 0xFFFFFFFF;  // a used size beyond the buffer counts as the buffer
+    const TlkVarStructure lying =
+        TlkReadVarStructure(sizeof(VARSTRING), LINEERR_STRUCTURETOOSMALL, LINEERR_NOMEM, provider);
+    ASSERT_EQ(lying.result, 0);
+    EXPECT_EQ(lying.countThatFits(0xFFFFFFFF, 1), lying.size());
+}
+
 }  // namespace

@@ -32,6 +32,24 @@ TEST(Utf, MalformedInputBecomesReplacementCharacters) {
     EXPECT_EQ(core::toUtf8(u"x\xD800y"), "x\xEF\xBF\xBDy");  // unpaired surrogate
 }
 
+TEST(Utf, WindowsTextIsUtf8WhenValidElseWindows1252) {
+    struct Case {
+        std::string_view bytes, utf8;
+    };
+    static constexpr Case cases[] = {
+        {"plain", "plain"},
+        {"\xEF\xBB\xBFZo\xC3\xAB", "Zo\u00EB"},                  // UTF-8 with its BOM
+        {"\xEF\xBF\xBD", "\xEF\xBF\xBD"},                        // a real U+FFFD is valid UTF-8
+        {"Zo\xEB \x80\x9F\x81", "Zo\u00EB \u20AC\u0178\u0081"},  // Windows-1252, undefined 0x81
+        {"\xC3\xAB\xEB", "\u00C3\u00AB\u00EB"},                  // one bad byte: all of it is 1252
+        {"\xC0\xAF", "\u00C0\u00AF"},                            // overlong UTF-8 is not UTF-8
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(core::windowsTextToUtf8(c.bytes), c.utf8);
+    }
+}
+
 TEST(Guid, FormatAndParse) {
     const GUID guid{0x0002DF01, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     EXPECT_EQ(core::formatGuid(guid), "{0002DF01-0000-0000-C000-000000000046}");

@@ -58,6 +58,27 @@ TEST_F(ReadIniValueTest, FirstLineHoldingTheKeyAnywhereGivesTheTextAfterItsEqual
 
 // A number that is empty once its dashes and blanks are gone is nobody's: without this, a caller
 // who sent no number would be greeted with the name of the first entry holding a blank.
+// An address book kept on Windows holds its names in Windows-1252; one saved as UTF-8 may start
+// with a byte-order mark.
+TEST_F(ReadIniValueTest, ReadsWindowsTextAsWellAsUtf8) {
+    struct Case {
+        std::string_view file;
+        std::string_view name;
+    };
+    static constexpr Case cases[] = {
+        {"[callers]\r\n0123=Zo\xEB M\xFCller \x80\r\n", "Zo\u00EB M\u00FCller \u20AC"},
+        {"[callers]\r\n0123=Zo\xC3\xAB\r\n", "Zo\u00EB"},
+        {"\xEF\xBB\xBF"
+         "0123=Ann\r\n",
+         "Ann"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        writeBook(c.file);
+        EXPECT_EQ(lookUp("0123"), c.name);
+    }
+}
+
 TEST_F(ReadIniValueTest, AnEmptyNumberMatchesNoLine) {
     writeBook("[callers]\r\n0 - 1=Dash Blank\r\n01632960123=Ann Smith\r\n");
     for (std::string_view key : {"", " ", "-", " - ", "--  "}) {

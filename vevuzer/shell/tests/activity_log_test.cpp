@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/folders.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
@@ -44,6 +48,53 @@ TEST_F(ActivityLog, KeepsNoFileOpenBetweenLines) {
     vevuzer::log("second");
     EXPECT_EQ(contentOf(inFolder("sent.txt")), "first\r\n");
     EXPECT_EQ(contentOf(inFolder("log.txt")), "second\r\n");
+}
+
+// A log edited by hand may lack its last line end: the next line still starts a line of its own.
+TEST_F(ActivityLog, ALastLineWithoutItsEndIsEndedFirst) {
+    struct Case {
+        std::string_view before, after;
+    };
+    static constexpr Case cases[] = {
+        {"by hand", "by hand\r\nnext\r\n"},
+        {"by hand\r", "by hand\r\nnext\r\n"},
+        {"by hand\n", "by hand\nnext\r\n"},
+        {"by hand\r\n", "by hand\r\nnext\r\n"},
+        {"", "next\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        put(inFolder("log.txt"), c.before);
+        vevuzer::log("next");
+        EXPECT_EQ(contentOf(inFolder("log.txt")), c.after);
+    }
+}
+
+// Several processes log at once (the program and a second copy shutting down, the control
+// library's own logging): a line longer than any stdio buffer still lands whole.
+TEST_F(ActivityLog, LongLinesOfSeveralProcessesNeverMix) {
+    constexpr int kWriters = 4, kLines = 20;
+    constexpr std::size_t kLength = 100'000;
+    std::vector<pid_t> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const std::string line(kLength, static_cast<char>('a' + w));
+            for (int i = 0; i < kLines; ++i)
+                vevuzer::log(line);
+            ::_exit(0);
+        }
+        writers.push_back(pid);
+    }
+    for (const pid_t pid : writers)
+        ::waitpid(pid, nullptr, 0);
+    std::istringstream lines(contentOf(inFolder("log.txt")));
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        ASSERT_EQ(line.size(), kLength + 1) << "line " << count;  // with its CR
+        EXPECT_EQ(line.find_first_not_of(line[0]), kLength) << "line " << count;
+    }
+    EXPECT_EQ(count, kWriters * kLines);
 }
 
 TEST_F(ActivityLog, ALogThatCannotBeWrittenLosesTheLineQuietly) {
