@@ -12,6 +12,7 @@
 
 #include "platform/core/folders.h"
 #include "platform/core/messages.h"
+#include "platform/registry/registry.h"
 #include "platform/tapi/control_socket.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/exchange_lines.h"
@@ -49,6 +50,9 @@ int main(int argc, char* argv[]) {
     // them, also where it writes nothing.
     for (const char* folder : {".", "registry", "notes"})
         core::removeStaleTemporaries(core::programFolder() / folder);
+    // A start, a settings window or a call writes many settings at once: each turn of the event
+    // loop writes them in one go, and the last ones are written at exit.
+    registry::gatherWrites(true);
     // A missing asset is reported where it is needed; the program can still start without it.
     if (!core::fillProgramFolder(&error)) {
         std::fprintf(stderr, "vevuzer: could not fill the program folder: %s\n", error.c_str());
@@ -64,6 +68,7 @@ int main(int argc, char* argv[]) {
     // that was pumping messages resumes.
     mainWindow.setEndProgram([&exchangeSocket] {
         exchangeSocket.stop();
+        registry::flush();
         std::fflush(nullptr);
         std::_Exit(0);
     });

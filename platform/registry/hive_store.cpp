@@ -5,17 +5,21 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 
 #include "platform/core/clock.h"
 #include "platform/core/folders.h"
+#include "platform/core/messages.h"
 #include "platform/registry/registry.h"
 
 namespace registry::detail {
 namespace {
 
 std::string g_lastProblem;
+bool g_gatherWrites = false;
+bool g_flushPosted = false;
 
 FileStamp stampOf(const std::filesystem::path& file) {
     struct stat info {};
@@ -82,6 +86,10 @@ class HiveLock {
 
 Hive::Hive(std::filesystem::path file)
     : m_file(std::move(file)), m_lockFile(m_file.string() + ".lock") {}
+
+Hive::~Hive() {
+    flush();
+}
 
 LONG Hive::refresh() {
     const FileStamp stamp = stampOf(m_file);
@@ -152,8 +160,8 @@ LONG Hive::keepAside(const std::string& why) {
 }
 
 LONG Hive::modify(const Change& change) {
-    HiveLock lock(*this);
-    if (!lock.held()) {
+    auto lock = std::make_unique<HiveLock>(*this);
+    if (!lock->held()) {
         reportProblem(m_lockFile.string() + " cannot be locked; the change is not written");
         return ERROR_CANTWRITE;
     }
@@ -168,6 +176,18 @@ LONG Hive::modify(const Change& change) {
     if (result != ERROR_SUCCESS || !changed) {
         return result;
     }
+    if (g_gatherWrites) {
+        m_root = std::move(changedRoot);
+        m_dirty = true;
+        if (!m_gatheringLock) {
+            m_gatheringLock = std::move(lock);  // the lock this call took, kept until flush()
+        }
+        if (!g_flushPosted) {
+            g_flushPosted = true;
+            core::post([] { registry::flush(); });
+        }
+        return result;
+    }
     std::string error;
     if (!core::rewriteFile(m_file, formatHive(changedRoot), &error)) {
         reportProblem(m_file.string() + " cannot be written (" + error + ")");
@@ -175,6 +195,23 @@ LONG Hive::modify(const Change& change) {
     }
     m_root = std::move(changedRoot);
     m_stamp = stampOf(m_file);
+    return result;
+}
+
+LONG Hive::flush() {
+    LONG result = ERROR_SUCCESS;
+    if (m_dirty) {
+        m_dirty = false;
+        std::string error;
+        if (core::rewriteFile(m_file, formatHive(m_root), &error)) {
+            m_stamp = stampOf(m_file);
+        } else {
+            reportProblem(m_file.string() + " cannot be written (" + error + ")");
+            m_loaded = false;  // the next call reads what the file holds
+            result = ERROR_CANTWRITE;
+        }
+    }
+    m_gatheringLock.reset();
     return result;
 }
 
@@ -204,7 +241,20 @@ Hive& hiveFor(HiveId id) {
 }
 
 void dropHives() {
+    flushHives();
     cache().clear();
+}
+
+LONG flushHives() {
+    g_flushPosted = false;
+    LONG result = ERROR_SUCCESS;
+    for (auto& [folder, hives] : cache()) {
+        for (Hive* hive : {&hives->currentUser, &hives->localMachine}) {
+            if (const LONG flushed = hive->flush(); flushed != ERROR_SUCCESS)
+                result = flushed;
+        }
+    }
+    return result;
 }
 
 std::recursive_mutex& registryMutex() {
@@ -225,6 +275,23 @@ namespace registry {
 std::string lastProblem() {
     std::lock_guard lock(detail::registryMutex());
     return detail::g_lastProblem;
+}
+
+void gatherWrites(bool on) {
+    std::lock_guard lock(detail::registryMutex());
+    if (on && !detail::g_gatherWrites) {
+        // The hives are made before the handler is registered, so they still exist when it runs.
+        static const bool registered = (detail::flushHives(), std::atexit([] { flush(); }) == 0);
+        (void)registered;
+    }
+    detail::g_gatherWrites = on;
+    if (!on)
+        detail::flushHives();
+}
+
+LONG flush() {
+    std::lock_guard lock(detail::registryMutex());
+    return detail::flushHives();
 }
 
 void dropCache() {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -26,9 +27,12 @@ struct FileStamp {
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
+class HiveLock;
+
 class Hive {
   public:
     explicit Hive(std::filesystem::path file);
+    ~Hive();
 
     // Brings the cached contents up to date with the file. ERROR_SUCCESS, or the failure (the file
     // exists but cannot be read, or it could not be parsed nor kept aside).
@@ -39,7 +43,11 @@ class Hive {
     // Runs `change` on the current contents while holding the lock other processes respect, and
     // writes the file when `change` succeeds and sets `changed`. Returns `change`'s result, or the
     // failure to lock, read or write; a failed change is forgotten, never seen by the next call.
+    // When writes are gathered, the change is only kept in the cache and the lock stays held until
+    // flush() writes them all at once.
     LONG modify(const Change& change);
+    // Writes the gathered changes, if any, and releases the lock held for them.
+    LONG flush();
 
   private:
     friend class HiveLock;
@@ -54,12 +62,16 @@ class Hive {
     bool m_loaded = false;
     bool m_lockHeld = false;
     bool m_reportedUnreadable = false;
+    std::unique_ptr<HiveLock> m_gatheringLock;  // held from the first gathered change to flush()
+    bool m_dirty = false;
 };
 
 // The hive of the current program folder; the folder is read on every call, and each folder keeps
 // its own cache.
 Hive& hiveFor(HiveId id);
 void dropHives();
+// Writes every hive's gathered changes.
+LONG flushHives();
 
 std::recursive_mutex& registryMutex();
 // Remembers the problem for lastProblem() and writes it to standard error.

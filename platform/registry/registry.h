@@ -3,8 +3,9 @@
 //
 // The calls behave as Windows' ANSI registry calls do and answer Windows' result codes. Key and
 // value names ignore ASCII case and keep the case they were first given. Every change is written at
-// once, by temporary copy and rename, under a lock that other processes sharing the folder respect;
-// a change another process made is seen by the next call. Nothing here throws.
+// once (or gathered, see gatherWrites), by temporary copy and rename, under a lock that other
+// processes sharing the folder respect; a change another process made is seen by the next call.
+// Nothing here throws.
 #pragma once
 
 #include <cstdint>
@@ -133,5 +134,12 @@ std::vector<std::pair<std::string, std::string>> stringValues(HKEY root, std::st
 std::string lastProblem();
 // Forgets the hives read so far, so the next call reads the files again, as a new process would.
 void dropCache();
+// Gathers the changes made from now on into one write per hive, for a program that makes many at
+// a time (a start, a registration): each change is seen by this process at once and written, under
+// the lock held meanwhile, when the program next handles its messages, at flush() or at exit.
+// Other processes see them from then on; a write that fails then is reported as lastProblem().
+void gatherWrites(bool on);
+// Writes the gathered changes now: ERROR_SUCCESS, or the failure to write a hive.
+LONG flush();
 
 }  // namespace registry

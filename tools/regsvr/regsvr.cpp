@@ -15,6 +15,7 @@
 #include "platform/com/registration.h"
 #include "platform/com/variant.h"
 #include "platform/core/text.h"
+#include "platform/registry/registry.h"
 
 namespace {
 
@@ -117,5 +118,13 @@ int main(int argc, char** argv) {
                      "  /s  no message on success\n");
         return kBadArguments;
     }
-    return run(options);
+    // One registration writes many values: they go to the registry's files in one write each.
+    registry::gatherWrites(true);
+    const int result = run(options);
+    if (registry::flush() != ERROR_SUCCESS && result == kDone) {
+        std::fprintf(stderr, "regsvr: the registry could not be written: %s\n",
+                     registry::lastProblem().c_str());
+        return kEntryPointFailed;
+    }
+    return result;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/core/folders.h"
+#include "platform/core/virtual_time.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/vb_settings.h"
 
@@ -528,6 +529,37 @@ TEST_F(RegistryFiles, FailedWriteIsReportedAndNotSeen) {
     EXPECT_THAT(registry::lastProblem(), HasSubstr("cannot be locked"));
     EXPECT_EQ(registry::readString(HKEY_CURRENT_USER, "Software\\Belltale", "a"), std::nullopt);
     EXPECT_EQ(readFileText(m_home / "registry"), "not a folder");
+}
+
+// A program that asked for gathered writes makes many changes in one turn of its event loop: this
+// process sees each at once, the file gets them all in one rewrite when messages are next handled.
+TEST_F(RegistryFiles, GatheredWritesAreWrittenOnceWhenMessagesAreHandled) {
+    core::VirtualTime time;
+    registry::gatherWrites(true);
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_EQ(registry::writeDword(HKEY_CURRENT_USER, "Software\\Belltale", "n", i),
+                  ERROR_SUCCESS);
+    }
+    ASSERT_EQ(registry::writeString(HKEY_LOCAL_MACHINE, "Software\\Belltale", "m", "x"),
+              ERROR_SUCCESS);
+    EXPECT_EQ(registry::readDword(HKEY_CURRENT_USER, "Software\\Belltale", "n"), 49u);
+    EXPECT_FALSE(fs::exists(hiveFile("HKCU.txt")));
+
+    time.runUntilIdle();
+    EXPECT_THAT(readFileText(hiveFile("HKCU.txt")), HasSubstr("\"n\"=dword:00000031\r\n"));
+    EXPECT_THAT(readFileText(hiveFile("HKLM.txt")), HasSubstr("\"m\"=sz:\"x\"\r\n"));
+
+    // A gathered change that cannot be written is reported then, and not seen afterwards.
+    ASSERT_EQ(registry::writeString(HKEY_CURRENT_USER, "Software\\Belltale", "lost", "y"),
+              ERROR_SUCCESS);
+    fs::remove(hiveFile("HKCU.txt"));
+    fs::create_directories(hiveFile("HKCU.txt") / "in the way");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(errorName(registry::flush()), "ERROR_CANTWRITE");
+    EXPECT_THAT(registry::lastProblem(), HasSubstr("cannot be written"));
+    EXPECT_EQ(registry::readString(HKEY_CURRENT_USER, "Software\\Belltale", "lost"), std::nullopt);
+    ::testing::internal::GetCapturedStderr();
+    registry::gatherWrites(false);
 }
 
 class RunKey : public RegistryFixture {
