@@ -152,6 +152,12 @@ TlkLineVantage::TlkLineVantage(TlkVantage& vantage) : VantageWindow(vantage, kLi
     pages->addTab(buildTerminalPage(), "Terminal");
     pages->addTab(buildTransferPage(), "Transfer");
     buildMenus();
+    // Lists whose items change with every call keep their size, so a refresh repaints only them
+    // and never lays the whole window out anew.
+    for (QComboBox* combo : findChildren<QComboBox*>()) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        combo->setMinimumContentsLength(10);
+    }
     onSignal(deviceCombo(), &QComboBox::activated,
              [this] { drive([&] { line().SetDeviceID(deviceCombo()->currentIndex()); }); });
 }

@@ -139,6 +139,9 @@ void TlkLineVantage::UpdateDeviceStatus() {
     const bool active = line().Device.Active;
     auto* on = component<QToolButton>("SpeedButtonDeviceActive");
     auto* off = component<QToolButton>("SpeedButtonDeviceInactive");
+    // Only a change is shown: every write here would lay the whole window out anew.
+    if (off->isHidden() != active)
+        return;
     on->setVisible(!active);
     off->setVisible(active);
     statusActive()->setVisible(active);
@@ -172,9 +175,10 @@ void TlkLineVantage::UpdateCallDetails() {
         component<QLabel>(image)->setVisible(std::string_view(image) == shown);
     }
     UpdateCallerIDPage();
-    QWidget* page = component("TabSheetCall");
-    pageControl()->setTabText(pageControl()->indexOf(page),
-                              QString::fromStdString("Call (" + std::to_string(call.Count) + ")"));
+    const int page = pageControl()->indexOf(component("TabSheetCall"));
+    const QString caption = QString::fromStdString("Call (" + std::to_string(call.Count) + ")");
+    if (pageControl()->tabText(page) != caption)
+        pageControl()->setTabText(page, caption);
     component<QGroupBox>("GroupBoxCall")
         ->setTitle(
             QString::fromStdString(syntax("Call.Handle = " + hex(call.Handle)) +
@@ -239,6 +243,8 @@ void TlkLineVantage::setPanelImage(const char* image, DWORD call) {
     if (!source)
         return;
     auto* label = component<QLabel>(image);
+    if (label->property("statusImage").toString() == QLatin1String(source))
+        return;
     label->setPixmap(component<QLabel>(source)->pixmap().scaled(16, 16));
     label->setProperty("statusImage", QString::fromLatin1(source));
 }

@@ -1,14 +1,11 @@
 #include "lkLK36/vantage/vantage_tree.h"
 
+// The view paints once when the program next pumps, whatever the write changed, and nothing
+// when it changed nothing; so a write needs no painting switched off around it.
 VantageTreeWriter::VantageTreeWriter(QTreeWidget* tree, const TlkVantage& vantage)
-    : m_tree(tree), m_vantage(vantage) {
-    // One repaint for the whole write, not one per node.
-    m_tree->setUpdatesEnabled(false);
-}
+    : m_tree(tree), m_vantage(vantage) {}
 
-VantageTreeWriter::~VantageTreeWriter() {
-    m_tree->setUpdatesEnabled(true);
-}
+VantageTreeWriter::~VantageTreeWriter() = default;
 
 QTreeWidgetItem* VantageTreeWriter::plain(QTreeWidgetItem* parent, const std::string& text,
                                           bool* changed) {

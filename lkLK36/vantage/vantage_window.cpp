@@ -14,8 +14,11 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "lkLK36/vantage/vantage_glyphs.h"
@@ -393,7 +396,9 @@ void VantageWindow::LayoutLogPanel() {
         m_menuLogActive->setChecked(log.Active());
     if (m_menuLogTimeStamp)
         m_menuLogTimeStamp->setChecked(log.TimeStamp());
-    m_logCount->setText(QString::number(log.Count()));
+    const QString count = QString::number(log.Count());
+    if (m_logCount->text() != count)
+        m_logCount->setText(count);
     // The view ends at the last line that says something: trailing blank lines are not shown.
     auto end = log.Lines().end();
     while (end != log.Lines().begin()) {
@@ -402,15 +407,44 @@ void VantageWindow::LayoutLogPanel() {
             break;
         --end;
     }
-    QString text;
-    for (auto line = log.Lines().begin(); line != end; ++line) {
-        if (line != log.Lines().begin())
-            text += '\n';
-        text += QString::fromStdString(*line);
-    }
-    if (m_memo->toPlainText() != text)
-        m_memo->setPlainText(text);
+    showLogLines(std::vector<std::string>(log.Lines().begin(), end));
     m_memo->verticalScrollBar()->setValue(m_memo->verticalScrollBar()->maximum());
+}
+
+void VantageWindow::showLogLines(std::vector<std::string> lines) {
+    // A busy line adds a line or two at a time and drops as many of the oldest: the memo is told
+    // only that, not the whole log again.
+    std::size_t dropped = 0;
+    bool follows = false;
+    for (; dropped <= m_shownLog.size() && dropped <= 8; ++dropped) {
+        const std::size_t kept = m_shownLog.size() - dropped;
+        if (kept <= lines.size() &&
+            std::equal(m_shownLog.begin() + static_cast<std::ptrdiff_t>(dropped), m_shownLog.end(),
+                       lines.begin())) {
+            follows = true;
+            break;
+        }
+    }
+    if (!follows || dropped == m_shownLog.size()) {
+        QString text;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                text += '\n';
+            text += QString::fromStdString(lines[i]);
+        }
+        m_memo->setPlainText(text);
+    } else {
+        if (dropped > 0) {
+            QTextCursor cursor(m_memo->document());
+            cursor.movePosition(QTextCursor::Start);
+            cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor,
+                                static_cast<int>(dropped));
+            cursor.removeSelectedText();
+        }
+        for (std::size_t i = m_shownLog.size() - dropped; i < lines.size(); ++i)
+            m_memo->appendPlainText(QString::fromStdString(lines[i]));
+    }
+    m_shownLog = std::move(lines);
 }
 
 void VantageWindow::hideLogSettingsRow() {

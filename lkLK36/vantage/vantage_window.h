@@ -130,6 +130,7 @@ class VantageWindow : public QMainWindow, public VantageForm {
     void buildToolButtons();
     void buildLogPage();
     void FormResize();
+    void showLogLines(std::vector<std::string> lines);
     void switchDevEnv(TxDevEnv devEnv);
     void finishClose();
 
@@ -158,6 +159,7 @@ class VantageWindow : public QMainWindow, public VantageForm {
     QCheckBox* m_logTimeStamp = nullptr;
     QLineEdit* m_logCount = nullptr;
     QPlainTextEdit* m_memo = nullptr;
+    std::vector<std::string> m_shownLog;  // the lines the memo holds
 
     QAction* m_menuLogActive = nullptr;
     QAction* m_menuLogCount = nullptr;

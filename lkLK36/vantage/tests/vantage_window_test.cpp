@@ -76,6 +76,21 @@ TEST_F(VantageFrame, TheLogPageShowsTheLogWithoutTrailingBlankLines) {
     EXPECT_EQ(memo->toPlainText().toStdString(), "first\nsecond\n \n\nthird");
 }
 
+// The memo is told only what changed; whatever the log did, it shows the log's lines.
+TEST_F(VantageFrame, TheMemoFollowsALogThatDropsItsOldestLines) {
+    TlkLineVantage* w = open();
+    const auto* memo = w->component<QPlainTextEdit>("MemoLog");
+    line->log().setLines({});
+    line->log().SetCount(3);
+    for (const char* text : {"one", "two", "three", "four", "five"})
+        line->log().Add(1, text);
+    EXPECT_EQ(memo->toPlainText().toStdString(), "three\nfour\nfive");
+    line->log().setLines({"five", "six"});
+    EXPECT_EQ(memo->toPlainText().toStdString(), "five\nsix");
+    line->log().setLines({"other"});
+    EXPECT_EQ(memo->toPlainText().toStdString(), "other");
+}
+
 TEST_F(VantageFrame, TheCountItemShowsTheSettingsRowAndAnUnreadableCountChangesNothing) {
     TlkLineVantage* w = open();
     auto* row = w->component("CheckBoxLogActive")->parentWidget();
