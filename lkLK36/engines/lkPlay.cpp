@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "lkLK36/engines/lkLKConst.h"
-#include "platform/ui/dialogs.h"
 
 namespace {
 
@@ -119,18 +118,7 @@ TlkPlayInternal::~TlkPlayInternal() {
 // ---- the reporter ----
 
 bool TlkPlayInternal::FillErrorStrings(bool warning, LONG code) {
-    if (!warning || code == 0) {
-        FillErrorStrings(code);
-        return code == 0;
-    }
-    Error().set(code, errorName(code));
-    log().Add(1, "<< Warning >> " + Error().Name() + " [" + Error().Hex() + "]");
-    Vantage().Popup(Popup.OnWarning);
-    Vantage().enableErrorButton();
-    if (!Popup.OnWarning)
-        return true;
-    return ui::MsgBox("Warning: " + Error().Name(), ui::vbOKCancel | ui::vbExclamation,
-                      "Orvane Quillon - lkPlay") == ui::vbOK;
+    return FillWaveErrorStrings(*this, warning, code, Popup.OnWarning, "lkPlay");
 }
 
 bool TlkPlayInternal::continueAfterWarning(LONG code) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "lkLK36/engines/lkLKShare.h"
+#include "platform/ui/dialogs.h"
 
 std::string FormatCount(long long value) {
     const bool negative = value < 0;
@@ -145,4 +146,21 @@ void TlkFormat::refreshViews() {
         return;
     m_owner->Vantage().observer<RecordVantageObserver>().UpdateFormat();
     m_owner->DesignerUpdate();
+}
+
+bool FillWaveErrorStrings(TlkSharedControl& control, bool warning, LONG code, bool popupOnWarning,
+                          std::string_view controlName) {
+    if (!warning || code == 0) {
+        control.FillErrorStrings(code);
+        return code == 0;
+    }
+    control.Error().set(code, control.errorName(code));
+    const std::string name = control.Error().Name();
+    control.log().Add(1, "<< Warning >> " + name + " [" + control.Error().Hex() + "]");
+    control.Vantage().Popup(popupOnWarning);
+    control.Vantage().enableErrorButton();
+    if (!popupOnWarning)
+        return true;
+    return ui::MsgBox("Warning: " + name, ui::vbOKCancel | ui::vbExclamation,
+                      "Orvane Quillon - " + std::string(controlName)) == ui::vbOK;
 }

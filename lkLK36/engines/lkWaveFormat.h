@@ -16,6 +16,13 @@ class TlkSharedControl;
 std::string FormatCount(long long value);
 std::string FormatSeconds(double value);
 
+// The reporter of the Play and Record engines. An error goes through the control's reporter and
+// answers True only for code 0. A warning is recorded and logged, pops the monitor up on
+// `popupOnWarning`, and answers True (go on), or, when `popupOnWarning`, whether the user chose
+// OK in the warning box captioned after the control ("lkPlay", "lkRecord").
+bool FillWaveErrorStrings(TlkSharedControl& control, bool warning, LONG code, bool popupOnWarning,
+                          std::string_view controlName);
+
 // The presets; they travel as long integers (TxWAVFORMATS in the type library).
 enum TWAVFORMATS : BYTE {
     wfUnknown = 0,

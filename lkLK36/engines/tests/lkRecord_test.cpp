@@ -1,0 +1,297 @@
+#include "lkLK36/engines/lkRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "lkLK36/engines/lkLKConst.h"
+#include "lkLK36/engines/tests/wave_engine_support.h"
+#include "platform/core/virtual_time.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/testing/scripted_dialogs.h"
+#include "platform/winmm/wave_format.h"
+
+using namespace std::chrono_literals;
+using namespace wavetest;
+
+namespace {
+
+const winmm::SampleFormat kPcm8k16{WAVE_FORMAT_PCM, 1, 8000, 16};
+constexpr std::size_t kSourceBytes = 160000;  // 10 s at 8 kHz, 16-bit mono
+
+std::uint32_t word(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+// What soxi says of a file: rate, channels and samples.
+std::string soxi(const std::filesystem::path& file) {
+    const std::string command = "soxi -r '" + file.string() + "' && soxi -c '" + file.string() +
+                                "' && soxi -s '" + file.string() + "'";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char line[128];
+        while (fgets(line, sizeof line, pipe))
+            out += line;
+        pclose(pipe);
+    }
+    return out;
+}
+
+// A Record engine on a file-in device that "hears" a known pattern, in virtual time, with its
+// events in one trace.
+class RecordEngine : public ::testing::Test {
+  protected:
+    RecordEngine() {
+        writeWave(dir / "heard.wav", kPcm8k16, pattern(kSourceBytes));
+        winmm::configureStandardWaveDevices("file-in=" + (dir / "heard.wav").string() + ",null");
+        engine = std::make_unique<TlkRecordInternal>();
+        engine->SetDeviceID(inputNamed("File Input heard.wav"));
+        engine->SetSourceFileName(file().string());
+        engine->OnDone = [this](TlkRecordInternal&) { trace.push_back("OnDone"); };
+        engine->OnError = [this] { trace.push_back("OnError " + engine->Error().Name()); };
+    }
+    ~RecordEngine() override {
+        engine.reset();
+        winmm::configureStandardWaveDevices("null");
+    }
+
+    std::filesystem::path file() const { return dir / "call.wav"; }
+    std::vector<std::uint8_t> heard(std::size_t from, std::size_t bytes) const {
+        const auto all = pattern(kSourceBytes);
+        return {all.begin() + static_cast<std::ptrdiff_t>(from),
+                all.begin() + static_cast<std::ptrdiff_t>(from + bytes)};
+    }
+    void record(std::chrono::milliseconds length) {
+        engine->SetDeviceActive(true);
+        time.advance(length);
+        engine->SetDeviceActive(false);
+    }
+
+    core::VirtualTime time;
+    OwnProgramFolder folder;
+    TempDir dir;
+    std::unique_ptr<TlkRecordInternal> engine;
+    std::vector<std::string> trace;
+};
+
+TEST_F(RecordEngine, WritesWhatItHeardAfterAFortySixByteHeader) {
+    record(3500ms);  // three full buffers and half of a fourth
+    EXPECT_FALSE(engine->Device.Active);
+    EXPECT_FALSE(engine->deviceOpen());
+    EXPECT_EQ(engine->bufferCount(), 0u);
+    EXPECT_EQ(trace, (std::vector<std::string>{"OnDone"}));
+    EXPECT_EQ(engine->Source.Format.Bytes(), 56000);
+    EXPECT_DOUBLE_EQ(engine->Source.Format.Seconds(), 3.5);
+
+    const auto bytes = readBytes(file());
+    ASSERT_EQ(bytes.size(), 46u + 56000u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(word(bytes, 4), 56000u + 38u);
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(word(bytes, 16), 18u);
+    const WAVEFORMATEX expected{WAVE_FORMAT_PCM, 1, 8000, 16000, 2, 16, 0};
+    EXPECT_EQ(std::memcmp(bytes.data() + 20, &expected, sizeof expected), 0);
+    EXPECT_EQ(std::string(bytes.begin() + 38, bytes.begin() + 42), "data");
+    EXPECT_EQ(word(bytes, 42), 56000u);
+    EXPECT_TRUE(std::equal(bytes.begin() + 46, bytes.end(), heard(0, 56000).begin()));
+    EXPECT_EQ(soxi(file()), "8000\n1\n28000\n");
+}
+
+TEST_F(RecordEngine, OneBufferHoldsDeviceBufferMilliseconds) {
+    struct Case {
+        TWAVFORMATS preset;
+        LONG buffer;
+        DWORD bytes;
+    };
+    for (const Case c : {Case{wfPCM08000M16, 1000, 16000}, Case{wfPCM08000S16, 1000, 32000},
+                         Case{wfPCM11025M08, 100, 1102}, Case{wfuLaw08000M08, 250, 2000}}) {
+        SCOPED_TRACE(TxWAVFORMATS[c.preset].ID);
+        engine->Source.Format.SetID(c.preset);
+        engine->SetDeviceBuffer(c.buffer);
+        engine->SetDeviceActive(true);
+        EXPECT_EQ(engine->bufferSize(), c.bytes);
+        engine->SetDeviceActive(false);
+    }
+}
+
+TEST_F(RecordEngine, AMuLawRecordingIsTheHeardSoundCompanded) {
+    engine->Source.Format.SetID(wfuLaw08000M08);
+    record(1s);
+    const auto bytes = readBytes(file());
+    ASSERT_EQ(bytes.size(), 46u + 8000u);
+    EXPECT_EQ(bytes[20], WAVE_FORMAT_MULAW);
+    const auto pcm = heard(0, 16000);
+    for (std::size_t i = 0; i < 8000; ++i) {
+        const auto sample = static_cast<std::int16_t>(pcm[2 * i] | pcm[2 * i + 1] << 8);
+        ASSERT_EQ(bytes[46 + i], winmm::linearToMulaw(sample)) << i;
+    }
+    EXPECT_EQ(soxi(file()), "8000\n1\n8000\n");
+}
+
+TEST_F(RecordEngine, TrimCutsTheEndInWholeFrames) {
+    struct Case {
+        LONG trim;
+        std::size_t data;  // bytes written
+        std::uint32_t declared;
+    };
+    for (const Case c : {Case{500, 24000, 24000}, Case{0, 32000, 32000}, Case{5000, 1, 1}}) {
+        SCOPED_TRACE(c.trim);
+        engine->SetDeviceTrim(c.trim);
+        record(2s);
+        const auto bytes = readBytes(file());
+        ASSERT_EQ(bytes.size(), 46u + c.data);
+        EXPECT_EQ(word(bytes, 4), c.declared + 38u);
+        EXPECT_EQ(word(bytes, 42), c.declared);
+        if (c.declared > 1)
+            EXPECT_TRUE(std::equal(bytes.begin() + 46, bytes.end(), heard(0, c.data).begin()));
+        else
+            EXPECT_EQ(bytes[46], 0) << "the one declared byte is silence";
+    }
+    // A trim of 7 ms at 16,000 bytes a second is 112 bytes: whole frames of 2 bytes.
+    engine->SetDeviceTrim(7);
+    record(1s);
+    EXPECT_EQ(readBytes(file()).size(), 46u + 16000u - 112u);
+}
+
+TEST_F(RecordEngine, MaxSizeWarnsOnceOrCancelsKeepingTheFirstBuffer) {
+    engine->SetSourceMaxSize(1);
+    struct Case {
+        const char* what;
+        int handler;  // 0 none, 1 continues, 2 cancels
+        std::vector<std::string> trace;
+        std::size_t saved;
+    };
+    const Case cases[] = {
+        {"no handler, no box", 0, {"OnError WAV_ERROR_CANCELED", "OnDone"}, 16000},
+        {"a handler that goes on", 1, {"OnWarning WAV_ERROR_FILETOOBIG", "OnDone"}, 48000},
+        {"a handler that cancels",
+         2,
+         {"OnWarning WAV_ERROR_FILETOOBIG", "OnError WAV_ERROR_CANCELED", "OnDone"},
+         16000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        trace.clear();
+        engine->OnWarning = nullptr;
+        if (c.handler) {
+            engine->OnWarning = [this, goOn = c.handler == 1](TlkRecordInternal& e,
+                                                              bool& Continue) {
+                trace.push_back("OnWarning " + e.Error().Name());
+                Continue = goOn;
+            };
+        }
+        engine->SetDeviceActive(true);
+        time.advance(3s);
+        if (engine->Device.Active)
+            engine->SetDeviceActive(false);
+        EXPECT_EQ(trace, c.trace);
+        EXPECT_EQ(readBytes(file()).size(), 46u + c.saved);
+        EXPECT_FALSE(engine->deviceOpen());
+    }
+}
+
+TEST_F(RecordEngine, SettersGuardTheirValues) {
+    struct Case {
+        LONG buffer;
+        const char* error;
+        LONG kept;
+    };
+    for (const Case c : {Case{99, "WAV_ERROR_INVALIDBUFSIZE", 1000}, Case{100, "", 100},
+                         Case{60000, "", 60000}, Case{60001, "WAV_ERROR_INVALIDBUFSIZE", 60000}}) {
+        SCOPED_TRACE(c.buffer);
+        engine->SetDeviceBuffer(c.buffer);
+        EXPECT_EQ(engine->Error().Name(), c.error);
+        EXPECT_EQ(engine->Device.Buffer, c.kept);
+    }
+    engine->SetDeviceBuffer(1000);
+    engine->SetDeviceActive(true);
+    engine->SetDeviceBuffer(500);
+    EXPECT_EQ(engine->Error().Name(), "WAV_ERROR_DEVICEACTIVE");
+    engine->SetDeviceDelay(500);
+    EXPECT_EQ(engine->Error().Name(), "WAV_ERROR_DEVICEACTIVE");
+    engine->SetDeviceTrim(500);
+    EXPECT_EQ(engine->Error().Name(), "WAV_ERROR_DEVICEACTIVE");
+    EXPECT_EQ(engine->Device.Buffer, 1000);
+    engine->SetDeviceActive(false);
+
+    const LONG id = engine->Device.ID;
+    engine->SetDeviceID(engine->Device.Count);
+    EXPECT_EQ(engine->Error().Name(), "MMSYSERR_BADDEVICEID");
+    EXPECT_EQ(engine->Device.ID, id);
+    engine->SetDevicePause(true);
+    EXPECT_EQ(engine->Error().Name(), "WAV_ERROR_DEVICEINACTIVE");
+
+    engine->SetSourceFileName((dir / "nowhere" / "call.wav").string());
+    EXPECT_FALSE(engine->Source.Valid);
+    engine->SetDeviceActive(true);
+    EXPECT_EQ(engine->Error().Name(), "WAV_ERROR_DIRNOTFOUND");
+    EXPECT_FALSE(engine->Device.Active);
+
+    // A name without extension is saved with ".wav".
+    engine->SetSourceFileName((dir / "call").string());
+    EXPECT_TRUE(engine->Source.Valid);
+    record(1s);
+    EXPECT_EQ(readBytes(dir / "call.wav").size(), 46u + 16000u);
+}
+
+TEST_F(RecordEngine, AFormatTheDeviceRefusesLeavesNothingOpen) {
+    engine->Source.Format.SetID(wfIMAADPCM08000M04);
+    engine->SetDeviceActive(true);
+    EXPECT_EQ(engine->Error().Name(), "WAVERR_BADFORMAT");
+    EXPECT_FALSE(engine->Device.Active);
+    EXPECT_FALSE(engine->deviceOpen());
+    EXPECT_EQ(engine->bufferCount(), 0u);
+    EXPECT_EQ(trace, (std::vector<std::string>{"OnError WAVERR_BADFORMAT"}));
+    // The next start is a new recording that works.
+    engine->Source.Format.SetID(wfPCM08000M16);
+    record(1s);
+    EXPECT_EQ(readBytes(file()).size(), 46u + 16000u);
+}
+
+TEST_F(RecordEngine, PauseKeepsEveryBufferOnceInOrder) {
+    engine->SetDeviceActive(true);
+    time.advance(1500ms);
+    const std::int64_t before = core::tickCount64();
+    engine->SetDevicePause(true);
+    EXPECT_LT(core::tickCount64() - before, 100) << "a pause waits for no time-out";
+    EXPECT_EQ(engine->Error().Number(), 0);
+    EXPECT_EQ(engine->Source.Format.Bytes(), 24000);
+    time.advance(2s);  // not recorded
+    engine->SetDevicePause(false);
+    EXPECT_FALSE(engine->Device.Pause);
+    time.advance(1s);
+    engine->SetDevicePause(true);
+    time.advance(1s);
+    engine->SetDeviceActive(false);  // stopped while paused
+    EXPECT_FALSE(engine->deviceOpen());
+    EXPECT_EQ(trace, (std::vector<std::string>{"OnDone"}));
+    const auto bytes = readBytes(file());
+    ASSERT_EQ(bytes.size(), 46u + 40000u);
+    // The device keeps what it heard while no buffer was queued, so the sound runs on unbroken.
+    EXPECT_TRUE(std::equal(bytes.begin() + 46, bytes.end(), heard(0, 40000).begin()));
+}
+
+TEST_F(RecordEngine, AFailedSaveIsAnError) {
+    // The file is a device that takes no byte: every write fails, as on a full disk.
+    std::filesystem::create_symlink("/dev/full", dir / "full.wav");
+    engine->SetSourceFileName((dir / "full.wav").string());
+    record(1s);
+    EXPECT_EQ(trace, (std::vector<std::string>{"OnError WAV_ERROR_FILEWRITE", "OnDone"}));
+}
+
+TEST_F(RecordEngine, WarningBoxAnswersForAHostWithoutHandler) {
+    ui::ScriptedDialogs dialogs;
+    dialogs.answerMsgBox(ui::vbCancel);
+    engine->Popup.OnWarning = true;
+    EXPECT_FALSE(engine->FillErrorStrings(true, WAV_ERROR_FILETOOBIG));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Warning: WAV_ERROR_FILETOOBIG");
+    EXPECT_EQ(dialogs.shown()[0].title, "Orvane Quillon - lkRecord");
+    EXPECT_EQ(engine->log().Lines().back(), "<< Warning >> WAV_ERROR_FILETOOBIG [FFFFFFF5]");
+}
+
+}  // namespace
