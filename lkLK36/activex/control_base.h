@@ -35,6 +35,7 @@
 #include "lkLK36/activex/lkLK36_TLB.h"
 #include "lkLK36/activex/lkLK36_server.h"
 #include "lkLK36/engines/lkLKShare.h"
+#include "lkLK36/engines/lkWaveFormat.h"
 #include "platform/com/connection_point.h"
 #include "platform/com/property_bag.h"
 #include "platform/com/type_table.h"
@@ -84,6 +85,10 @@ struct EnumRange<TxWindowState> {
 template <>
 struct EnumRange<TxDevEnv> {
     static constexpr LONG first = deCppBuilder, last = deVisualBasic;
+};
+template <>
+struct EnumRange<TWAVFORMATS> {
+    static constexpr LONG first = wfUnknown, last = wfIMAADPCM08000M04;
 };
 
 // Automation<T>: the automation type of engine type T, and the conversions both ways. `accepts`

@@ -18,6 +18,7 @@ belltale_test(lkLK36_controls_tests
         tests/control_events_test.cpp
         tests/line_members_test.cpp
         tests/phone_members_test.cpp
+        tests/wave_members_test.cpp
     LIBS lkLK36_activex belltale_tapi)
 
 # A container's view: creation by CLSID through the registry and dlopen, linking only the COM

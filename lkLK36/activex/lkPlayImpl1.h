@@ -1,13 +1,13 @@
-// The Play control: the ActiveX object over a Play engine. Until the Play engine exists the
-// control stands on the shared control base alone, so it offers the members every control has;
-// its own members join IlkPlay with its engine. Its events go to IlkPlayEvents.
+// The Play control: the ActiveX object over a Play engine (TlkPlayInternal). Its dual interface
+// IlkPlay holds the members every control has and the Play's own; its events go to IlkPlayEvents.
 #pragma once
 
 #include "lkLK36/activex/control_base.h"
+#include "lkLK36/engines/lkPlay.h"
 
 namespace lkLK36 {
 
-class TlkPlay final : public TlkControl<TlkPlay, TlkSharedControl> {
+class TlkPlay final : public TlkControl<TlkPlay, TlkPlayInternal> {
   public:
     static constexpr LONG kKind = lkKindPlay;
 

@@ -1,13 +1,14 @@
-// The Record control: the ActiveX object over a Record engine. Until the Record engine exists the
-// control stands on the shared control base alone, so it offers the members every control has;
-// its own members join IlkRecord with its engine. Its events go to IlkRecordEvents.
+// The Record control: the ActiveX object over a Record engine (TlkRecordInternal). Its dual
+// interface IlkRecord holds the members every control has and the Record's own; its events go to
+// IlkRecordEvents.
 #pragma once
 
 #include "lkLK36/activex/control_base.h"
+#include "lkLK36/engines/lkRecord.h"
 
 namespace lkLK36 {
 
-class TlkRecord final : public TlkControl<TlkRecord, TlkSharedControl> {
+class TlkRecord final : public TlkControl<TlkRecord, TlkRecordInternal> {
   public:
     static constexpr LONG kKind = lkKindRecord;
 

@@ -46,9 +46,9 @@ TEST_F(LineEvents, EveryEventOfTheInterfaceIsHooked) {
     std::iota(all.begin(), all.end(), 1);
     EXPECT_EQ(hooked, all);
 
-    // The other controls stand on the shared base until their engines exist: OnError only.
-    EXPECT_EQ(com::make<TlkPlay>()->hookedEvents(), std::vector<DISPID>{2});
-    EXPECT_EQ(com::make<TlkRecord>()->hookedEvents(), std::vector<DISPID>{2});
+    // The wave controls hook every event of their interfaces too.
+    EXPECT_EQ(com::make<TlkPlay>()->hookedEvents(), (std::vector<DISPID>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(com::make<TlkRecord>()->hookedEvents(), (std::vector<DISPID>{1, 2, 3}));
 }
 
 TEST_F(LineEvents, ARingingLineReachesTheSinkByDispid) {

@@ -274,6 +274,13 @@ TEST_F(CallRoad, RingAlertsOnlyWhileTheCallerIsUnknown) {
         if (row.alert) {
             EXPECT_EQ(state.callline, 2);
             EXPECT_EQ(state.statuscountdown, 15);
+            // A call-back recording of this call would record the line's own wave-in device.
+            const std::optional<LONG> waveIn =
+                window.main().lkLine(2).getLong(vevuzer::controls::line::WaveRecordID);
+            ASSERT_TRUE(waveIn.has_value());
+            EXPECT_GT(*waveIn, 0);
+            EXPECT_EQ(window.main().lkRecord1().getLong(vevuzer::controls::record::DeviceID),
+                      waveIn);
         }
     }
 }
