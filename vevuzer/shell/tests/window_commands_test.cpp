@@ -3,6 +3,7 @@
 // from the call list, and the ring of skins.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -344,6 +345,30 @@ TEST_F(MainWindowCommands, SkinsGoRoundTheRingFromWhatIsStored) {
     settings::write(settings::key::skin, otherCase);
     main().Command4_Click();
     EXPECT_EQ(settings::read(settings::key::skin), otherCase);
+}
+
+TEST_F(MainWindowCommands, ShippedSkinsAreShownAndAMissingOneKeepsThePicture) {
+    ASSERT_TRUE(core::fillProgramFolder());
+    const auto shown = [this] {
+        return m_window.control<QLabel>("Picture1")
+            ->pixmap()
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto picture = [this](const char* name) {
+        return QImage(QString::fromStdString((m_folder.home() / name).string()))
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    main().mnu_chngskin_Click();
+    EXPECT_EQ(shown().size(), QSize(352, 102));
+    EXPECT_EQ(shown(), picture("BlueSea.gif"));
+
+    std::filesystem::remove(m_folder.home() / "RedMoon.gif");
+    main().mnu_chngskin_Click();
+    EXPECT_EQ(settings::read(settings::key::skin), (m_folder.home() / "RedMoon.gif").string());
+    EXPECT_EQ(shown(), picture("BlueSea.gif"));
+    main().mnu_chngskin_Click();
+    EXPECT_EQ(shown(), picture("JustPurple.gif"));
 }
 
 TEST_F(MainWindowCommands, ButtonsAndMenuAreTheWindowsNamedControls) {
