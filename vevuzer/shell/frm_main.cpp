@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
@@ -59,6 +60,23 @@ int buttonCode(Qt::MouseButtons buttons) {
            (buttons & Qt::MiddleButton ? 4 : 0);
 }
 
+// A picture of the notification-area icon: a round badge with a letter on it.
+QImage trayPicture(const char* colour, const char* letter) {
+    QImage picture(32, 32, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(colour));
+    painter.setPen(QPen(Qt::white, 2));
+    painter.drawEllipse(2, 2, 28, 28);
+    QFont font("DejaVu Sans");
+    font.setBold(true);
+    font.setPixelSize(18);
+    painter.setFont(font);
+    painter.drawText(QRect(0, 0, 32, 32), Qt::AlignCenter, letter);
+    return picture;
+}
+
 float twipsOf(qreal pixels) {
     return static_cast<float>(pixels * ui::kTwipsPerPixel);
 }
@@ -76,6 +94,8 @@ frm_main::frm_main(QWidget* parent)
       m_image2(new QLabel(QStringLiteral("\u2013"), this)),
       m_mnuSettings(new QMenu(this)),
       m_mn1Add(new QMenu(this)),
+      m_imgicon(CreateIconFromImage(trayPicture("#1f618d", "B"))),
+      m_imgicon1(CreateIconFromImage(trayPicture("#d35400", "!"))),
       m_main(*this) {
     setObjectName("frm_main");
     setCaption("Belltale");
@@ -131,7 +151,10 @@ frm_main::frm_main(QWidget* parent)
                                       vevuzer::CallerDisplay::OpenAddressBook());
 }
 
-frm_main::~frm_main() = default;
+frm_main::~frm_main() {
+    DestroyIcon(m_imgicon);
+    DestroyIcon(m_imgicon1);
+}
 
 void frm_main::buildButtons() {
     struct Button {

@@ -74,6 +74,9 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     void frmInclogShow() override;
     void frmDirectoryShow() override;
     void frmSettingsShow() override;
+    void setFormMinimized() override { showMinimized(); }
+    HICON imgicon() const override { return m_imgicon; }
+    HICON imgicon1() const override { return m_imgicon1; }
     // The call list's menu: the selected caller to the address book or to the blocked list.
     void mn1_addcaler_Click();
     void mn1_blockcaller_Click();
@@ -99,6 +102,8 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     QLabel* m_image2;
     QMenu* m_mnuSettings;
     QMenu* m_mn1Add;
+    HICON m_imgicon;
+    HICON m_imgicon1;
     std::array<QLabel*, vevuzer::kLineCount> m_lineIndicators;
     std::string m_statusText;
     std::function<void()> m_endProgram;

@@ -11,6 +11,7 @@
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/clock_text.h"
+#include "vevuzer/shell/frmSysTray.h"
 #include "vevuzer/shell/stored_properties.h"
 
 namespace vevuzer {
@@ -145,6 +146,7 @@ void MainWindow::Form_Load() {
         openlines();
     }
     log("Setting up tray icon");
+    setUpTrayIcon();
     if (!compatibilityMode() && settings::read(settings::shell::format) == settings::kUk) {
         log("Setting number format to NON USA or Canada format on all lines");
         setNumberMaskOnAllLines();
@@ -310,6 +312,9 @@ void MainWindow::Form_Unload() {
         closeLineLogged(n);
     }
     stopRecordingLogged();
+    if (m_frmSysTray) {
+        m_frmSysTray->Unload();
+    }
 
     log("Unloading email engine");
     m_state.mailengine = seeClose(kMailChannel);
@@ -317,6 +322,8 @@ void MainWindow::Form_Unload() {
     m_mailAttached = false;
     log("Code = " + std::to_string(m_state.mailengine));
     log("Closing system tray down");
+    // Let go once the current event has returned: the exit may have come from the icon's menu.
+    core::post([released = std::move(m_frmSysTray)] {});
     log("Saving window position");
     saveWindowPosition();
     log("Good bye");

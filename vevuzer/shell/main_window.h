@@ -15,6 +15,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/messages.h"
+#include "platform/ui/tray.h"
 #include "vevuzer/shell/control_ids.h"
 #include "vevuzer/shell/hosted_control.h"
 #include "vevuzer/shell/single_instance.h"
@@ -23,6 +24,11 @@
 namespace vevuzer {
 
 class CallMonitor;
+}  // namespace vevuzer
+
+class frmSysTray;
+
+namespace vevuzer {
 
 // The program's version as its texts show it.
 inline constexpr int kVersionMajor = 4;
@@ -100,6 +106,11 @@ class MainWindowForm {
     virtual void frmInclogShow() = 0;
     virtual void frmDirectoryShow() = 0;
     virtual void frmSettingsShow() = 0;
+    // Minimises the window to the task bar.
+    virtual void setFormMinimized() = 0;
+    // The two pictures of the notification-area icon, `imgicon` and the blink's `imgicon1`.
+    virtual HICON imgicon() const = 0;
+    virtual HICON imgicon1() const = 0;
 
   protected:
     ~MainWindowForm() = default;
@@ -239,6 +250,16 @@ class MainWindow {
     void mnu_help_Click();
     void mnu_syslog_Click();
     void mnu_exit_Click();
+    // The notification-area icon: its two pictures, and its events.
+    void SetTrayIcon();
+    void seticon1();
+    void m_frmSysTray_SysTrayMouseDown(long eButton);
+    void m_frmSysTray_SysTrayDoubleClick(long eButton);
+    void m_frmSysTray_SysTrayMouseMove();
+    void m_frmSysTray_MenuClick(long lIndex, const std::string& sKey);
+    // The icon object while the program runs; nullptr before the load and after the shut-down.
+    frmSysTray* sysTray() { return m_frmSysTray.get(); }
+
     // F1: the program's help file in the desktop's viewer.
     void showHelpFile();
     // Moves the stored skin one step round the ring of skins and shows it.
@@ -286,6 +307,10 @@ class MainWindow {
     void scheduleMailboxCheck();
     void scheduleSpeakingClock();
     void writeKeepAliveFile();
+    void setUpTrayIcon();
+    // Hides the window, or minimises it where no notification-area icon could bring it back.
+    void hideForm();
+    void pressScrollLock();
     void dragMouseDown(int Button, float X, float Y);
     void dragMouseMove(float X, float Y);
 
@@ -318,6 +343,10 @@ class MainWindow {
     std::unique_ptr<CallMonitor> m_callMonitor;
     std::map<DISPID, LineEventHandler> m_lineHandlers;
     std::map<DISPID, RecordEventHandler> m_recordHandlers;
+    // Shared so that releasing it at shut-down can wait until its own event has returned.
+    std::shared_ptr<frmSysTray> m_frmSysTray;
+    bool m_trayMissing = false;
+    bool m_scrollLockMissing = false;
     bool m_mailAttached = false;
     bool m_ended = false;
 };

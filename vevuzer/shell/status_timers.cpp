@@ -178,7 +178,7 @@ void MainWindow::scheduleSpeakingClock() {
 
 void MainWindow::Timer3_Timer() {
     if (settings::isOn(settings::shell::hidden) && m_form.formVisible()) {
-        m_form.setFormVisible(false);
+        hideForm();
     }
     if (settings::isOn(settings::shell::keepalive) &&
         m_state.lastkeepalive + kKeepAliveDays < core::now()) {

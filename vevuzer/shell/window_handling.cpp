@@ -224,7 +224,7 @@ void MainWindow::txt_Click(int line) {
 
 void MainWindow::Image2_Click() {
     log("Minimising window now");
-    m_form.setFormVisible(false);
+    hideForm();
     settings::write(settings::key::hidden, settings::kTrue);
     say("Use the task bar icon to show the window again!", kSayUrgent);
 }

@@ -16,6 +16,7 @@
 #include "platform/speech/testing/speech_recorder.h"
 #include "platform/tapi/exchange.h"
 #include "platform/ui/testing/scripted_dialogs.h"
+#include "platform/ui/testing/tray_recorder.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
 #include "vevuzer/shell/activity_log.h"
@@ -136,6 +137,8 @@ class MainWindowLoad : public ::testing::Test {
     vevuzer::testing::FreshProgramFolder m_folder;
     speech::SpeechRecorder m_spoken;
     ui::ScriptedDialogs m_dialogs;
+    // A desktop with a notification area, as the program expects.
+    ui::TrayRecorder m_tray;
 };
 
 TEST_F(MainWindowLoad, StartsTheLogAndOpensTheAssignedLinesInOrder) {

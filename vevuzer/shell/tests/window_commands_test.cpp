@@ -25,6 +25,7 @@
 #include "vevuzer/settings/testing/fresh_program_folder.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/frm_main.h"
+#include "vevuzer/shell/testing/noting_window.h"
 #include "vevuzer/shell/text_helpers.h"
 
 namespace {
@@ -32,23 +33,7 @@ namespace {
 using namespace std::chrono_literals;
 using Lines = std::vector<std::string>;
 
-// The real main window, noting what it is asked to do that leaves no other trace here.
-class NotingWindow : public frm_main {
-  public:
-    void frmInclogShow() override { notes.push_back("inclog window"); }
-    void frmDirectoryShow() override { notes.push_back("directory window"); }
-    void frmSettingsShow() override { notes.push_back("settings window"); }
-    void beep() override { notes.push_back("beep"); }
-    void popupCommandMenu() override { notes.push_back("command menu"); }
-    void popupAddMenu() override { notes.push_back("add menu"); }
-    void setFormWidth(int twips) override {
-        widths.push_back(twips);
-        frm_main::setFormWidth(twips);
-    }
-
-    Lines notes;
-    std::vector<int> widths;
-};
+using vevuzer::testing::NotingWindow;
 
 class MainWindowCommands : public ::testing::Test {
   protected:
