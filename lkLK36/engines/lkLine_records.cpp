@@ -121,6 +121,13 @@ void TlkCall::SetHandle(DWORD handle) {
             return;
     }
     owner.refreshCallPanels();
+    // The monitor shows the newly current call's own state: its digits, number and monitors.
+    auto& window = owner.Vantage().observer<LineVantageObserver>();
+    window.UpdateDeviceStatus();
+    window.UpdateDigitsPage();
+    window.ShowGatheredDigits({});
+    window.ShowReceivedDigit({});
+    window.UpdatePhoneNumber();
 }
 
 // ---- records ----

@@ -174,6 +174,21 @@ TEST_F(LineRefresh, ChangingTheCurrentCallRewritesTheTreeInPlace) {
     EXPECT_EQ(caller->child(3)->text(0).toStdString(), "Call.CallerID.Number = '016-329-60123'");
 }
 
+TEST_F(LineRefresh, ANewCurrentCallShowsItsOwnNumberAndClearsTheDigitsShown) {
+    TlkLineVantage* w = open();
+    line->SetDeviceActive(true);
+    const DWORD call = ringWithCallerId();
+    line->Call.SetPhoneNumber("201");
+    w->ShowReceivedDigit("5");
+    w->ShowGatheredDigits("123");
+    line->Call.SetHandle(0);
+    EXPECT_TRUE(w->component<QLineEdit>("EditCDGOnDigitReceived")->text().isEmpty());
+    EXPECT_TRUE(w->component<QLineEdit>("EditCDGOnDigitsGathered")->text().isEmpty());
+    line->Call.SetHandle(call);
+    EXPECT_EQ(w->component<QLineEdit>("EditPhoneNumber")->text().toStdString(),
+              line->Call.PhoneNumber);
+}
+
 TEST_F(LineRefresh, TheInformationTreeShowsTheDeviceAndItsRelatedDevices) {
     TlkLineVantage* w = open();
     line->SetDeviceActive(true);
