@@ -19,8 +19,8 @@ skin() {
 }
 
 skin GreenFlag.gif gradient:'#1e8449-#52be80' \
-    -stroke '#5d6d7e' -strokewidth 2 -draw "line 333,12 333,70" -stroke none \
-    -fill '#c0392b' -draw "polygon 334,12 350,18 334,26"
+    -stroke '#5d6d7e' -strokewidth 2 -draw "line 333,26 333,76" -stroke none \
+    -fill '#c0392b' -draw "polygon 334,26 350,32 334,40"
 skin BlueSea.gif gradient:'#1b4f72-#5dade2' \
     -fill none -stroke '#aed6f1' -strokewidth 2 \
     -draw "bezier 328,40 334,34 340,46 348,40" -draw "bezier 328,56 334,50 340,62 348,56" \

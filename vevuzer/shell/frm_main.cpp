@@ -178,7 +178,11 @@ void frm_main::buildButtons() {
         auto* command = new QPushButton(button.caption, this);
         command->setObjectName(button.name);
         command->setToolTip(button.tip);
-        command->setFont(QFont("Arial"));
+        QFont arial("Arial");
+        arial.setPixelSize(10);
+        // The designed button is narrow: the caption needs the room the style would pad.
+        command->setStyleSheet("padding: 1px 2px;");
+        command->setFont(arial);
         ui::placeControl(command, 5400, button.top, 1455, 255);
         const auto click = button.click;
         connect(command, &QPushButton::clicked, this, [this, click] { (m_main.*click)(); });
