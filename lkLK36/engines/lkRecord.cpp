@@ -222,6 +222,7 @@ bool TlkRecordInternal::StartRecord() {
     if (!resume) {
         m_warned = false;
         m_chain.clear();
+        m_chainBytes = 0;
         m_queued.reset();
         Source.Format.setBytes(0);
         view().UpdateFormat();
@@ -302,6 +303,7 @@ bool TlkRecordInternal::FailStart(LONG code, bool resume) {
     }
     m_queued.reset();
     m_chain.clear();
+    m_chainBytes = 0;
     m_formatBlock.reset();
     destroyWindow();
     Device.Active = false;
@@ -367,15 +369,9 @@ void TlkRecordInternal::adoptQueued() {
         return;
     m_queued->header.dwFlags &= ~WHDR_PREPARED;
     m_queued->header.lpNext = nullptr;
+    m_chainBytes += m_queued->header.dwBytesRecorded;
     m_chain.push_back(std::move(m_queued));
-    countBytes();
-}
-
-void TlkRecordInternal::countBytes() {
-    std::int64_t bytes = 0;
-    for (const auto& buffer : m_chain)
-        bytes += buffer->header.dwBytesRecorded;
-    Source.Format.setBytes(static_cast<LONG>(std::min<std::int64_t>(bytes, 0x7FFFFFFF)));
+    Source.Format.setBytes(static_cast<LONG>(std::min<std::int64_t>(m_chainBytes, 0x7FFFFFFF)));
 }
 
 bool TlkRecordInternal::continueAfterWarning(LONG code) {
@@ -556,6 +552,7 @@ void TlkRecordInternal::FreeChain() {
         view().UpdateFormat();
     }
     m_chain.clear();
+    m_chainBytes = 0;
     m_queued.reset();
     m_formatBlock.reset();
 }

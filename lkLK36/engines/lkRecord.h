@@ -111,6 +111,7 @@ class TlkRecordInternal : public TlkSharedControl {
     HWAVEIN m_handle = nullptr;
     DWORD m_bufferSize = 0;
     std::list<std::unique_ptr<Buffer>> m_chain;   // filled buffers, in recording order
+    std::int64_t m_chainBytes = 0;                // what they hold
     std::unique_ptr<Buffer> m_queued;             // the buffer the device is filling
     std::unique_ptr<WAVEFORMATEX> m_formatBlock;  // the recording's format, from start to save
     bool m_warned = false;

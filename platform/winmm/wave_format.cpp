@@ -1,6 +1,7 @@
 #include "platform/winmm/wave_format.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace winmm {
@@ -75,7 +76,9 @@ WAVEFORMATEX makeFormatBlock(const SampleFormat& format) {
 
 // G.711. Negative inputs are taken as their one's complement before quantising, as the ITU's
 // reference code does, so that the two halves of the scale are mirror images.
-std::uint8_t linearToMulaw(std::int16_t sample) {
+namespace {
+
+std::uint8_t computeMulaw(std::int16_t sample) {
     constexpr int kBias = 0x84;
     constexpr int kClip = 32635;
     const bool negative = sample < 0;
@@ -87,6 +90,25 @@ std::uint8_t linearToMulaw(std::int16_t sample) {
     const int mantissa = (magnitude >> (exponent + 3)) & 0x0F;
     const int code = (negative ? 0x00 : 0x80) | (exponent << 4) | mantissa;
     return static_cast<std::uint8_t>((~code & 0x7F) | (code & 0x80));
+}
+
+// Every sample of a recording passes through the encoder, so the codes are looked up in a table
+// made once, not computed bit by bit.
+const std::array<std::uint8_t, 65536>& mulawTable() {
+    static const std::array<std::uint8_t, 65536> table = [] {
+        std::array<std::uint8_t, 65536> codes{};
+        for (int value = -32768; value <= 32767; ++value)
+            codes[static_cast<std::uint16_t>(value)] =
+                computeMulaw(static_cast<std::int16_t>(value));
+        return codes;
+    }();
+    return table;
+}
+
+}  // namespace
+
+std::uint8_t linearToMulaw(std::int16_t sample) {
+    return mulawTable()[static_cast<std::uint16_t>(sample)];
 }
 
 std::int16_t mulawToLinear(std::uint8_t code) {
@@ -163,20 +185,20 @@ void FormatConverter::convert(std::span<const std::uint8_t> input,
 void FormatConverter::decode(std::span<const std::uint8_t> input, std::size_t frames) {
     const std::size_t count = frames * m_from.channels;
     m_decoded.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        switch (m_from.tag) {
-            case WAVE_FORMAT_MULAW:
-                m_decoded[i] = mulawToLinear(input[i]);
-                break;
-            case WAVE_FORMAT_ALAW:
-                m_decoded[i] = alawToLinear(input[i]);
-                break;
-            default:
-                m_decoded[i] =
-                    m_from.bitsPerSample == 8
-                        ? static_cast<std::int16_t>((input[i] - 128) << 8)
-                        : static_cast<std::int16_t>(input[2 * i] | (input[2 * i + 1] << 8));
-        }
+    // One loop per coding, so the choice is made once per chunk rather than once per sample.
+    std::int16_t* out = m_decoded.data();
+    if (m_from.tag == WAVE_FORMAT_MULAW) {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = mulawToLinear(input[i]);
+    } else if (m_from.tag == WAVE_FORMAT_ALAW) {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = alawToLinear(input[i]);
+    } else if (m_from.bitsPerSample == 8) {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = static_cast<std::int16_t>((input[i] - 128) << 8);
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = static_cast<std::int16_t>(input[2 * i] | (input[2 * i + 1] << 8));
     }
 }
 
@@ -248,21 +270,20 @@ void FormatConverter::encode(std::vector<std::uint8_t>& output) const {
     const std::size_t width = m_to.bitsPerSample / 8;
     output.resize(start + m_resampled.size() * width);
     std::uint8_t* out = output.data() + start;
-    for (std::int16_t sample : m_resampled) {
-        switch (m_to.tag) {
-            case WAVE_FORMAT_MULAW:
-                *out++ = linearToMulaw(sample);
-                break;
-            case WAVE_FORMAT_ALAW:
-                *out++ = linearToAlaw(sample);
-                break;
-            default:
-                if (width == 1) {
-                    *out++ = static_cast<std::uint8_t>((sample >> 8) + 128);
-                } else {
-                    *out++ = static_cast<std::uint8_t>(sample & 0xFF);
-                    *out++ = static_cast<std::uint8_t>((sample >> 8) & 0xFF);
-                }
+    if (m_to.tag == WAVE_FORMAT_MULAW) {
+        const auto& codes = mulawTable();
+        for (std::int16_t sample : m_resampled)
+            *out++ = codes[static_cast<std::uint16_t>(sample)];
+    } else if (m_to.tag == WAVE_FORMAT_ALAW) {
+        for (std::int16_t sample : m_resampled)
+            *out++ = linearToAlaw(sample);
+    } else if (width == 1) {
+        for (std::int16_t sample : m_resampled)
+            *out++ = static_cast<std::uint8_t>((sample >> 8) + 128);
+    } else {
+        for (std::int16_t sample : m_resampled) {
+            *out++ = static_cast<std::uint8_t>(sample & 0xFF);
+            *out++ = static_cast<std::uint8_t>((sample >> 8) & 0xFF);
         }
     }
 }
