@@ -53,15 +53,6 @@ bool isKeyCharacter(char c) {
            c == '-' || c == '_';
 }
 
-// The date and time as the desktop writes them; the time is left out at midnight exactly.
-std::string generalDateText(core::OleDate when) {
-    const core::DateParts parts = core::datePartsOf(when);
-    if (parts.hour == 0 && parts.minute == 0 && parts.second == 0) {
-        return dateText(when);
-    }
-    return dateText(when) + " " + timeText(when);
-}
-
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t begin = 0;

@@ -29,4 +29,12 @@ std::string dateText(core::OleDate when) {
     return QLocale::system().toString(date, QLocale::ShortFormat).toStdString();
 }
 
+std::string generalDateText(core::OleDate when) {
+    const core::DateParts parts = core::datePartsOf(when);
+    if (parts.hour == 0 && parts.minute == 0 && parts.second == 0) {
+        return dateText(when);
+    }
+    return dateText(when) + " " + timeText(when);
+}
+
 }  // namespace vevuzer

@@ -12,5 +12,8 @@ namespace vevuzer {
 std::string timeText(core::OleDate when = core::now());
 // The locale's short date ("02/03/2026" in the United Kingdom).
 std::string dateText(core::OleDate when = core::now());
+// The date and the time as the desktop's general date writes them; the time is left out at
+// midnight exactly.
+std::string generalDateText(core::OleDate when = core::now());
 
 }  // namespace vevuzer

@@ -15,7 +15,10 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "vevuzer/records/frm_directory.h"
 #include "vevuzer/records/frm_display.h"
+#include "vevuzer/records/frm_inclog.h"
+#include "vevuzer/shell/frm_info.h"
 
 namespace {
 
@@ -146,9 +149,27 @@ frm_main::frm_main(QWidget* parent)
     help->setContext(Qt::ApplicationShortcut);
     connect(help, &QShortcut::activated, this, [this] { m_main.showHelpFile(); });
 
-    m_frmDisplay =
-        std::make_unique<frm_display>([this](int line) { return m_main.lkLine(line).dispatch(); },
-                                      vevuzer::CallerDisplay::OpenAddressBook());
+    m_frmInfo = std::make_unique<frm_info>();
+    m_frmDirectory = std::make_unique<frm_directory>([this](const std::string& text) {
+        m_frmInfo->Show();
+        m_frmInfo->display(text);
+    });
+    m_frmInclog = std::make_unique<frm_inclog>(
+        [this]() -> vevuzer::TelephoneDirectory& { return showTelephoneDirectory().logic(); },
+        [this] {
+            setDisplayVisible(false);
+            setTxtDisplayVisible(true);
+        });
+    // The pop-up's ADD fills the address book and leaves the saving to the user.
+    m_frmDisplay = std::make_unique<frm_display>(
+        [this](int line) { return m_main.lkLine(line).dispatch(); },
+        [this](const std::string& name,
+               const std::string& number) -> std::optional<vevuzer::WindowError> {
+            vevuzer::TelephoneDirectory& directory = showTelephoneDirectory().logic();
+            directory.setTxtName(name);
+            directory.setTxtPhone(number);
+            return std::nullopt;
+        });
 }
 
 frm_main::~frm_main() {
@@ -437,6 +458,9 @@ void frm_main::endProgram() {
         return;
     }
     m_frmDisplay->hide();
+    m_frmDirectory->hide();
+    m_frmInclog->hide();
+    m_frmInfo->hide();
     hide();
     QCoreApplication::exit(0);
 }

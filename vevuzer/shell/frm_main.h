@@ -16,7 +16,10 @@ class QCloseEvent;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class frm_directory;
 class frm_display;
+class frm_inclog;
+class frm_info;
 
 class frm_main : public ui::Form, public vevuzer::MainWindowForm {
   public:
@@ -81,6 +84,11 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     void mn1_addcaler_Click();
     void mn1_blockcaller_Click();
 
+    // The windows of the address book and the call log, loaded when closed, shown modeless and
+    // brought to the front.
+    frm_directory& showTelephoneDirectory();
+    frm_inclog& showIncomingCallsLog();
+
     // The caller pop-up this window shows.
     frm_display& popup() { return *m_frmDisplay; }
 
@@ -110,4 +118,7 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     vevuzer::MainWindow m_main;
     // Made after the window's controls and let go before them: it reads the Line controls.
     std::unique_ptr<frm_display> m_frmDisplay;
+    std::unique_ptr<frm_info> m_frmInfo;
+    std::unique_ptr<frm_directory> m_frmDirectory;
+    std::unique_ptr<frm_inclog> m_frmInclog;
 };

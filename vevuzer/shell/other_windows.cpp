@@ -2,11 +2,28 @@
 // the opening of its own window here.
 #include "vevuzer/shell/frm_main.h"
 
+#include "vevuzer/records/frm_directory.h"
+#include "vevuzer/records/frm_inclog.h"
+
 // The incoming-calls log window.
-void frm_main::frmInclogShow() {}
+void frm_main::frmInclogShow() {
+    showIncomingCallsLog();
+}
+
+frm_inclog& frm_main::showIncomingCallsLog() {
+    m_frmInclog->Show();
+    return *m_frmInclog;
+}
 
 // The telephone directory window.
-void frm_main::frmDirectoryShow() {}
+void frm_main::frmDirectoryShow() {
+    showTelephoneDirectory();
+}
+
+frm_directory& frm_main::showTelephoneDirectory() {
+    m_frmDirectory->Show();
+    return *m_frmDirectory;
+}
 
 // The settings window.
 void frm_main::frmSettingsShow() {}
