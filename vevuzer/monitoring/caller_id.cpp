@@ -1,6 +1,7 @@
 // The caller-ID processing: everything the program does once a line reports who is calling, in
 // the order the user sees it happen.
 #include <string>
+#include <vector>
 
 #include "platform/core/text.h"
 #include "vevuzer/mail/sendmail.h"
@@ -59,18 +60,16 @@ std::string spokenDigits(std::string_view number) {
 // The address book's name for the number: as received, then without "-", then also without
 // blanks, until a try finds a name of 2 or more characters.
 std::string directoryName(std::string_view number) {
-    const std::string book = INIFuncs::directoryIniPath();
-    const auto lookUp = [&book](std::string_view key) {
-        return INIFuncs::ReadIniValue(book, INIFuncs::kCallersSection, key, "");
-    };
-    std::string found = lookUp(number);
-    if (textLength(found) < 2) {
-        found = lookUp(monitoring::without(number, "-"));
+    const std::string withoutDashes = monitoring::without(number, "-");
+    const std::string withoutBlanks = monitoring::without(number, "- ");
+    const std::vector<std::string> found = INIFuncs::ReadIniValues(
+        INIFuncs::directoryIniPath(), {number, withoutDashes, withoutBlanks});
+    for (const std::string& name : found) {
+        if (textLength(name) >= 2) {
+            return name;
+        }
     }
-    if (textLength(found) < 2) {
-        found = lookUp(monitoring::without(number, "- "));
-    }
-    return found;
+    return found.back();
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // ("number=name", under a "[callers]" header), and the one routine that looks a number up in it.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace INIFuncs {
 
@@ -19,8 +21,16 @@ std::string directoryIniPath();
 // such line wins over a later exact one: callers rely on that.
 // Returns "" when the key is empty or only "-" and blanks, the file is missing or unreadable, or
 // no line holds the key. `section` and `defaultValue` are accepted and not used. Lines may end in
-// CR LF or LF. Never writes the file, never reports anything.
+// CR LF or LF; a file that is not UTF-8 is read as Windows-1252. Never writes the file, never
+// reports anything.
 std::string ReadIniValue(std::string_view file, std::string_view section, std::string_view key,
                          std::string_view defaultValue);
+
+// ReadIniValue for each of `keys` at once, in their order: the file is read (or its text taken
+// from the last read, while the file is unchanged) and scanned once for all of them. Callers that
+// try a number in several forms (as received, without "-", without blanks) ask for all the forms
+// in one call and take the first result that suits them.
+std::vector<std::string> ReadIniValues(std::string_view file,
+                                       std::initializer_list<std::string_view> keys);
 
 }  // namespace INIFuncs

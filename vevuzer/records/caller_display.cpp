@@ -139,13 +139,10 @@ void CallerDisplay::readCallerFromLine(int aline) {
 // A name of two characters or fewer is taken as not found, and the number is tried again
 // without its blanks and dashes.
 std::string CallerDisplay::lookUpPopupNumber() const {
-    const std::string book = INIFuncs::directoryIniPath();
-    std::string found = INIFuncs::ReadIniValue(book, INIFuncs::kCallersSection, m_popupnumber, "");
-    if (textLength(found) <= 2) {
-        const std::string cleaned = without(without(m_popupnumber, ' '), '-');
-        found = INIFuncs::ReadIniValue(book, INIFuncs::kCallersSection, cleaned, "");
-    }
-    return found;
+    const std::string cleaned = without(without(m_popupnumber, ' '), '-');
+    const std::vector<std::string> found =
+        INIFuncs::ReadIniValues(INIFuncs::directoryIniPath(), {m_popupnumber, cleaned});
+    return textLength(found[0]) <= 2 ? found[1] : found[0];
 }
 
 // ADD is offered for a caller the address book does not know, once the pop-up already showed

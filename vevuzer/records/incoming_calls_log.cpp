@@ -50,7 +50,7 @@ std::optional<std::string> readLog() {
     if (!fs::exists(path, ec)) {
         return std::nullopt;
     }
-    return records::readUserText(path);
+    return core::readTextFile(path);
 }
 
 // Deletes a call-back recording named by a log line. Only a numbered ".wav" in the program folder

@@ -107,7 +107,7 @@ std::optional<bool> directoryHoldsNumber(std::string_view number) {
     if (!book) {
         return false;
     }
-    const std::optional<std::string> text = records::readUserText(*book);
+    const std::optional<std::string> text = core::readTextFile(*book);
     if (!text) {
         return std::nullopt;
     }
@@ -164,7 +164,7 @@ void TelephoneDirectory::loaddata() {
     m_controls.callers.clear();
     m_controls.callersText.clear();
     if (const std::optional<fs::path> book = existingBook()) {
-        if (const std::optional<std::string> text = records::readUserText(*book)) {
+        if (const std::optional<std::string> text = core::readTextFile(*book)) {
             for (const std::string& line : linesOf(*text)) {
                 if (line.find(kHeader) == std::string::npos) {
                     m_controls.callers.push_back(listEntry(line));
@@ -263,7 +263,7 @@ bool TelephoneDirectory::Command2_Click() {
     }
     if (!existingBook()) {
         log("Tel Dir file doesnt exist so making it now");
-        if (!records::appendLine(bookPath(), kHeader)) {
+        if (!core::appendLine(bookPath(), kHeader)) {
             saveFailed(errno);
             return false;
         }
@@ -283,8 +283,8 @@ bool TelephoneDirectory::Command2_Click() {
         }
     }
     log("Adding entry now");
-    if (!records::appendLine(bookPath(),
-                             m_controls.txt_phone + "=" + records::oneLine(m_controls.txt_name))) {
+    if (!core::appendLine(bookPath(),
+                          m_controls.txt_phone + "=" + records::oneLine(m_controls.txt_name))) {
         saveFailed(errno);
         return false;
     }
@@ -311,7 +311,7 @@ void TelephoneDirectory::Command1_Click() {
     // A missing book holds nothing to delete. The book is replaced only when a line goes, and
     // then whole or not at all: a failed rewrite keeps every entry.
     if (const std::optional<fs::path> book = existingBook()) {
-        if (const std::optional<std::string> text = records::readUserText(*book)) {
+        if (const std::optional<std::string> text = core::readTextFile(*book)) {
             std::vector<std::string> kept;
             bool found = false;
             for (std::string& line : linesOf(*text)) {

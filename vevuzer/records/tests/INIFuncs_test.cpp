@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/folders.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
@@ -97,6 +100,53 @@ TEST_F(ReadIniValueTest, FindsTheFileWhateverTheCaseOfItsName) {
     ASSERT_TRUE(core::rewriteFile(m_folder.home() / "Directory.INI", "[callers]\r\n0123=Ann\r\n"));
     EXPECT_EQ(lookUp("0123"), "Ann");
     EXPECT_EQ(INIFuncs::directoryIniPath(), book().string());
+}
+
+// The forms of one number are looked up together, each with the rule of a single look-up.
+TEST_F(ReadIniValueTest, LooksUpSeveralFormsOfANumberAtOnce) {
+    writeBook("[callers]\r\n016 329=Blank\r\n01632960123=Ann\r\n0161-496=Dash\r\nx=Zoë\r\n");
+    struct Case {
+        std::vector<std::string_view> keys;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {{"016-329-60123", "01632960123", "01632960123"}, {"", "Ann", "Ann"}},
+        {{"016 329", "016329", "016329"}, {"Blank", "Ann", "Ann"}},
+        {{"0161-496", "0161496", "0161496"}, {"Dash", "", ""}},
+        {{"ANN", "0163"}, {"01632960123=Ann", "Ann"}},
+        {{"-", "", "X"}, {"", "", "Zoë"}},
+        {{"Zoë", "0163"}, {"x=Zoë", "Ann"}},  // forms with nothing in common
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(testing::Message() << "first key \"" << row.keys.front() << "\"");
+        std::vector<std::string> names;
+        if (row.keys.size() == 2) {
+            names = INIFuncs::ReadIniValues(book().string(), {row.keys[0], row.keys[1]});
+        } else {
+            names =
+                INIFuncs::ReadIniValues(book().string(), {row.keys[0], row.keys[1], row.keys[2]});
+        }
+        EXPECT_EQ(names, row.names);
+        for (std::size_t i = 0; i < row.keys.size(); ++i) {
+            EXPECT_EQ(lookUp(row.keys[i]), row.names[i]) << row.keys[i];
+        }
+    }
+}
+
+// The book's text is kept between look-ups only while the file is unchanged: a save, a delete or
+// an import is seen by the very next call, even within the same tick of the file times.
+TEST_F(ReadIniValueTest, SeesEveryChangeOfTheBookAtOnce) {
+    writeBook("[callers]\r\n0123=Ann\r\n");
+    EXPECT_EQ(lookUp("0123"), "Ann");
+    writeBook("[callers]\r\n0123=Bob\r\n");
+    EXPECT_EQ(lookUp("0123"), "Bob");
+    std::FILE* file = std::fopen(book().c_str(), "ab");
+    ASSERT_NE(file, nullptr);
+    std::fputs("0777=Cy\r\n", file);
+    std::fclose(file);
+    EXPECT_EQ(lookUp("0777"), "Cy");
+    std::filesystem::remove(book());
+    EXPECT_EQ(lookUp("0123"), "");
 }
 
 }  // namespace
