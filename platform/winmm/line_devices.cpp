@@ -3,12 +3,14 @@
 // far end of a call speak by naming a wave file for the line's wave-in device.
 //
 // A line carries 8 kHz 16-bit mono PCM; the mapper converts whatever a client opens it with. What
-// is played to a line's wave-out device goes nowhere, as on a line nobody listens to.
+// is played to a line's wave-out device reaches the far end, which keeps the last minute of it.
 #include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/winmm/line_devices.h"
 
 #include "platform/core/clock.h"
 #include "platform/tapi/wave_link.h"
@@ -20,6 +22,9 @@ namespace winmm::detail {
 namespace {
 
 constexpr PcmFormat kLineFormat{8000, 1, 16};
+// How much of what was played to a line its far end keeps: enough for any announcement, bounded
+// so a line played to for days holds no more.
+constexpr std::size_t kHeardBytes = 60 * 16000;
 
 // What the far end says: the samples of a wave file, starting at the moment it was named.
 struct FarEnd {
@@ -59,6 +64,23 @@ class LineInStream : public WaveStream {
     std::size_t m_next = 0;
 };
 
+// What the far end hears: every sample played to the line, the oldest dropped past the limit.
+class LineOutStream : public WaveStream {
+  public:
+    explicit LineOutStream(std::shared_ptr<std::vector<std::uint8_t>> heard)
+        : m_heard(std::move(heard)) {}
+
+    void play(std::span<const std::uint8_t> samples) override {
+        m_heard->insert(m_heard->end(), samples.begin(), samples.end());
+        if (m_heard->size() > kHeardBytes)
+            m_heard->erase(m_heard->begin(), m_heard->begin() + static_cast<std::ptrdiff_t>(
+                                                                    m_heard->size() - kHeardBytes));
+    }
+
+  private:
+    std::shared_ptr<std::vector<std::uint8_t>> m_heard;
+};
+
 class LineBackend : public WaveDeviceBackend {
   public:
     explicit LineBackend(WaveDirection direction) : m_direction(direction) {}
@@ -69,8 +91,10 @@ class LineBackend : public WaveDeviceBackend {
         error = MMSYSERR_NOERROR;
         if (m_direction == WaveDirection::Input)
             return std::make_unique<LineInStream>(m_farEnd);
-        return std::make_unique<WaveStream>();
+        return std::make_unique<LineOutStream>(m_heard);
     }
+
+    std::vector<std::uint8_t> heard() const { return *m_heard; }
 
     void speak(std::vector<std::uint8_t> samples) {
         m_farEnd->samples = std::move(samples);
@@ -81,6 +105,8 @@ class LineBackend : public WaveDeviceBackend {
   private:
     WaveDirection m_direction;
     std::shared_ptr<FarEnd> m_farEnd = std::make_shared<FarEnd>();
+    std::shared_ptr<std::vector<std::uint8_t>> m_heard =
+        std::make_shared<std::vector<std::uint8_t>>();
 };
 
 WaveDirection toWinmm(tapi::WaveDirection direction) {
@@ -123,6 +149,12 @@ class LineDeviceTable : public tapi::WaveDeviceTable {
         found->second.backend->speak(std::move(samples));
     }
 
+    std::vector<std::uint8_t> heardOn(UINT waveOutId) const {
+        auto found = m_devices.find({WaveDirection::Output, waveOutId});
+        return found == m_devices.end() ? std::vector<std::uint8_t>()
+                                        : found->second.backend->heard();
+    }
+
   private:
     struct Line {
         DWORD lineDevice;
@@ -134,8 +166,10 @@ class LineDeviceTable : public tapi::WaveDeviceTable {
 // Installed when this library loads, before any telephone line can be asked for its wave ids, so
 // the exchange never hands out ids of its own. Never destroyed: the exchange outlives statics.
 // The exchange itself is built only when the table is first used (or a telephony call needs it).
+LineDeviceTable* g_table = nullptr;
 const bool g_installed = [] {
-    tapi::setWaveDeviceTable(new LineDeviceTable);
+    g_table = new LineDeviceTable;
+    tapi::setWaveDeviceTable(g_table);
     setFirstUseHook(&tapi::buildExchange);
     return true;
 }();
@@ -143,3 +177,11 @@ const bool g_installed = [] {
 }  // namespace
 
 }  // namespace winmm::detail
+
+namespace winmm {
+
+std::vector<std::uint8_t> heardOnLine(UINT waveOutId) {
+    return detail::g_table ? detail::g_table->heardOn(waveOutId) : std::vector<std::uint8_t>();
+}
+
+}  // namespace winmm

@@ -5,6 +5,7 @@
 #include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
 #include "platform/tapi/wave_link.h"
+#include "platform/winmm/line_devices.h"
 #include "platform/winmm/mmsystem.h"
 #include "platform/winmm/tests/wave_test_support.h"
 #include "platform/winmm/wave_devices.h"
@@ -64,6 +65,37 @@ TEST(LineDevices, TheFarEndsRecordingReachesTheLinesWaveInThroughTheMapper) {
     waveInReset(device);
     waveInUnprepareHeader(device, &header, sizeof header);
     EXPECT_EQ(waveInClose(device), MMSYSERR_NOERROR);
+}
+
+// The far end hears what is played to the line, in the line's format, the oldest dropped past a
+// minute.
+TEST(LineDevices, TheFarEndHearsWhatIsPlayedToTheLinesWaveOut) {
+    core::VirtualTime time;
+    tapi::exchange().reset();
+    const UINT lineOut = winmm::waveDevicesOwnedBy("line:1", winmm::WaveDirection::Output).at(0);
+    const UINT before = static_cast<UINT>(winmm::heardOnLine(lineOut).size());
+    const WAVEFORMATEX format = pcmFormat(8000, 1, 8);
+    MessageLog log;
+    HWAVEOUT device = nullptr;
+    ASSERT_EQ(
+        waveOutOpen(&device, lineOut, &format, log.callback(), 0, CALLBACK_WINDOW | WAVE_MAPPED),
+        MMSYSERR_NOERROR);
+    std::vector<std::uint8_t> samples(8000 * 61, 0x90);  // 61 s of 8-bit PCM
+    samples[samples.size() - 1] = 0xC0;
+    WAVEHDR header{};
+    header.lpData = reinterpret_cast<LPSTR>(samples.data());
+    header.dwBufferLength = static_cast<DWORD>(samples.size());
+    waveOutPrepareHeader(device, &header, sizeof header);
+    waveOutWrite(device, &header, sizeof header);
+    time.advance(62s);
+    waveOutUnprepareHeader(device, &header, sizeof header);
+    EXPECT_EQ(waveOutClose(device), MMSYSERR_NOERROR);
+
+    const auto heard = winmm::heardOnLine(lineOut);
+    ASSERT_EQ(heard.size(), 60u * 16000u) << "a minute is kept; " << before << " before";
+    EXPECT_EQ(heard[0] | heard[1] << 8, 0x1000) << "8-bit 0x90 is 16-bit 0x1000";
+    EXPECT_EQ(heard[heard.size() - 2] | heard.back() << 8, 0x4000);
+    EXPECT_TRUE(winmm::heardOnLine(0xFFFF).empty());
 }
 
 }  // namespace
