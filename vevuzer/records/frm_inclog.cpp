@@ -2,13 +2,15 @@
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStringList>
+#include <QStringListModel>
 #include <functional>
 #include <utility>
 
@@ -26,10 +28,10 @@ QString qText(std::string_view text) {
 
 // The call list: Enter acts as a double click, and a right click opens the menu without moving
 // the selection, so the menu's items act on the entry the user chose.
-class CallList : public QListWidget {
+class CallList : public QListView {
   public:
     CallList(QWidget* parent, std::function<void()> onEnter, std::function<void(QPoint)> onMenu)
-        : QListWidget(parent), m_onEnter(std::move(onEnter)), m_onMenu(std::move(onMenu)) {}
+        : QListView(parent), m_onEnter(std::move(onEnter)), m_onMenu(std::move(onMenu)) {}
 
   protected:
     void keyPressEvent(QKeyEvent* event) override {
@@ -37,11 +39,11 @@ class CallList : public QListWidget {
             m_onEnter();
             return;
         }
-        QListWidget::keyPressEvent(event);
+        QListView::keyPressEvent(event);
     }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() != Qt::RightButton) {
-            QListWidget::mousePressEvent(event);
+            QListView::mousePressEvent(event);
         }
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
@@ -49,7 +51,7 @@ class CallList : public QListWidget {
             m_onMenu(event->globalPosition().toPoint());
             return;
         }
-        QListWidget::mouseReleaseEvent(event);
+        QListView::mouseReleaseEvent(event);
     }
 
   private:
@@ -70,7 +72,9 @@ QLabel* helpLabel(QWidget* parent, const char* name, const char* text, int top) 
 
 frm_inclog::frm_inclog(IncomingCallsLog::ShowDirectory showDirectory,
                        IncomingCallsLog::ShowStatusBox showStatusBox, QWidget* parent)
-    : ui::Form(parent), m_logic(std::move(showDirectory), std::move(showStatusBox)) {
+    : ui::Form(parent),
+      m_logic(std::move(showDirectory), std::move(showStatusBox)),
+      m_calls(new QStringListModel(this)) {
     setObjectName("frm_inclog");
     setCaption("Incoming calls log");
 
@@ -99,15 +103,18 @@ frm_inclog::frm_inclog(IncomingCallsLog::ShowDirectory showDirectory,
     m_comCalls->setObjectName("com_calls");
     m_comCalls->setToolTip("Right click on an entry for more options");
     m_comCalls->setFont(QFont("Times New Roman"));
+    // A log of many thousand calls: one model filled in one step, rows of one height.
     m_comCalls->setUniformItemSizes(true);
+    m_comCalls->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_comCalls->setModel(m_calls);
     ui::placeControl(m_comCalls, 120, 120, 7200, 4560);
-    connect(m_comCalls, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (!m_showingControls) {
-            m_logic.setListIndex(row);
-        }
-    });
-    connect(m_comCalls, &QListWidget::itemDoubleClicked, this,
-            [this] { m_logic.com_calls_DblClick(); });
+    connect(m_comCalls->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_showingControls) {
+                    m_logic.setListIndex(current.row());
+                }
+            });
+    connect(m_comCalls, &QListView::doubleClicked, this, [this] { m_logic.com_calls_DblClick(); });
 
     const auto button = [this](const char* name, const char* text, const char* tip, int top,
                                void (IncomingCallsLog::*handler)()) {
@@ -174,9 +181,8 @@ void frm_inclog::controlsChanged() {
     for (const std::string& call : shown.com_calls) {
         items.push_back(qText(call));
     }
-    m_comCalls->clear();
-    m_comCalls->addItems(items);
-    m_comCalls->setCurrentRow(shown.ListIndex);
+    m_calls->setStringList(items);
+    m_comCalls->setCurrentIndex(m_calls->index(shown.ListIndex, 0));
     m_showingControls = false;
 }
 

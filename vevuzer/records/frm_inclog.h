@@ -8,8 +8,9 @@
 #include "vevuzer/records/incoming_calls_log.h"
 
 class QCloseEvent;
-class QListWidget;
+class QListView;
 class QMenu;
+class QStringListModel;
 
 class frm_inclog : public ui::Form, private vevuzer::IncomingCallsLog::Window {
   public:
@@ -32,7 +33,8 @@ class frm_inclog : public ui::Form, private vevuzer::IncomingCallsLog::Window {
     void unloaded() override;
 
     vevuzer::IncomingCallsLog m_logic;
-    QListWidget* m_comCalls;
+    QStringListModel* m_calls;
+    QListView* m_comCalls;
     QMenu* m_mnuSettings;
     bool m_showingControls = false;
     bool m_unloading = false;
