@@ -1,5 +1,7 @@
 #include "lkLK36/engines/lkRecord.h"
 
+#include "lkLK36/engines/lkPlay.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -47,7 +49,8 @@ class RecordEngine : public ::testing::Test {
   protected:
     RecordEngine() {
         writeWave(dir / "heard.wav", kPcm8k16, pattern(kSourceBytes));
-        winmm::configureStandardWaveDevices("file-in=" + (dir / "heard.wav").string() + ",null");
+        winmm::configureStandardWaveDevices("file-in=" + (dir / "heard.wav").string() +
+                                            ",file-out=" + (dir / "played.wav").string());
         engine = std::make_unique<TlkRecordInternal>();
         engine->SetDeviceID(inputNamed("File Input heard.wav"));
         engine->SetSourceFileName(file().string());
@@ -292,6 +295,32 @@ TEST_F(RecordEngine, WarningBoxAnswersForAHostWithoutHandler) {
     EXPECT_EQ(dialogs.shown()[0].text, "Warning: WAV_ERROR_FILETOOBIG");
     EXPECT_EQ(dialogs.shown()[0].title, "Orvane Quillon - lkRecord");
     EXPECT_EQ(engine->log().Lines().back(), "<< Warning >> WAV_ERROR_FILETOOBIG [FFFFFFF5]");
+}
+
+// What one control recorded, the other plays back as it was heard.
+TEST_F(RecordEngine, ARecordingPlaysBackAsItWasHeard) {
+    engine->Source.Format.SetID(wfPCM08000S16);  // the mapper makes stereo of the mono source
+    record(1500ms);
+    TlkPlayInternal player;
+    player.SetDeviceID(outputNamed("File Output played.wav"));
+    player.SetSourceFileName(file().string());
+    EXPECT_EQ(player.Source.Format.ID(), wfPCM08000S16);
+    EXPECT_EQ(player.Source.Format.Bytes(), 48000);
+    player.SetDeviceActive(true);
+    time.advance(2s);
+    EXPECT_FALSE(player.Device.Active);
+
+    winmm::WaveData played;
+    ASSERT_EQ(winmm::readWaveFile(dir / "played.wav", played), MMSYSERR_NOERROR);
+    EXPECT_EQ(played.format, (winmm::SampleFormat{WAVE_FORMAT_PCM, 2, 8000, 16}));
+    const auto mono = heard(0, 24000);
+    ASSERT_EQ(played.samples.size(), 48000u);
+    for (std::size_t frame = 0; frame < 12000; ++frame) {
+        for (std::size_t channel = 0; channel < 2; ++channel) {
+            ASSERT_EQ(played.samples[frame * 4 + channel * 2], mono[frame * 2]) << frame;
+            ASSERT_EQ(played.samples[frame * 4 + channel * 2 + 1], mono[frame * 2 + 1]) << frame;
+        }
+    }
 }
 
 }  // namespace
