@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "platform/core/folders.h"
@@ -27,6 +28,16 @@ bool hasOption(int argc, char* argv[], const char* option) {
             return true;
     }
     return false;
+}
+
+// Where the control library is in a build tree, for the message that asks to register it.
+std::string controlLibraryHint(const char* program) {
+    const std::filesystem::path built =
+        std::filesystem::path(program).parent_path() / ".." / "lib" / "liblkLK36.so";
+    std::error_code ignored;
+    return std::filesystem::exists(built, ignored)
+               ? std::filesystem::weakly_canonical(built, ignored).string()
+               : std::string("<path of liblkLK36.so>");
 }
 
 }  // namespace
@@ -74,6 +85,10 @@ int main(int argc, char* argv[]) {
     });
     closeOnQuitSignals(&mainWindow);
     mainWindow.Form_Load();
+    if (!mainWindow.main().controlLibraryRegistered()) {
+        std::fprintf(stderr, "vevuzer: the control library is not registered: run regsvr %s\n",
+                     controlLibraryHint(argv[0]).c_str());
+    }
 
     if (!exchangeSocket.start(tapi::ControlSocket::defaultPath(), &error)) {
         std::fprintf(stderr, "vevuzer: telsim cannot reach this program's exchange: %s\n",

@@ -87,7 +87,7 @@ MainWindow::~MainWindow() {
 void MainWindow::createControls() {
     for (int n = 1; n <= kLineCount; ++n) {
         const com::Ptr<com::PropertyBag> stored = storedLineProperties();
-        m_lines[n - 1].create(
+        m_lineCreation = m_lines[n - 1].create(
             controls::CLSID_lkLine, stored.get(), controls::DIID_IlkLineEvents,
             [this, n](DISPID dispid, const com::EventArgs& args) { onLineEvent(n, dispid, args); });
     }
@@ -212,6 +212,12 @@ void MainWindow::restoreWindowPosition() {
 
 void MainWindow::openlines() {
     if (settings::isOn(settings::lines::comp)) {
+        return;
+    }
+    // Without the controls no line can open: one line says why, not one per modem.
+    if (!controlLibraryRegistered()) {
+        log("The control library is not registered: run regsvr with the path of liblkLK36.so, "
+            "then start Belltale again");
         return;
     }
     switchAllLinesOff();

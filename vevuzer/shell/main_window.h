@@ -189,6 +189,8 @@ class MainWindow {
     void closelines();
     // Compatibility mode's serial port set-up.
     void initport();
+    // False when the Line controls could not be made because their library is not registered.
+    bool controlLibraryRegistered() const { return m_lineCreation != REGDB_E_CLASSNOTREG; }
 
     // The controls, by the names the other parts of the program use.
     const HostedControl& lkLine(int line) const { return m_lines.at(line - 1); }
@@ -345,6 +347,7 @@ class MainWindow {
     std::map<DISPID, RecordEventHandler> m_recordHandlers;
     // Shared so that releasing it at shut-down can wait until its own event has returned.
     std::shared_ptr<frmSysTray> m_frmSysTray;
+    HRESULT m_lineCreation = S_OK;
     bool m_trayMissing = false;
     bool m_scrollLockMissing = false;
     bool m_mailAttached = false;

@@ -436,4 +436,19 @@ TEST_F(OpenLines, ReopensAnOpenLineAndClosesOnlyAssignedOnes) {
     EXPECT_EQ(states[2], "closed");
 }
 
+// Without the registered control library no Line control exists: the log says why once instead
+// of reporting every assigned modem as missing.
+TEST(OpenLinesUnregistered, SaysOnceThatTheControlLibraryIsNotRegistered) {
+    core::VirtualTime time;
+    vevuzer::testing::FreshProgramFolder folder;
+    settings::write(settings::key::line, "Belltale 56K Voice Modem #1");
+    settings::write(settings::key::line2, "Belltale 56K Voice Modem #2");
+    frm_main window;
+    EXPECT_FALSE(window.main().controlLibraryRegistered());
+    window.main().openlines();
+    EXPECT_EQ(splitLines(core::readFile(folder.home() / "log.txt").value_or("")),
+              Lines{"The control library is not registered: run regsvr with the path of "
+                    "liblkLK36.so, then start Belltale again"});
+}
+
 }  // namespace
