@@ -2,8 +2,8 @@
 //
 //   vevuzer [--assign-exchange-lines]
 //
-// --assign-exchange-lines gives lines 1 to 4 that were never set up the simulated exchange's line
-// devices, for a run without going through the settings window.
+// --assign-exchange-lines gives lines 1 to 4 that were never set up the line devices the Line
+// control lists (the simulated exchange's), for a run without going through the settings window.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -68,13 +68,13 @@ int main(int argc, char* argv[]) {
     if (!core::fillProgramFolder(&error)) {
         std::fprintf(stderr, "vevuzer: could not fill the program folder: %s\n", error.c_str());
     }
-    if (hasOption(argc, argv, "--assign-exchange-lines")) {
-        for (const std::string& assigned : vevuzer::assignExchangeLinesIfUnset())
-            std::printf("vevuzer: assigned %s\n", assigned.c_str());
-    }
-
     tapi::ControlSocket exchangeSocket;
     frm_main mainWindow;
+    if (hasOption(argc, argv, "--assign-exchange-lines")) {
+        for (const std::string& assigned :
+             vevuzer::assignLineDevicesIfUnset(mainWindow.main().lkLine(1)))
+            std::printf("vevuzer: assigned %s\n", assigned.c_str());
+    }
     // Ending the program closes everything at once: nothing queued runs afterwards, and no wait
     // that was pumping messages resumes.
     mainWindow.setEndProgram([&exchangeSocket] {

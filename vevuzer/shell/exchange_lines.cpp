@@ -5,8 +5,9 @@
 
 #include "platform/core/text.h"
 #include "platform/registry/vb_settings.h"
-#include "platform/tapi/exchange.h"
 #include "vevuzer/settings/settings_store.h"
+#include "vevuzer/shell/control_ids.h"
+#include "vevuzer/shell/hosted_control.h"
 
 namespace vevuzer {
 namespace {
@@ -26,15 +27,29 @@ bool neverWritten(std::string_view key) {
 
 }  // namespace
 
-std::vector<std::string> assignExchangeLinesIfUnset() {
+// The names come from the Line control's own device list, so the program needs to know nothing of
+// the provider behind it.
+std::vector<std::string> assignLineDevicesIfUnset(const HostedControl& control) {
     std::vector<std::string> assigned;
-    const tapi::ExchangeConfig& config = tapi::exchange().config();
-    for (std::size_t i = 0; i < kLineKeys.size() && i < config.lines.size(); ++i) {
-        if (!neverWritten(kLineKeys[i])) {
+    if (!control.exists()) {
+        return assigned;
+    }
+    const com::Dispatch devices(
+        control.dispatch().get(controls::line::DeviceList).value.toDispatch());
+    if (!devices) {
+        return assigned;
+    }
+    const long count = devices.get(controls::strings::Count).value.toInt32().value_or(0);
+    for (long i = 0; i < static_cast<long>(kLineKeys.size()) && i < count; ++i) {
+        const std::size_t n = static_cast<std::size_t>(i);
+        if (!neverWritten(kLineKeys[n])) {
             continue;
         }
-        settings::write(kLineKeys[i], config.lines[i].name);
-        assigned.push_back("Line " + std::to_string(i + 1) + ": " + config.lines[i].name);
+        const std::string name = devices.get(controls::strings::Item, static_cast<LONG>(i))
+                                     .value.toString()
+                                     .value_or("");
+        settings::write(kLineKeys[n], name);
+        assigned.push_back("Line " + std::to_string(i + 1) + ": " + name);
     }
     return assigned;
 }
