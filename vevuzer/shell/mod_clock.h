@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/clock.h"
 #include "platform/registry/registry.h"
 
 namespace mod_clock {
@@ -34,5 +35,14 @@ void HangUpAllDialUp();
 
 // True when the computer is online.
 bool IsInternetConnected();
+
+// The speaking clock: says the current time as one English sentence in 12-hour form, with
+// normal priority (muted by the silence setting, as all speech is). The status timer calls it at
+// the minutes its settings choose.
+void saytime();
+// The sentence for the time of `when`: "The time is midnight." at 00:00, else "The time is , "
+// followed by the hour and minutes in words and numbers ("3 O clock. ", "1 minute past 3. ",
+// "20 minutes past 3. ", "half past 3. ", "3 45. "); the hour after midnight is called 12.
+std::string timeSentence(core::OleDate when);
 
 }  // namespace mod_clock
