@@ -105,13 +105,10 @@ inline constexpr DISPID Count = 1;
 inline constexpr DISPID Item = 2;
 }  // namespace strings
 
-// The serial port control's open switch and the transfer control's cancel method.
+// The serial port control's port number and open switch.
 namespace comm {
 inline constexpr DISPID CommPort = 4;
 inline constexpr DISPID PortOpen = 20;
 }  // namespace comm
-namespace inet {
-inline constexpr DISPID Cancel = 18;
-}  // namespace inet
 
 }  // namespace vevuzer::controls

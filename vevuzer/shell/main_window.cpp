@@ -7,11 +7,14 @@
 #include "platform/ui/dialogs.h"
 #include "vevuzer/mail/sendmail.h"
 #include "vevuzer/monitoring/call_monitor.h"
+#include "vevuzer/monitoring/post_call.h"
+#include "vevuzer/monitoring/update_check.h"
 #include "vevuzer/settings/first_run.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/clock_text.h"
 #include "vevuzer/shell/frmSysTray.h"
+#include "vevuzer/shell/mod_clock.h"
 #include "vevuzer/shell/stored_properties.h"
 
 namespace vevuzer {
@@ -74,6 +77,10 @@ MainWindow::MainWindow(MainWindowForm& form) : m_form(form) {
     m_timerring.setOnTimer([this] { timerring_Timer(); });
     m_flash.setOnTimer([this] { flash_Timer(); });
     m_callMonitor = std::make_unique<CallMonitor>(*this, m_form);
+    m_updateCheck = std::make_unique<UpdateCheck>(*this);
+    m_postCall = std::make_unique<PostCallTimer>(*this, m_form);
+    m_otherParts.Timer1_Timer = [this] { m_postCall->Timer1_Timer(); };
+    m_otherParts.saytime = [] { mod_clock::saytime(); };
 }
 
 MainWindow::~MainWindow() {
@@ -103,7 +110,10 @@ void MainWindow::releaseControls() {
     }
     m_record.release();
     m_comm.release();
-    m_inet.release();
+}
+
+inet::Inet& MainWindow::Inet() {
+    return m_updateCheck->Inet();
 }
 
 void MainWindow::setLineEventHandler(controls::LineEvent event, LineEventHandler handler) {
@@ -312,7 +322,7 @@ void MainWindow::Form_Unload() {
     if (m_comm.getBool(controls::comm::PortOpen).value_or(false)) {
         m_comm.putBool(controls::comm::PortOpen, false);
     }
-    m_inet.call(controls::inet::Cancel);
+    Inet().Cancel();
     log("Closing Belltale at " + timeText() + " on " + dateText());
     for (int n = 1; n <= kLineCount; ++n) {
         closeLineLogged(n);

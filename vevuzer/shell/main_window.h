@@ -15,6 +15,7 @@
 
 #include "platform/core/clock.h"
 #include "platform/core/messages.h"
+#include "platform/inet/inet.h"
 #include "platform/ui/tray.h"
 #include "vevuzer/shell/control_ids.h"
 #include "vevuzer/shell/hosted_control.h"
@@ -29,6 +30,8 @@ class CallMonitor;
 class frmSysTray;
 
 namespace vevuzer {
+class PostCallTimer;
+class UpdateCheck;
 
 // The program's version as its texts show it.
 inline constexpr int kVersionMajor = 4;
@@ -127,6 +130,9 @@ struct MainWindowState {
     std::string attemptsleft;
     int collapsecountdown = 0;
     bool downloading = false;
+    // The last state the transfer control reported, and whether this run's update check is done.
+    short inetstate = 0;
+    bool updatechecked = false;
     // A call rang on line `callline` without caller ID; `ringholdoff` counts the seconds since its
     // last ring down from 10.
     bool callbackpending = false;
@@ -196,7 +202,7 @@ class MainWindow {
     const HostedControl& lkLine(int line) const { return m_lines.at(line - 1); }
     const HostedControl& lkRecord1() const { return m_record; }
     const HostedControl& comm() const { return m_comm; }
-    const HostedControl& Inet() const { return m_inet; }
+    inet::Inet& Inet();
     core::Timer& Timer1() { return m_timer1; }
     core::Timer& Timer2() { return m_timer2; }
     core::Timer& Timer3() { return m_timer3; }
@@ -206,6 +212,8 @@ class MainWindow {
     core::Timer& timerring() { return m_timerring; }
     core::Timer& flash() { return m_flash; }
     CallMonitor& callMonitor() { return *m_callMonitor; }
+    PostCallTimer& postCallTimer() { return *m_postCall; }
+    UpdateCheck& updateCheck() { return *m_updateCheck; }
     MainWindowForm& form() { return m_form; }
 
     // The status timer (each second): countdowns, line indicators, status banner, the deferred
@@ -332,10 +340,9 @@ class MainWindow {
     std::unique_ptr<SpeechControl> m_speech;
     std::array<HostedControl, kLineCount> m_lines;
     HostedControl m_record;
-    // The serial port and transfer controls; calls to them fail while they are not hosted, and the
-    // shut-down skips failing calls.
+    // The serial port control; calls to it fail while it is not hosted, and the shut-down skips
+    // failing calls.
     HostedControl m_comm;
-    HostedControl m_inet;
     core::Timer m_timer1;
     core::Timer m_timer2;
     core::Timer m_timer3;
@@ -343,6 +350,8 @@ class MainWindow {
     core::Timer m_timerring;
     core::Timer m_flash;
     std::unique_ptr<CallMonitor> m_callMonitor;
+    std::unique_ptr<UpdateCheck> m_updateCheck;  // holds the transfer control
+    std::unique_ptr<PostCallTimer> m_postCall;
     std::map<DISPID, LineEventHandler> m_lineHandlers;
     std::map<DISPID, RecordEventHandler> m_recordHandlers;
     // Shared so that releasing it at shut-down can wait until its own event has returned.

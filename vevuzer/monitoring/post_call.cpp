@@ -1,0 +1,80 @@
+#include "vevuzer/monitoring/post_call.h"
+
+#include <limits>
+#include <string>
+
+#include "vevuzer/monitoring/call_log.h"
+#include "vevuzer/monitoring/update_check.h"
+#include "vevuzer/settings/settings_store.h"
+#include "vevuzer/shell/activity_log.h"
+#include "vevuzer/shell/clock_text.h"
+#include "vevuzer/shell/main_window.h"
+
+namespace vevuzer {
+namespace {
+
+constexpr DWORD kFlashMs = 1000;
+constexpr int kMaxNewCalls = std::numeric_limits<short>::max();
+
+std::string notAvailableStatus(int newcalls) {
+    return "Caller ID info for call " + std::to_string(newcalls) + "\r\nwas not available";
+}
+
+// Date and time as the lines of calls without caller data write them: a semicolon between.
+std::string dateAndTime() {
+    const core::OleDate when = core::now();
+    return dateText(when) + "; " + timeText(when);
+}
+
+}  // namespace
+
+PostCallTimer::PostCallTimer(MainWindow& window, MainWindowForm& form)
+    : m_window(window), m_form(form) {}
+
+void PostCallTimer::Timer1_Timer() {
+    serialRingWithoutCallerData();
+    lineRingWithoutCallerId();
+    m_window.updateCheck().run();
+}
+
+void PostCallTimer::countNewCall() {
+    // The count is a 16-bit number on screen: at its top it stays there.
+    int& newcalls = m_window.state().newcalls;
+    if (newcalls < kMaxNewCalls)
+        ++newcalls;
+}
+
+void PostCallTimer::serialRingWithoutCallerData() {
+    MainWindowState& state = m_window.state();
+    if (!state.serialnocid || state.ringholdoff > 0)
+        return;
+    countNewCall();
+    log("Incoming call logged with no info on comm port");
+    m_form.setTxtDisplayText(notAvailableStatus(state.newcalls));
+    state.callbackpending = false;
+    state.serialnocid = false;
+    m_window.flash().setInterval(kFlashMs);
+    const std::optional<LONG> port = m_window.comm().getLong(controls::comm::CommPort);
+    appendCallLog("Unknow caller on comm " + (port ? std::to_string(*port) : std::string()) +
+                  ", Caller ID not available, " + dateAndTime());
+}
+
+void PostCallTimer::lineRingWithoutCallerId() {
+    MainWindowState& state = m_window.state();
+    // With `getcid` on, such a call is for the call-back recorder, not for this entry.
+    if (settings::isOn(settings::recorder::getcid) && state.callbackpending &&
+        state.ringholdoff <= 0) {
+        return;
+    }
+    if (!state.callbackpending || state.ringholdoff != 0)
+        return;
+    countNewCall();
+    log("Incoming call logged with no info on line " + std::to_string(state.callline));
+    m_form.setTxtDisplayText(notAvailableStatus(state.newcalls));
+    state.callbackpending = false;
+    m_window.flash().setInterval(kFlashMs);
+    appendCallLog("Unknow caller on line " + std::to_string(state.callline) +
+                  ", Caller ID not recorded, " + dateAndTime());
+}
+
+}  // namespace vevuzer
