@@ -11,5 +11,4 @@ belltale_test(vevuzer_procedures_tests
         tests/speech_output_test.cpp
         tests/sound_test.cpp
         tests/mod_clock_test.cpp
-        tests/speaking_clock_test.cpp
     LIBS vevuzer_app belltale_speech_testing)

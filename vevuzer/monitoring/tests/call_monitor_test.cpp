@@ -45,6 +45,8 @@ class CallRoad : public ::testing::Test {
         for (int n = 1; n <= vevuzer::kLineCount; ++n) {
             settings::write(keys[n - 1], exchangeLineName(n));
         }
+        // The roads run at the top of the hour, when the speaking clock would speak among them.
+        settings::writeTruth(settings::key::clockenabled, false);
     }
 
     core::VirtualTime m_time;

@@ -9,6 +9,7 @@
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
 #include "vevuzer/shell/activity_log.h"
+#include "vevuzer/shell/frm_main.h"
 #include "vevuzer/shell/mod_clock.h"
 #include "vevuzer/shell/speech_output.h"
 
@@ -65,6 +66,23 @@ TEST(SpeakingClock, SpeaksTheSentenceUnlessSpeechIsSilenced) {
     const std::string log = core::readFile(vevuzer::logFilePath()).value_or("");
     EXPECT_TRUE(
         log.ends_with("The silence setting is set to True, speech command has been ignored\r\n"));
+}
+
+TEST(SpeakingClock, SpeaksAtItsIntervalOnTheMainWindow) {
+    core::VirtualTime time(at(8, 59, 30));
+    vevuzer::testing::FreshProgramFolder folder;
+    speech::SpeechRecorder spoken;
+    frm_main window;
+    settings::write(settings::key::annfreq, "15");
+    window.main().Timer2().setInterval(1000);
+    time.advance(std::chrono::minutes(61));
+    EXPECT_EQ(spoken.texts(), (std::vector<std::string>{
+                                  "The time is , 9 O clock. ",
+                                  "The time is , 15 minutes past 9. ",
+                                  "The time is , half past 9. ",
+                                  "The time is , 9 45. ",
+                                  "The time is , 10 O clock. ",
+                              }));
 }
 
 }  // namespace
