@@ -129,6 +129,8 @@ class TrayIcon : public ::testing::Test {
         // Lines saved once: no first-run welcome.
         settings::write(settings::key::line, settings::kNoModem);
         settings::write(settings::key::line2, settings::kNoModem);
+        // The tests run at the top of the hour, when the speaking clock would speak among them.
+        settings::writeTruth(settings::key::clockenabled, false);
         m_window.Form_Load();
         m_time.runUntilIdle();
     }
