@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,16 +126,26 @@ frm_directory::frm_directory(TelephoneDirectory::ShowInfo showInfo, QWidget* par
 
     connect(m_callers, qOverload<int>(&QComboBox::activated), this,
             [this](int index) { m_logic.callers_Click(m_callers->itemText(index).toStdString()); });
-    connect(m_txtPhone, &QLineEdit::textEdited, this, [this](const QString& text) {
-        m_logic.setTxtPhone(text.toStdString());
-        m_logic.keyPressed();
+    // Every change of a field reaches the logic, however it was made; the window's own showing of
+    // the logic's values is not sent back.
+    connect(m_txtPhone, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!m_showingControls) {
+            m_logic.setTxtPhone(text.toStdString());
+        }
     });
-    connect(m_txtName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        m_logic.setTxtName(text.toStdString());
-        m_logic.keyPressed();
+    connect(m_txtName, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!m_showingControls) {
+            m_logic.setTxtName(text.toStdString());
+        }
     });
-    connect(m_txtLine, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_logic.setTxtLine(text.toStdString()); });
+    // Any key pressed in either field marks the typing as not saved, as the Save button shows.
+    m_txtPhone->installEventFilter(this);
+    m_txtName->installEventFilter(this);
+    connect(m_txtLine, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!m_showingControls) {
+            m_logic.setTxtLine(text.toStdString());
+        }
+    });
     connect(m_Command2, &QPushButton::clicked, this, [this] { m_logic.Command2_Click(); });
     connect(m_Command1, &QPushButton::clicked, this, [this] { m_logic.Command1_Click(); });
     connect(m_Command4, &QPushButton::clicked, this, [this] { m_logic.Command4_Click(); });
@@ -210,4 +221,11 @@ void frm_directory::unloaded() {
     if (!m_unloading) {
         hide();
     }
+}
+
+bool frm_directory::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_txtPhone || watched == m_txtName) && event->type() == QEvent::KeyPress) {
+        m_logic.keyPressed();
+    }
+    return ui::Form::eventFilter(watched, event);
 }

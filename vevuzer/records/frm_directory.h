@@ -30,6 +30,7 @@ class frm_directory : public ui::Form, private vevuzer::TelephoneDirectory::Wind
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // TelephoneDirectory::Window
