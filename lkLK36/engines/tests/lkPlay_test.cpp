@@ -342,4 +342,21 @@ TEST_F(PlayEngine, DeviceSettersGuardTheirValues) {
     engine->SetDeviceActive(false);
 }
 
+// A control destroyed while it plays tells nobody and leaves the device free for the next.
+TEST_F(PlayEngine, DestroyedWhilePlayingItLetsTheDeviceGo) {
+    engine->SetSourceFileName(wave("a.wav", 16000));
+    engine->SetDeviceActive(true);
+    time.advance(300ms);
+    const LONG id = engine->Device.ID;
+    engine.reset();
+    time.advance(2s);
+    EXPECT_EQ(trace, (std::vector<std::string>{"OnLoaded"}));
+    TlkPlayInternal next;
+    next.SetDeviceID(id);
+    next.SetSourceFileName((dir / "a.wav").string());
+    next.SetDeviceActive(true);
+    EXPECT_TRUE(next.deviceOpen()) << next.Error().Name();
+    next.SetDeviceActive(false);
+}
+
 }  // namespace

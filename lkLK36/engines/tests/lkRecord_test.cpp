@@ -323,4 +323,14 @@ TEST_F(RecordEngine, ARecordingPlaysBackAsItWasHeard) {
     }
 }
 
+// A control destroyed while it records writes no file and tells nobody.
+TEST_F(RecordEngine, DestroyedWhileRecordingItSavesNothing) {
+    engine->SetDeviceActive(true);
+    time.advance(1500ms);
+    engine.reset();
+    time.advance(2s);
+    EXPECT_TRUE(trace.empty());
+    EXPECT_FALSE(std::filesystem::exists(file()));
+}
+
 }  // namespace
