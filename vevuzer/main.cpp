@@ -14,7 +14,6 @@
 #include "platform/core/folders.h"
 #include "platform/core/messages.h"
 #include "platform/registry/registry.h"
-#include "platform/tapi/control_socket.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/exchange_lines.h"
 #include "vevuzer/shell/frm_main.h"
@@ -68,7 +67,6 @@ int main(int argc, char* argv[]) {
     if (!core::fillProgramFolder(&error)) {
         std::fprintf(stderr, "vevuzer: could not fill the program folder: %s\n", error.c_str());
     }
-    tapi::ControlSocket exchangeSocket;
     frm_main mainWindow;
     if (hasOption(argc, argv, "--assign-exchange-lines")) {
         for (const std::string& assigned :
@@ -77,8 +75,7 @@ int main(int argc, char* argv[]) {
     }
     // Ending the program closes everything at once: nothing queued runs afterwards, and no wait
     // that was pumping messages resumes.
-    mainWindow.setEndProgram([&exchangeSocket] {
-        exchangeSocket.stop();
+    mainWindow.setEndProgram([] {
         registry::flush();
         std::fflush(nullptr);
         std::_Exit(0);
@@ -88,11 +85,6 @@ int main(int argc, char* argv[]) {
     if (!mainWindow.main().controlLibraryRegistered()) {
         std::fprintf(stderr, "vevuzer: the control library is not registered: run regsvr %s\n",
                      controlLibraryHint(argv[0]).c_str());
-    }
-
-    if (!exchangeSocket.start(tapi::ControlSocket::defaultPath(), &error)) {
-        std::fprintf(stderr, "vevuzer: telsim cannot reach this program's exchange: %s\n",
-                     error.c_str());
     }
     mainWindow.show();
     // Said once the event loop runs, so whoever started us knows the window is up.

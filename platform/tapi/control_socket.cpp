@@ -11,13 +11,18 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "platform/core/folders.h"
 #include "platform/core/messages.h"
+#include "platform/core/virtual_time.h"
 #include "platform/tapi/exchange.h"
 
 namespace tapi {
@@ -278,6 +283,45 @@ void ControlSocket::stop() {
 
 bool ControlSocket::listening() const {
     return m_impl->thread.joinable();
+}
+
+namespace {
+
+ControlSocket*& programSocket() {
+    static ControlSocket* socket = nullptr;
+    return socket;
+}
+
+bool socketWanted() {
+    const char* wanted = std::getenv("BELLTALE_EXCHANGE_SOCKET");
+    return !core::virtualTimeActive() && !(wanted && std::string_view(wanted) == "off");
+}
+
+}  // namespace
+
+void applicationStarted() {
+    static bool failureSaid = false;
+    if (programSocket() != nullptr || !socketWanted()) {
+        return;
+    }
+    auto socket = std::make_unique<ControlSocket>();
+    std::string error;
+    if (!socket->start(ControlSocket::defaultPath(), &error)) {
+        if (!failureSaid) {
+            failureSaid = true;
+            std::fprintf(stderr, "telsim cannot reach this program's exchange: %s\n",
+                         error.c_str());
+        }
+        return;
+    }
+    programSocket() = socket.release();
+}
+
+void applicationEnded(bool lastOne) {
+    if (lastOne && programSocket() != nullptr) {
+        delete programSocket();
+        programSocket() = nullptr;
+    }
 }
 
 }  // namespace tapi

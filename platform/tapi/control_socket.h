@@ -33,4 +33,12 @@ class ControlSocket {
     std::unique_ptr<Impl> m_impl;
 };
 
+// The running program's socket: listens on defaultPath() from the first initialisation of the line
+// API in this process until the last application shuts it down, so that telsim reaches whatever
+// program uses the simulated exchange. Not in virtual time, nor when BELLTALE_EXCHANGE_SOCKET is
+// "off" (the test suite's processes share one runtime folder). A socket that cannot listen is said
+// once on the error output; telephony works all the same.
+void applicationStarted();
+void applicationEnded(bool lastOne);
+
 }  // namespace tapi

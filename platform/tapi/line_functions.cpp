@@ -5,6 +5,7 @@
 
 #include "platform/core/handles.h"
 #include "platform/core/text.h"
+#include "platform/tapi/control_socket.h"
 #include "platform/tapi/line_api.h"
 #include "platform/tapi/struct_sizes.h"
 
@@ -25,6 +26,7 @@ LONG createApp(HLINEAPP* lphLineApp, LINECALLBACK callback, const char* name, DW
     *lphLineApp = a->handle;
     *lpdwNumDevs = provider().lineDeviceCount();
     api().apps.emplace(a->handle, std::move(a));
+    applicationStarted();
     return 0;
 }
 
@@ -103,6 +105,7 @@ LONG lineShutdown(HLINEAPP hLineApp) {
     if (!api().app(hLineApp))
         return LINEERR_INVALAPPHANDLE;
     api().shutdownApp(hLineApp);
+    applicationEnded(api().apps.empty());
     return 0;
 }
 

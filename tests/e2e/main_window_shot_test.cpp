@@ -53,7 +53,8 @@ class MainWindowShot : public ::testing::Test {
         std::map<std::string, std::string> overrides = {{"QT_QPA_PLATFORM", platform},
                                                         {"BELLTALE_HOME", home().string()},
                                                         {"BELLTALE_ASSETS", BELLTALE_ASSETS},
-                                                        {"XDG_RUNTIME_DIR", runtime().string()}};
+                                                        {"XDG_RUNTIME_DIR", runtime().string()},
+                                                        {"BELLTALE_EXCHANGE_SOCKET", "on"}};
         if (!display.empty())
             overrides["DISPLAY"] = display;
         return environmentWith(overrides);

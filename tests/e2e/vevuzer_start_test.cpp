@@ -45,7 +45,8 @@ class VevuzerStart : public ::testing::Test {
         return environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
                                 {"BELLTALE_HOME", home().string()},
                                 {"BELLTALE_ASSETS", assets().string()},
-                                {"XDG_RUNTIME_DIR", runtime().string()}});
+                                {"XDG_RUNTIME_DIR", runtime().string()},
+                                {"BELLTALE_EXCHANGE_SOCKET", "on"}});
     }
 
     fs::path m_root;
@@ -87,7 +88,8 @@ TEST_F(VevuzerStart, StopsWhenItsFolderCannotBeWritten) {
     auto environment = environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
                                         {"BELLTALE_HOME", (m_root / "blocked" / "home").string()},
                                         {"BELLTALE_ASSETS", assets().string()},
-                                        {"XDG_RUNTIME_DIR", runtime().string()}});
+                                        {"XDG_RUNTIME_DIR", runtime().string()},
+                                        {"BELLTALE_EXCHANGE_SOCKET", "on"}});
     const fs::path errors = m_root / "stderr";
     RunningProgram program(VEVUZER_PROGRAM, {}, environment, errors);
     ASSERT_TRUE(program.started());
