@@ -733,14 +733,14 @@ void TlkPlayInternal::freeData() {
     m_format.clear();
 }
 
-// The window may be the one whose message is being handled: it goes once that message is done.
+// Messages still queued for the window are dropped with it, as a destroyed window's are. It may
+// be the window whose message is being handled: the pump holds that handler until it returns.
 void TlkPlayInternal::destroyWindow() {
     if (!m_window)
         return;
     if (Popup.OnError)
         log().Add(0, "\tDeallocate Window Handle");
-    std::shared_ptr<core::MessageWindow> window(std::move(m_window));
-    core::post([window] {});
+    m_window.reset();
 }
 
 // ---- the device's messages and the timer ----

@@ -359,4 +359,43 @@ TEST_F(PlayEngine, DestroyedWhilePlayingItLetsTheDeviceGo) {
     next.SetDeviceActive(false);
 }
 
+// A play from start to end as the log tells it, with every optional step switched on.
+TEST_F(PlayEngine, APlayIsLoggedStepByStep) {
+    engine->Vantage().SetDevEnv(deDelphi);  // the texts as written
+    engine->log().SetCount(1000);
+    engine->SetSourceFileName(wave("a.wav", 1600));
+    engine->Popup.OnError = true;
+    engine->Popup.OnTimer = true;
+    engine->SetDeviceDelay(200);
+    engine->SetTimerInterval(60);
+    const std::size_t mark = engine->log().Lines().size();
+    engine->SetDeviceActive(true);
+    time.advance(400ms);
+    const TlkStringList& lines = engine->log().Lines();
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(mark), lines.end()),
+        (std::vector<std::string>{
+            "Device.Active := True",
+            "OnLoaded",
+            "\tAllocate Window Handle",
+            "\tStore system volume := 100",
+            "Volume.Position := 100",
+            "\tVolume.Position := System volume (100)",
+            "Windows message \"MM_WOM_OPEN\"",
+            "OnTimer",
+            "\tVolume.Position = [100]",
+            "\tPosition.Byte = [960]",
+            "\tPosition.Percent = [60%]",
+            "\tPosition.Second = [0.06]",
+            "Windows message \"MM_WOM_DONE\"",
+            "Device.Active = False",
+            "\tReset system volume = [100]",
+            "\tDelaying",
+            "\t\t\tlkPlay.Device.Delay = 200 //nilliseconds",
+            "\tComplete",
+            "\tDeallocate Window Handle",
+            "OnDone",
+        }));
+}
+
 }  // namespace

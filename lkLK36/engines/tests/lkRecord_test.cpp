@@ -333,4 +333,36 @@ TEST_F(RecordEngine, DestroyedWhileRecordingItSavesNothing) {
     EXPECT_FALSE(std::filesystem::exists(file()));
 }
 
+// The stop sequence as the log tells it, with every optional step switched on.
+TEST_F(RecordEngine, TheStopSequenceIsLoggedStepByStep) {
+    engine->Vantage().SetDevEnv(deDelphi);  // the texts as written
+    engine->log().SetCount(1000);
+    engine->Popup.OnError = true;
+    engine->SetDeviceDelay(200);
+    engine->SetDeviceTrim(100);
+    engine->SetDeviceActive(true);
+    time.advance(1500ms);
+    const std::size_t mark = engine->log().Lines().size();
+    engine->SetDeviceActive(false);
+    const TlkStringList& lines = engine->log().Lines();
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(mark), lines.end()),
+        (std::vector<std::string>{
+            "Device.Active := False",
+            "Windows message \"MM_WIM_DATA\"",
+            "\tReleasing wave device",
+            "\t\tDelaying",
+            "\t\t\tlkRecord.Device.Delay = 200 //nilliseconds",
+            "\t\t\tComplete",
+            "Windows message \"MM_WIM_CLOSE\"",
+            "\tDeallocate Window Handle",
+            "\tSaving file",
+            "\t\tTriming",
+            "\t\t\tlkRecord.Device.Trim = 100 //nilliseconds",
+            "\tFree memory",
+            "OnDone",
+        }));
+    EXPECT_EQ(readBytes(file()).size(), 46u + 24000u - 1600u);
+}
+
 }  // namespace
