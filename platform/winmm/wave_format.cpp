@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace winmm {
@@ -196,6 +197,8 @@ void FormatConverter::decode(std::span<const std::uint8_t> input, std::size_t fr
     } else if (m_from.bitsPerSample == 8) {
         for (std::size_t i = 0; i < count; ++i)
             out[i] = static_cast<std::int16_t>((input[i] - 128) << 8);
+    } else if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, input.data(), count * sizeof(std::int16_t));  // already our own layout
     } else {
         for (std::size_t i = 0; i < count; ++i)
             out[i] = static_cast<std::int16_t>(input[2 * i] | (input[2 * i + 1] << 8));
@@ -280,6 +283,8 @@ void FormatConverter::encode(std::vector<std::uint8_t>& output) const {
     } else if (width == 1) {
         for (std::int16_t sample : m_resampled)
             *out++ = static_cast<std::uint8_t>((sample >> 8) + 128);
+    } else if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, m_resampled.data(), m_resampled.size() * sizeof(std::int16_t));
     } else {
         for (std::int16_t sample : m_resampled) {
             *out++ = static_cast<std::uint8_t>(sample & 0xFF);
