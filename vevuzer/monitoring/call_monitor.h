@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/win_types.h"
+
 namespace vevuzer {
 
 class HostedControl;
@@ -35,10 +37,26 @@ class CallMonitor {
     // blocked caller and sends the e-mail notification.
     void lkLine_OnCallerID(int N);
 
+    // The other events of line N: dial progress flags, log lines of a call's progress, control
+    // errors, the end of a call-back recording when a call goes idle, and on line 1 the keypad
+    // digits and silence.
+    void lkLine_OnBusy(int N);
+    void lkLine_OnCallEnd(int N);
+    void lkLine_OnConnected(int N);
+    void lkLine_OnDialing(int N);
+    void lkLine_OnDialtone(int N);
+    void lkLine_OnDigitReceived(int N, SHORT Digit);
+    void lkLine_OnDisconnected(int N);
+    void lkLine_OnError(int N);
+    void lkLine_OnIdle(int N);
+    void lkLine_OnSilence(int N);
+
     // What sends the e-mail notification; `sendmail` unless replaced.
     void setMailSender(MailSender sender) { m_sendmail = std::move(sender); }
 
   private:
+    void registerLineEvents(MainWindow& window);
+
     // Ring alert.
     void showRingPicture();
     void shakeWindow();

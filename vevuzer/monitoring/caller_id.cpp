@@ -95,6 +95,7 @@ CallMonitor::CallMonitor(MainWindow& window, MainWindowForm& form)
                                [this](int N, const com::EventArgs&) { lkLine_OnRing(N); });
     window.setLineEventHandler(controls::LineEvent::OnCallerID,
                                [this](int N, const com::EventArgs&) { lkLine_OnCallerID(N); });
+    registerLineEvents(window);
 }
 
 void CallMonitor::lkLine_OnCallerID(int N) {

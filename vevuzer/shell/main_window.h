@@ -150,6 +150,14 @@ struct MainWindowState {
     std::int64_t lastmailcheck = 0;
     // "hh:mm" of the last speaking-clock run; empty before the first.
     std::string lastclockminute;
+    // Dial progress seen on any line, set by the Line controls' events and cleared by the
+    // procedures that wait for them.
+    bool busyseen = false;
+    bool dialtoneseen = false;
+    bool connectedseen = false;
+    bool silenceseen = false;
+    // Keypad digits received on line 1 since the program started, each followed by a blank.
+    std::string digits;
 };
 
 // Procedures of other parts of the program that the main window's timers call. The part that

@@ -112,7 +112,7 @@ tapi::IncomingCall caller(std::string number, std::string name, bool withheld = 
 // The caller-ID road in its order: the log, the lists (which show nothing yet), the naming and
 // the look-up (nothing to see), the announcement, the status box, the activity log, the call log,
 // the pop-up, the flasher, then the drop of a blocked caller and the mail.
-Trace callerIdRoad(const CallerIdCase& row, const std::string& when) {
+Trace callerIdRoad(const CallerIdCase& row, const std::string& when, const std::string& ended) {
     const std::string N = std::to_string(row.line);
     Trace trace = {
         "log: Caller ID on lkline" + N + ", name:" + std::string(row.name) +
@@ -133,6 +133,11 @@ Trace callerIdRoad(const CallerIdCase& row, const std::string& when) {
         trace.insert(trace.end(), {label, "popup: focus"});
     } else {
         trace.insert(trace.end(), {"popup: focus", label});
+    }
+    // A blocked call is answered and hung up a second later: the line reports both.
+    if (!row.dropStatus.empty()) {
+        trace.insert(trace.end(), {"log: Connection detected on line " + N,
+                                   "log: The call on line " + N + " has now ended at " + ended});
     }
     trace.push_back("flash: 1000");
     if (!row.dropStatus.empty()) {
@@ -205,10 +210,11 @@ TEST_F(CallRoad, RunsEveryStepInOrderFromTheFirstRingToTheMail) {
         // The caller ID comes 1.5 s after the first ring; a blocked call is held for a second.
         m_time.advance(1000ms);
         const std::string when = vevuzer::dateText() + " " + vevuzer::timeText();
+        const std::string ended = vevuzer::timeText(core::now() + 1.5 / 86400);
         m_time.advance(2000ms);
 
         Trace expected = unknownRingAlert(row.line);
-        const Trace road = callerIdRoad(row, when);
+        const Trace road = callerIdRoad(row, when, ended);
         expected.insert(expected.end(), road.begin(), road.end());
         EXPECT_EQ(window.trace(), expected);
         const vevuzer::MainWindowState& state = window.main().state();
@@ -369,6 +375,65 @@ TEST_F(CallRoad, RingSoundOnEveryUnknownRingOnlyWhenRepeatIsOn) {
         m_time.advance(1000ms);
         winmm::configureStandardWaveDevices("null");
     }
+}
+
+}  // namespace
+
+namespace {
+
+// What the other Line events show, on a line other than 1 where it matters: the shared flags, the
+// log lines of a call's progress and errors, and the keypad digits, which only line 1 gathers.
+TEST_F(CallRoad, OtherLineEventsSetTheSharedFlagsAndLogTheCallsProgress) {
+    TracedMainWindow window;
+    window.Form_Load();
+    vevuzer::CallMonitor& monitor = window.main().callMonitor();
+    const vevuzer::MainWindowState& state = window.main().state();
+    window.startTrace();
+    monitor.lkLine_OnBusy(3);
+    monitor.lkLine_OnDialtone(3);
+    monitor.lkLine_OnConnected(3);
+    monitor.lkLine_OnDialing(4);
+    monitor.lkLine_OnSilence(2);
+    EXPECT_TRUE(state.busyseen);
+    EXPECT_TRUE(state.dialtoneseen);
+    EXPECT_TRUE(state.connectedseen);
+    EXPECT_FALSE(state.silenceseen);
+    monitor.lkLine_OnSilence(1);
+    EXPECT_TRUE(state.silenceseen);
+
+    // A device name the control does not list is an error of the control.
+    window.main().lkLine(2).putText(vevuzer::controls::line::DeviceName, "No such modem");
+    EXPECT_EQ(window.trace(),
+              (Trace{"log: Dialtone detected on line 3", "log: Connection detected on line 3",
+                     "log: The modem on line 4 is now dialing out",
+                     "log: Error on line 2 = LINEERR_BADDEVICEID, number = -2147483646"}));
+
+    const std::size_t spokenBefore = m_spoken.texts().size();
+    for (const char key : std::string("12#3#")) {
+        monitor.lkLine_OnDigitReceived(1, key);
+        monitor.lkLine_OnDigitReceived(2, key);
+    }
+    m_time.advance(5000ms);
+    const std::vector<std::string> spoken = m_spoken.texts();
+    EXPECT_EQ(
+        std::vector<std::string>(spoken.begin() + static_cast<long>(spokenBefore), spoken.end()),
+        (std::vector<std::string>{"You entered 1 2 ", "You entered 1 2 3 "}));
+}
+
+TEST_F(CallRoad, ACallThatEndsIsLoggedWithItsTime) {
+    TracedMainWindow window;
+    window.Form_Load();
+    ASSERT_NE(tapi::exchange().ring(1, caller("01632960123", "ANN SMITH")), 0u);
+    m_time.advance(3000ms);
+    window.startTrace();
+    const std::string when = vevuzer::timeText();
+    ASSERT_TRUE(tapi::exchange().hangup(1));
+    m_time.advance(500ms);
+    const Trace trace = window.trace();
+    EXPECT_TRUE(contains(trace, "log: Line 2 is now disconnected"))
+        << testing::PrintToString(trace);
+    EXPECT_TRUE(contains(trace, "log: The call on line 2 has now ended at " + when))
+        << testing::PrintToString(trace);
 }
 
 }  // namespace
