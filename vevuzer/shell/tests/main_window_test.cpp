@@ -390,11 +390,14 @@ TEST_F(OpenLines, OpensOnlyTheAssignedLines) {
         {"a name no device has",
          {"Modem of another computer", none, none, none},
          Lines(4, "closed"),
-         {"Line 1, Modem of another computer not found, line not opened"}},
+         // The control reports the name it does not list as an error of line 1.
+         {"Error on line 1 = LINEERR_BADDEVICEID, number = -2147483646",
+          "Line 1, Modem of another computer not found, line not opened"}},
         {"the empty text",
          {"", none, none, none},
          Lines(4, "closed"),
-         {"Line 1,  not found, line not opened"}},
+         {"Error on line 1 = LINEERR_BADDEVICEID, number = -2147483646",
+          "Line 1,  not found, line not opened"}},
     };
     static constexpr std::string_view keys[] = {settings::key::line, settings::key::line2,
                                                 settings::key::line3, settings::key::line4};
