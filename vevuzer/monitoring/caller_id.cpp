@@ -38,25 +38,6 @@ std::string lineDigit(int N) {
     return std::to_string(N);
 }
 
-// The number read out digit by digit: each character but "-" followed by a blank. Numbers of one
-// or two characters are not read out.
-std::string spokenDigits(std::string_view number) {
-    std::string spoken;
-    if (textLength(number) <= 2) {
-        return spoken;
-    }
-    const std::string digits = monitoring::without(number, "-");
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        spoken += digits[i];
-        const bool sequenceGoesOn =
-            i + 1 < digits.size() && (static_cast<unsigned char>(digits[i + 1]) & 0xC0) == 0x80;
-        if (!sequenceGoesOn) {
-            spoken += ' ';
-        }
-    }
-    return spoken;
-}
-
 // The address book's name for the number: as received, then without "-", then also without
 // blanks, until a try finds a name of 2 or more characters.
 std::string directoryName(std::string_view number) {
@@ -114,7 +95,7 @@ void CallMonitor::lkLine_OnCallerID(int N) {
     state.serialnocid = false;
 
     testNumberLists(control, run);
-    run.spokenDigits = spokenDigits(callerNumber(control));
+    run.spokenDigits = monitoring::spokenDigits(callerNumber(control));
     nameWithheldOrUnavailable(control, run);
     run.dirname = directoryName(callerNumber(control));
     announce(N, run);

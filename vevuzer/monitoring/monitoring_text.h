@@ -13,6 +13,9 @@ namespace vevuzer::monitoring {
 
 // `text` without any of the characters in `unwanted`.
 std::string without(std::string_view text, std::string_view unwanted);
+// The number read out digit by digit: each character but "-" followed by a blank. Numbers of one
+// or two characters are not read out.
+std::string spokenDigits(std::string_view number);
 // Whether a caller number holds nothing but blanks and "-": what an edit mask makes of no number.
 bool blankNumber(std::string_view number);
 

@@ -9,7 +9,6 @@ namespace vevuzer::monitoring {
 namespace {
 
 constexpr std::size_t kShortestValue = 3;
-constexpr std::size_t kShortestBlockBatch = 10;
 
 char upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;

@@ -8,6 +8,9 @@
 
 namespace vevuzer::monitoring {
 
+// A caller-ID unit's batch shorter than this is read as text.
+inline constexpr std::size_t kShortestBlockBatch = 10;
+
 enum class SerialDevice {
     Modem,         // caller ID as text lines ("NMBR = 0123"), rings as "RING" lines
     CallerIdUnit,  // caller ID as a binary data block

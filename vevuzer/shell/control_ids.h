@@ -105,10 +105,21 @@ inline constexpr DISPID Count = 1;
 inline constexpr DISPID Item = 2;
 }  // namespace strings
 
-// The serial port control's port number and open switch.
+// Members of the serial port control.
 namespace comm {
 inline constexpr DISPID CommPort = 4;
+inline constexpr DISPID DTREnable = 9;
+inline constexpr DISPID Handshaking = 10;
+inline constexpr DISPID InBufferCount = 12;
+inline constexpr DISPID NullDiscard = 16;
 inline constexpr DISPID PortOpen = 20;
+inline constexpr DISPID RTSEnable = 22;
+inline constexpr DISPID Settings = 23;
+inline constexpr DISPID Output = 25;
+inline constexpr DISPID Input = 26;
+inline constexpr DISPID CommEvent = 27;
+inline constexpr DISPID EOFEnable = 28;
+inline constexpr DISPID OnComm = 1;  // its only event
 }  // namespace comm
 
 }  // namespace vevuzer::controls

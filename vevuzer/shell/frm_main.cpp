@@ -452,6 +452,15 @@ void frm_main::frmDisplaySetFocus() {
     m_frmDisplay->SetFocus();
 }
 
+void frm_main::frmDisplayDisplayOther(std::string_view baname, std::string_view bnumber,
+                                      std::string_view announce) {
+    m_frmDisplay->displayother(baname, bnumber, announce);
+}
+
+void frm_main::setFrmDisplayNumber(std::string_view number) {
+    m_frmDisplay->setTxtDisplay(number);
+}
+
 void frm_main::endProgram() {
     if (m_endProgram) {
         m_endProgram();

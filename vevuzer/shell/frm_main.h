@@ -65,6 +65,9 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     void frmDisplayDisplay(std::string_view Text, int aline) override;
     void setFrmDisplayName(std::string_view name) override;
     void frmDisplaySetFocus() override;
+    void frmDisplayDisplayOther(std::string_view baname, std::string_view bnumber,
+                                std::string_view announce) override;
+    void setFrmDisplayNumber(std::string_view number) override;
     bool lineIndicatorVisible(int line) const override;
     void setLineIndicatorVisible(int line, bool visible) override;
     int displayListIndex() const override;

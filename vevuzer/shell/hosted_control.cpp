@@ -19,6 +19,20 @@ HRESULT HostedControl::create(REFCLSID clsid, IPropertyBag* stored, REFIID event
     }
     m_control = com::Dispatch(control);
     hr = com::loadProperties(control.get(), stored);
+    const HRESULT connected = connectEvents(events, std::move(onEvent));
+    return FAILED(hr) ? hr : connected;
+}
+
+HRESULT HostedControl::adopt(com::Ptr<IDispatch> control, REFIID events, EventHandler onEvent) {
+    release();
+    if (!control) {
+        return E_POINTER;
+    }
+    m_control = com::Dispatch(std::move(control));
+    return connectEvents(events, std::move(onEvent));
+}
+
+HRESULT HostedControl::connectEvents(REFIID events, EventHandler onEvent) {
     com::Ptr<com::EventSink> sink = com::make<com::EventSink>(
         events, [handler = std::move(onEvent)](DISPID dispid, const com::EventArgs& args) {
             if (handler) {
@@ -26,12 +40,12 @@ HRESULT HostedControl::create(REFCLSID clsid, IPropertyBag* stored, REFIID event
             }
             return S_OK;
         });
-    const HRESULT connected = com::connectSink(control.get(), events, sink.get(), &m_cookie);
+    const HRESULT connected = com::connectSink(m_control.pointer(), events, sink.get(), &m_cookie);
     if (SUCCEEDED(connected)) {
         m_sink = std::move(sink);
         m_events = events;
     }
-    return FAILED(hr) ? hr : connected;
+    return connected;
 }
 
 void HostedControl::release() {

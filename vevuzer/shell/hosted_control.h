@@ -28,6 +28,8 @@ class HostedControl {
     // in that order, as a form does for the controls it holds. Returns the first failure; a
     // control that was made stays usable even when its events could not be connected.
     HRESULT create(REFCLSID clsid, IPropertyBag* stored, REFIID events, EventHandler onEvent);
+    // Hosts a control made by the program itself, connecting `onEvent` to its `events` interface.
+    HRESULT adopt(com::Ptr<IDispatch> control, REFIID events, EventHandler onEvent);
     // Disconnects the events and lets the control go. Harmless when there is none.
     void release();
 
@@ -45,6 +47,8 @@ class HostedControl {
     com::Outcome call(DISPID dispid) const;
 
   private:
+    HRESULT connectEvents(REFIID events, EventHandler onEvent);
+
     com::Dispatch m_control;
     com::Ptr<com::EventSink> m_sink;
     IID m_events{};

@@ -4,11 +4,13 @@
 #include <string_view>
 
 #include "platform/mail/see.h"
+#include "platform/serial/serial.h"
 #include "platform/ui/dialogs.h"
 #include "vevuzer/mail/sendmail.h"
 #include "vevuzer/monitoring/call_monitor.h"
 #include "vevuzer/monitoring/post_call.h"
 #include "vevuzer/monitoring/update_check.h"
+#include "vevuzer/monitoring/serial_monitor.h"
 #include "vevuzer/settings/first_run.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
@@ -81,6 +83,8 @@ MainWindow::MainWindow(MainWindowForm& form) : m_form(form) {
     m_postCall = std::make_unique<PostCallTimer>(*this, m_form);
     m_otherParts.Timer1_Timer = [this] { m_postCall->Timer1_Timer(); };
     m_otherParts.saytime = [] { mod_clock::saytime(); };
+    m_serialMonitor = std::make_unique<SerialMonitor>(*this, m_form);
+    m_commscan.setOnTimer([this] { m_serialMonitor->commscan_Timer(); });
 }
 
 MainWindow::~MainWindow() {
@@ -102,6 +106,13 @@ void MainWindow::createControls() {
     m_record.create(
         controls::CLSID_lkRecord, stored.get(), controls::DIID_IlkRecordEvents,
         [this](DISPID dispid, const com::EventArgs& args) { onRecordEvent(dispid, args); });
+    // The serial port control is part of the program, not of a registered library.
+    m_comm.adopt(serial::createMSCommObject(), serial::DIID_DMSCommEvents,
+                 [this](DISPID dispid, const com::EventArgs&) {
+                     if (!m_ended && dispid == controls::comm::OnComm) {
+                         m_serialMonitor->comm_OnComm();
+                     }
+                 });
 }
 
 void MainWindow::releaseControls() {
@@ -278,19 +289,7 @@ void MainWindow::closelines() {
 }
 
 void MainWindow::initport() {
-    const std::string port = settings::read(settings::serial::commport);
-    if (port.empty()) {
-        return;
-    }
-    m_state.portinit = true;
-    log("Using compatbility mode, opening line " + port + " now");
-    // The port stays flagged as being set up while it is not open.
-    if (FAILED(m_comm.putBool(controls::comm::PortOpen, true))) {
-        log("Tried to Open Comm " + port + " but it failed to open.");
-        return;
-    }
-    log("Port now open and ready for use");
-    m_state.portinit = false;
+    m_serialMonitor->initport();
 }
 
 // ---- Shut-down ----

@@ -25,6 +25,7 @@
 namespace vevuzer {
 
 class CallMonitor;
+class SerialMonitor;
 }  // namespace vevuzer
 
 class frmSysTray;
@@ -89,6 +90,10 @@ class MainWindowForm {
     virtual void frmDisplayDisplay(std::string_view Text, int aline) = 0;
     virtual void setFrmDisplayName(std::string_view name) = 0;
     virtual void frmDisplaySetFocus() = 0;
+    // The serial road's fill of the pop-up, and its number label `txt_display`.
+    virtual void frmDisplayDisplayOther(std::string_view baname, std::string_view bnumber,
+                                        std::string_view announce) = 0;
+    virtual void setFrmDisplayNumber(std::string_view number) = 0;
     // The line indicators `txt_1` to `txt_4`.
     virtual bool lineIndicatorVisible(int line) const = 0;
     virtual void setLineIndicatorVisible(int line, bool visible) = 0;
@@ -222,6 +227,7 @@ class MainWindow {
     CallMonitor& callMonitor() { return *m_callMonitor; }
     PostCallTimer& postCallTimer() { return *m_postCall; }
     UpdateCheck& updateCheck() { return *m_updateCheck; }
+    SerialMonitor& serialMonitor() { return *m_serialMonitor; }
     MainWindowForm& form() { return m_form; }
 
     // The status timer (each second): countdowns, line indicators, status banner, the deferred
@@ -360,6 +366,7 @@ class MainWindow {
     std::unique_ptr<CallMonitor> m_callMonitor;
     std::unique_ptr<UpdateCheck> m_updateCheck;  // holds the transfer control
     std::unique_ptr<PostCallTimer> m_postCall;
+    std::unique_ptr<SerialMonitor> m_serialMonitor;
     std::map<DISPID, LineEventHandler> m_lineHandlers;
     std::map<DISPID, RecordEventHandler> m_recordHandlers;
     // Shared so that releasing it at shut-down can wait until its own event has returned.

@@ -92,6 +92,16 @@ class TracedMainWindow : public frm_main {
         note("popup: name " + std::string(name));
         frm_main::setFrmDisplayName(name);
     }
+    void frmDisplayDisplayOther(std::string_view baname, std::string_view bnumber,
+                                std::string_view announce) override {
+        note("popup: displayother(" + std::string(baname) + ", " + std::string(bnumber) + ", " +
+             std::string(announce) + ")");
+        frm_main::frmDisplayDisplayOther(baname, bnumber, announce);
+    }
+    void setFrmDisplayNumber(std::string_view number) override {
+        note("popup: number " + std::string(number));
+        frm_main::setFrmDisplayNumber(number);
+    }
     void frmDisplaySetFocus() override {
         note("popup: focus");
         frm_main::frmDisplaySetFocus();

@@ -1,0 +1,184 @@
+// Dialling out for the user and the dial-tone probe, in virtual time: on the simulated exchange's
+// lines, whose far end answers, is busy or does not answer, and through the modem simulator.
+#include "vevuzer/monitoring/dial_out.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/core/folders.h"
+#include "platform/core/messages.h"
+#include "platform/core/virtual_time.h"
+#include "platform/registry/registry.h"
+#include "platform/serial/serial.h"
+#include "platform/speech/testing/speech_recorder.h"
+#include "platform/tapi/exchange.h"
+#include "platform/ui/testing/scripted_dialogs.h"
+#include "tools/modemsim/modem_simulator.h"
+#include "vevuzer/monitoring/testing/traced_main_window.h"
+#include "vevuzer/settings/settings_store.h"
+#include "vevuzer/settings/testing/fresh_program_folder.h"
+#include "vevuzer/shell/testing/control_library.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using vevuzer::testing::linesOfFile;
+using vevuzer::testing::TracedMainWindow;
+
+// The address book's red box, as the dial leaves it.
+struct RedBox : vevuzer::DialPrompt {
+    void setText1Text(std::string_view text) override { this->text = text; }
+    void setText1Visible(bool shown) override { visible = shown; }
+    std::string text;
+    bool visible = true;
+};
+
+class DialOut : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(vevuzer::testing::registerControlLibrary(), S_OK);
+        tapi::exchange().reset();
+        static constexpr std::string_view keys[] = {settings::key::line, settings::key::line2,
+                                                    settings::key::line3, settings::key::line4};
+        for (int n = 1; n <= 3; ++n) {
+            settings::write(keys[n - 1],
+                            tapi::exchange().config().lines.at(static_cast<std::size_t>(n - 1)).name);
+        }
+        settings::write(keys[3], settings::kNoModem);
+    }
+
+    std::vector<std::string> logSince(std::size_t before) const {
+        const std::vector<std::string> log = linesOfFile(vevuzer::logFilePath());
+        return {log.begin() + static_cast<long>(std::min(before, log.size())), log.end()};
+    }
+    std::vector<std::string> spokenSince(std::size_t before) const {
+        const std::vector<std::string> spoken = m_spoken.texts();
+        return {spoken.begin() + static_cast<long>(std::min(before, spoken.size())), spoken.end()};
+    }
+
+    core::VirtualTime m_time;
+    vevuzer::testing::FreshProgramFolder m_folder;
+    speech::SpeechRecorder m_spoken;
+    ui::ScriptedDialogs m_dialogs;
+};
+
+std::size_t count(const std::vector<std::string>& lines, std::string_view line) {
+    return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+TEST_F(DialOut, OutcomesOnALine) {
+    using Outcome = tapi::RemoteParty::Outcome;
+    struct Case {
+        const char* what;
+        std::string_view linea;
+        bool dialTone;
+        Outcome farEnd;
+        std::size_t dials;
+        std::string_view lastLog;
+        std::string_view spoken;
+        std::string_view box;  // empty: hidden
+        bool callUp;           // the call is still there at the end
+    };
+    static constexpr Case cases[] = {
+        {"answered", "2", true, Outcome::Answer, 1, "connected, notifying user",
+         "Please pick up your handset, and then click on the red box",
+         "Please pick up your hand set and then click on this box", true},
+        {"busy", "2", true, Outcome::Busy, 1, "The line is busy", "The line is engaged, sorry!", "",
+         false},
+        {"no answer", "3", true, Outcome::NoAnswer, 1, "No connection so quitting",
+         "There is an error", "There was an error, Please click on this red box", true},
+        // Hung up before each redial: four dials, never two calls.
+        {"no dial tone", "1", false, Outcome::Answer, 4, "No dial tone, quiting",
+         "There is an error", "There was an error, Please click on this red box", false},
+        {"line without a modem", "4", true, Outcome::Answer, 0, "This is the dialing control",
+         "Sorry, line 4 is un available.", "", false},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        vevuzer::testing::FreshProgramFolder folder;
+        SetUp();
+        TracedMainWindow window;
+        window.Form_Load();
+        RedBox box;
+        window.main().dialOut().setPrompt(&box);
+        const int N = vevuzer::lineNamed(row.linea);
+        tapi::exchange().setDialTone(static_cast<DWORD>(N - 1), row.dialTone);
+        tapi::RemoteParty party;
+        party.outcome = row.farEnd;
+        party.ringIntervalMs = 2000;
+        tapi::exchange().setDefaultRemoteParty(party);
+        const std::size_t logged = linesOfFile(vevuzer::logFilePath()).size();
+        const std::size_t said = m_spoken.texts().size();
+
+        window.main().findconnected("01632 960123", row.linea);
+        m_time.advance(2000ms);
+
+        const std::vector<std::string> log = logSince(logged);
+        EXPECT_EQ(count(log, "Dialing out on line " + std::to_string(N)), row.dials);
+        const auto last = std::find(log.rbegin(), log.rend(), std::string(row.lastLog));
+        EXPECT_NE(last, log.rend()) << testing::PrintToString(log);
+        EXPECT_EQ(spokenSince(said), std::vector<std::string>{std::string(row.spoken)});
+        EXPECT_EQ(box.visible, !row.box.empty());
+        if (!row.box.empty()) {
+            EXPECT_EQ(box.text, row.box);
+        }
+        EXPECT_EQ(tapi::exchange().currentCall(static_cast<DWORD>(N - 1)) != 0, row.callUp);
+        EXPECT_FALSE(window.main().dialOut().dialling());
+    }
+}
+
+TEST_F(DialOut, TheProbeAnswersWhetherALineGivesADialTone) {
+    TracedMainWindow window;
+    window.Form_Load();
+    EXPECT_TRUE(window.main().finddial("1"));
+    EXPECT_EQ(tapi::exchange().currentCall(0), 0u);  // hung up again
+    tapi::exchange().setDialTone(1, false);
+    EXPECT_FALSE(window.main().finddial("2"));
+    EXPECT_FALSE(window.main().finddial("5"));
+    // A line without a device: the control reports an error, so no dial tone counts.
+    EXPECT_FALSE(window.main().finddial("4"));
+}
+
+TEST_F(DialOut, ASecondDialWhileOneWaitsDoesNothing) {
+    TracedMainWindow window;
+    window.Form_Load();
+    const std::size_t logged = linesOfFile(vevuzer::logFilePath()).size();
+    core::post([&window] {
+        window.main().findconnected("01632960777", "3");
+        EXPECT_FALSE(window.main().finddial("3"));
+    });
+    window.main().findconnected("01632960123", "2");
+    const std::vector<std::string> log = logSince(logged);
+    EXPECT_EQ(count(log, "A dial out is already running, this one is not started"), 1u);
+    EXPECT_EQ(count(log, "A dial out is already running, the dial tone test is not started"), 1u);
+    EXPECT_EQ(count(log, "Dialing out on line 3"), 0u);
+}
+
+TEST_F(DialOut, TheSerialModemDialsAndTheUserPicksUp) {
+    modemsim::ModemSimulator modem;
+    ASSERT_TRUE(modem.ready());
+    registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, modem.devicePath(), "COM1");
+    settings::write(settings::key::comp, "True");
+    settings::write(settings::key::commport, "1");
+    TracedMainWindow window;
+    window.Form_Load();
+    ASSERT_TRUE(modem.waitForCommands(1, 5s));
+    RedBox box;
+    window.main().dialOut().setPrompt(&box);
+    const std::size_t said = m_spoken.texts().size();
+
+    // A CR in an imported number would end the command and start another.
+    window.main().findconnected("01632 960123\r+++", "1");
+    m_time.advance(100ms);
+    ASSERT_TRUE(modem.waitForCommands(2, 5s));
+    EXPECT_EQ(modem.commands().back(), "ATDT,01632 960123+++");
+    EXPECT_EQ(spokenSince(said),
+              std::vector<std::string>{"Please pick up your handset, and then click on the red box"});
+    EXPECT_EQ(box.text, "Please pick up your hand set and then click on this box");
+}
+
+}  // namespace
