@@ -25,4 +25,4 @@ quiet-build: deps
 	   { cat $(BUILD_DIR)/build.log; echo "make run: the build failed (output above, also in $(BUILD_DIR)/build.log)"; exit 1; }
 
 run: quiet-build
-	@BELLTALE_HOME="$(BELLTALE_HOME)" BUILD_DIR="$(BUILD_DIR)" scripts/run.sh
+	@BELLTALE_HOME="$(BELLTALE_HOME)" BUILD_DIR="$(BUILD_DIR)" MODEM="$(MODEM)" scripts/run.sh

@@ -6,7 +6,30 @@ cd "$(dirname "$0")/.."
 build="${BUILD_DIR:-build}"
 case "$build" in /*) ;; *) build="$PWD/$build" ;; esac
 export BELLTALE_HOME="${BELLTALE_HOME:-${XDG_DATA_HOME:-$HOME/.local/share}/belltale}"
+# With MODEM set, a simulated modem on a pseudo-terminal watches the line (compatibility mode), in
+# a program folder of its own so the settings of the exchange run stay as they were.
+modem_options=()
+if [ -n "${MODEM:-}" ]; then
+    export BELLTALE_HOME="$BELLTALE_HOME/compatibility-mode"
+fi
 mkdir -p "$BELLTALE_HOME"
+if [ -n "${MODEM:-}" ]; then
+    modem_link="$BELLTALE_HOME/modem"
+    modem_input="$BELLTALE_HOME/modem.in"
+    rm -f "$modem_input"
+    mkfifo "$modem_input"
+    # Held open for writing here, so the simulator's input never ends between two commands.
+    exec 3<>"$modem_input"
+    "$build/bin/modemsim" --link "$modem_link" < "$modem_input" &
+    modem_pid=$!
+    trap 'kill "$modem_pid" 2>/dev/null || true' EXIT
+    for _ in $(seq 50); do [ -e "$modem_link" ] && break; sleep 0.1; done
+    modem_options=(--serial-modem "$modem_link")
+    echo "vevuzer: a simulated modem rings from another terminal with:"
+    echo "    echo 'call 01632960123 ANN SMITH' > $modem_input"
+    echo "    echo 'uk-call 01632960777' > $modem_input"
+    echo "    echo 'call P' > $modem_input      # a withheld caller"
+fi
 offscreen=no
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "vevuzer: no display found; running with Qt's offscreen platform (no window will be visible)."
@@ -22,21 +45,24 @@ fi
 log="$BELLTALE_HOME/log.txt"
 echo "vevuzer: program folder is $BELLTALE_HOME"
 echo "vevuzer: the activity log is $log"
-echo "vevuzer: ring a line from another terminal with:"
-echo "    $telsim ring 1 --number 01632960123 --name \"ANN SMITH\""
-echo "    $telsim hangup 1"
-echo "    $telsim list"
+if [ -z "${MODEM:-}" ]; then
+    echo "vevuzer: ring a line from another terminal with:"
+    echo "    $telsim ring 1 --number 01632960123 --name \"ANN SMITH\""
+    echo "    $telsim hangup 1"
+    echo "    $telsim list"
+fi
 # The controls are found through the program folder's registry; registering again is harmless.
 "$build/bin/regsvr" /s "$build/lib/liblkLK36.so"
 if [ "$offscreen" = no ]; then
-    exec "$build/vevuzer/vevuzer" --assign-exchange-lines "$@"
+    "$build/vevuzer/vevuzer" --assign-exchange-lines "${modem_options[@]}" "$@"
+    exit $?
 fi
 # With no window to look at, the activity log is the program's face: follow it here.
 # The follower starts first: the program replaces the last run's log, and the follower then
 # shows the new one from its first line.
 tail -n 0 -F "$log" 2>/dev/null &
 follower=$!
-"$build/vevuzer/vevuzer" --assign-exchange-lines "$@" &
+"$build/vevuzer/vevuzer" --assign-exchange-lines "${modem_options[@]}" "$@" &
 program=$!
 trap 'kill -TERM "$program" 2>/dev/null || true' INT TERM
 status=0

@@ -1,9 +1,12 @@
 // vevuzer: fills the program folder on first start, loads the main window and runs until it closes.
 //
-//   vevuzer [--assign-exchange-lines]
+//   vevuzer [--assign-exchange-lines] [--serial-modem DEVICE]
 //
 // --assign-exchange-lines gives lines 1 to 4 that were never set up the line devices the Line
 // control lists (the simulated exchange's), for a run without going through the settings window.
+// --serial-modem puts the program in compatibility mode on a modem at DEVICE (port 1, the caller-ID
+// enable command "AT+VCID=1"), as the modem set-up would: `make run MODEM=1` uses it with the
+// modem simulator.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,8 @@
 #include "platform/core/folders.h"
 #include "platform/core/messages.h"
 #include "platform/registry/registry.h"
+#include "platform/serial/serial.h"
+#include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/exchange_lines.h"
 #include "vevuzer/shell/frm_main.h"
@@ -37,6 +42,23 @@ std::string controlLibraryHint(const char* program) {
     return std::filesystem::exists(built, ignored)
                ? std::filesystem::weakly_canonical(built, ignored).string()
                : std::string("<path of liblkLK36.so>");
+}
+
+const char* optionValue(int argc, char* argv[], const char* option) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], option) == 0)
+            return argv[i + 1];
+    }
+    return nullptr;
+}
+
+void useSerialModem(const char* device) {
+    registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, device, "COM1");
+    settings::write(settings::key::comp, settings::kTrue);
+    settings::write(settings::key::commport, "1");
+    settings::write(settings::key::kind, settings::kStandardModem);
+    settings::write(settings::key::init, "AT+VCID=1");
+    std::printf("vevuzer: compatibility mode on the modem at %s (port 1)\n", device);
 }
 
 }  // namespace
@@ -67,6 +89,10 @@ int main(int argc, char* argv[]) {
     if (!core::fillProgramFolder(&error)) {
         std::fprintf(stderr, "vevuzer: could not fill the program folder: %s\n", error.c_str());
     }
+    if (const char* device = optionValue(argc, argv, "--serial-modem")) {
+        useSerialModem(device);
+    }
+
     frm_main mainWindow;
     if (hasOption(argc, argv, "--assign-exchange-lines")) {
         for (const std::string& assigned :
