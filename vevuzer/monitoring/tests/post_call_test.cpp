@@ -75,11 +75,11 @@ TEST_F(PostCallTimerTest, LogsASerialRingWithoutCallerData) {
     state.ringholdoff = 0;
     state.newcalls = 32767;
     m_time.advance(1000ms);
-    // The port's number comes from the serial control, which this window does not host.
+    // The port's number comes from the serial control: port 1 until another is chosen.
     EXPECT_EQ(m_window.trace(),
               (Trace{"log: Incoming call logged with no info on comm port",
                      "status: Caller ID info for call 32767\r\nwas not available",
-                     "inclog: Unknow caller on comm , Caller ID not available, " + stamp(),
+                     "inclog: Unknow caller on comm 1, Caller ID not available, " + stamp(),
                      "flash: 1000"}));
     EXPECT_FALSE(state.serialnocid);
     EXPECT_FALSE(state.callbackpending);
