@@ -3,7 +3,11 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 BELLTALE_HOME ?= $(or $(XDG_DATA_HOME),$(HOME)/.local/share)/belltale
 
-.PHONY: run test deps build quiet-build
+SANITIZE_DIR ?= build-sanitize
+# How long each fuzz target runs in `make test`; `make fuzz` runs them until stopped.
+FUZZ_SECONDS ?= 20
+
+.PHONY: run test test-build deps build quiet-build test-sanitize fuzz build-sanitize
 
 deps:
 	@scripts/install-deps.sh
@@ -12,10 +16,30 @@ build: deps
 	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBELLTALE_WERROR=ON
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-test: build
+# Every test, then every test again under AddressSanitizer and UndefinedBehaviorSanitizer, then each
+# fuzz target for a short while.
+test: test-build test-sanitize
+	@scripts/fuzz.sh $(SANITIZE_DIR) $(FUZZ_SECONDS)
+
+test-build: build
 	@rm -rf $(BUILD_DIR)/runtime && mkdir -p -m 700 $(BUILD_DIR)/runtime
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$(CURDIR)/$(BUILD_DIR)/runtime \
 		ctest --output-on-failure -j $(JOBS) --timeout 300
+
+build-sanitize: deps
+	@test -f $(SANITIZE_DIR)/CMakeCache.txt || cmake --preset sanitize -B $(SANITIZE_DIR)
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+
+# Leaks are not looked for: Qt and the layers keep process-wide objects on purpose.
+test-sanitize: build-sanitize
+	@rm -rf $(SANITIZE_DIR)/runtime && mkdir -p -m 700 $(SANITIZE_DIR)/runtime
+	@cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$(CURDIR)/$(SANITIZE_DIR)/runtime \
+		ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# Every fuzz target side by side until Ctrl+C (FUZZ_SECONDS=N to stop after N seconds).
+fuzz: build-sanitize
+	@scripts/fuzz.sh $(SANITIZE_DIR) $(if $(filter command line environment,$(origin FUZZ_SECONDS)),$(FUZZ_SECONDS),0)
 
 # `make run` shows the build's own output only when the build fails.
 quiet-build: deps

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     qt6-base-dev qt6-serialport-dev libespeak-ng-dev espeak-ng-data libasound2-dev libcurl4-openssl-dev
-    libx11-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make
+    libx11-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make clang libclang-rt-dev
     xvfb imagemagick trayer socat sox python3-aiosmtpd dovecot-pop3d poppler-utils xdg-utils
 )
 

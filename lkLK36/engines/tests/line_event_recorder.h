@@ -13,8 +13,10 @@
 class LineEventRecorder {
   public:
     void attach(TlkLineInternal& line) {
-        for (auto [hook, name] : callEvents())
-            line.*hook = [this, name](TlkLineInternal& l, DWORD call) { note(l, name, call); };
+        for (const auto& [hook, name] : callEvents()) {
+            const char* event = name;  // clang 14 cannot capture a structured binding
+            line.*hook = [this, event](TlkLineInternal& l, DWORD call) { note(l, event, call); };
+        }
         line.OnRing = [this](TlkLineInternal& l, LONG count, LONG mode) {
             note(l, "OnRing " + std::to_string(count) + " " + std::to_string(mode));
         };
