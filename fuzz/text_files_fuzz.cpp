@@ -3,6 +3,7 @@
 // the input is the number looked up, the rest the file.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,12 +17,21 @@
 
 namespace {
 
+// A plain buffer, so the folder's name is still there when the exit handler removes it.
+char g_folder[4096];
+
 const std::filesystem::path& folder() {
     static const std::filesystem::path made = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "belltale-fuzz-XXXXXX");
-        const std::filesystem::path path = ::mkdtemp(pattern.data());
-        ::setenv("BELLTALE_HOME", path.c_str(), 1);
-        return path;
+        const std::string pattern =
+            (std::filesystem::temp_directory_path() / "belltale-fuzz-XXXXXX").string();
+        std::snprintf(g_folder, sizeof g_folder, "%s", pattern.c_str());
+        ::mkdtemp(g_folder);
+        ::setenv("BELLTALE_HOME", g_folder, 1);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(g_folder, ignored);
+        });
+        return std::filesystem::path(g_folder);
     }();
     return made;
 }
@@ -39,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(folder() / "blocked.txt", std::ios::binary | std::ios::trunc) << file;
 
     const std::string name = INIFuncs::ReadIniValue(book.string(), "callers", key, "");
-    if (name.size() > file.size() * 2 + 1)  // Windows text grows at most threefold, in its names
+    if (name.size() > file.size() * 3)  // Windows text grows at most threefold as UTF-8
         __builtin_trap();
     (void)vevuzer::numberListed("blocked.txt", key);
     const std::string utf8 = core::windowsTextToUtf8(file);
