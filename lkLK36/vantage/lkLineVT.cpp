@@ -520,7 +520,7 @@ QWidget* TlkLineVantage::buildCallPage() {
     };
     for (const auto& [name, setter] : gatherNumbers) {
         QLineEdit* edit = component<QLineEdit>(name);
-        onSignal(edit, &QLineEdit::editingFinished, [this, edit, setter] {
+        onSignal(edit, &QLineEdit::editingFinished, [this, edit, setter = setter] {
             (line().Call.*setter)(ReadWholeNumber(textOf(edit)));
             if (closing())
                 return;
@@ -620,7 +620,7 @@ QWidget* TlkLineVantage::buildConferencePage() {
     };
     for (const auto& [name, member] : shows) {
         onSignal(component<QPushButton>(name), &QPushButton::clicked,
-                 [this, member] { selectCall(line().Conference.*member); });
+                 [this, member = member] { selectCall(line().Conference.*member); });
     }
     QLineEdit* number = component<QLineEdit>("EditConferencePhoneNumber");
     onSignal(number, &QLineEdit::editingFinished,
