@@ -238,7 +238,7 @@ TEST_F(WaveControls, PlayEventsReachTheSinkAndItsAnswerToAWarningCounts) {
     for (auto [answer, plays] : {std::pair{VARIANT_BOOL{0}, false}, {VARIANT_BOOL{1}, true}}) {
         SCOPED_TRACE(answer);
         sink->seen.clear();
-        sink->during = [answer](DISPID dispid, DISPPARAMS& params) {
+        sink->during = [answer = answer](DISPID dispid, DISPPARAMS& params) {
             if (dispid == 6)
                 *params.rgvarg[0].pboolVal = answer;
         };
