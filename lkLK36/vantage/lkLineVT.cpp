@@ -774,7 +774,7 @@ QWidget* TlkLineVantage::buildTransferPage() {
     };
     for (const auto& [name, member] : shows) {
         onSignal(component<QPushButton>(name), &QPushButton::clicked,
-                 [this, member] { selectCall(line().Transfer.*member); });
+                 [this, member = member] { selectCall(line().Transfer.*member); });
     }
     QLineEdit* number = component<QLineEdit>("EditTransferPhoneNumber");
     onSignal(number, &QLineEdit::editingFinished, [this, number] {

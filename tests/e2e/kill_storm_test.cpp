@@ -70,8 +70,12 @@ class KillStorm : public ::testing::Test {
                 }
                 for (auto& telsim : telsims)
                     telsim->finish();
-                // The caller's number comes after the first ring, as from a real modem.
-                for (int wait = 0; command == std::string("ring") && wait < 35 && !stop; ++wait)
+                // The caller's number comes after the first ring, as from a real modem: the
+                // calls stay until the program logged one of them, however slow it runs.
+                const std::size_t logged = readFile(home() / "inclog.txt").size();
+                for (int wait = 0; command == std::string("ring") && wait < 200 && !stop &&
+                                   readFile(home() / "inclog.txt").size() == logged;
+                     ++wait)
                     std::this_thread::sleep_for(50ms);
             }
         }
