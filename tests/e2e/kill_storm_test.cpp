@@ -48,7 +48,8 @@ class KillStorm : public ::testing::Test {
         return environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
                                 {"BELLTALE_HOME", home().string()},
                                 {"BELLTALE_ASSETS", assets().string()},
-                                {"XDG_RUNTIME_DIR", runtime().string()}});
+                                {"XDG_RUNTIME_DIR", runtime().string()},
+                                {"BELLTALE_EXCHANGE_SOCKET", "on"}});
     }
 
     // Rings all four lines with callers' numbers and hangs them up, again and again, until
