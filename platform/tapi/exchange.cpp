@@ -512,6 +512,10 @@ void Exchange::setDialTone(DWORD line, bool present) {
 void Exchange::setRemoteParty(const std::string& number, RemoteParty party) {
     m_state->parties[digitsOnly(number)] = std::move(party);
 }
+void Exchange::setLineRemoteParty(DWORD line, std::optional<RemoteParty> party) {
+    if (SimLine* l = m_state->lineAt(line))
+        l->farEnd = std::move(party);
+}
 void Exchange::setDefaultRemoteParty(RemoteParty party) {
     m_state->defaultParty = std::move(party);
 }

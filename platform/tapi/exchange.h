@@ -120,6 +120,8 @@ class Exchange final : public Provider {
     // party answers everything else.
     void setRemoteParty(const std::string& number, RemoteParty party);
     void setDefaultRemoteParty(RemoteParty party);
+    // Whom every call dialled from `line` reaches, whatever the number; nothing: as above.
+    void setLineRemoteParty(DWORD line, std::optional<RemoteParty> party);
     void setDialTone(DWORD line, bool present);
     // The far end sends digits on the line's call, 200 ms apart.
     bool sendDigits(DWORD line, const std::string& digits, DWORD digitMode = LINEDIGITMODE_DTMF);

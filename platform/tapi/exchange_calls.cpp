@@ -240,6 +240,9 @@ void Exchange::State::reachParty(CallId id, const std::string& number) {
         return;
     auto it = parties.find(digitsOnly(number));
     c->party = it == parties.end() ? defaultParty : it->second;
+    if (const SimLine* l = lineAt(c->d.device); l && l->farEnd) {
+        c->party = *l->farEnd;
+    }
     c->d.connected =
         Party{LINECALLPARTYID_ADDRESS | (c->party.name.empty() ? 0 : LINECALLPARTYID_NAME), number,
               c->party.name};

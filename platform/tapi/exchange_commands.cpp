@@ -194,6 +194,36 @@ std::string Exchange::list() {
     return out.str();
 }
 
+// farend <line> answer [--rings N] | busy | noanswer | any: whom the line's outgoing calls reach.
+static std::string farEndCommand(Exchange& exchange, DWORD device, const std::string& which,
+                                 const std::vector<std::string>& w) {
+    if (w.size() < 3)
+        return "ERROR: farend needs a line and answer, busy, noanswer or any";
+    const std::string& what = w[2];
+    if (what == "any" && w.size() == 3) {
+        exchange.setLineRemoteParty(device, std::nullopt);
+        return "OK calls from " + which + " reach the dialled number";
+    }
+    RemoteParty party;
+    if (what == "busy" && w.size() == 3) {
+        party.outcome = RemoteParty::Outcome::Busy;
+    } else if (what == "noanswer" && w.size() == 3) {
+        party.outcome = RemoteParty::Outcome::NoAnswer;
+    } else if (what == "answer" && (w.size() == 3 || w.size() == 5)) {
+        party.outcome = RemoteParty::Outcome::Answer;
+        if (w.size() == 5 && (w[3] != "--rings" || !number(w[4], party.answerAfterRings)))
+            return "ERROR: farend answer takes --rings N";
+    } else {
+        return "ERROR: farend needs answer [--rings N], busy, noanswer or any, not \"" + what +
+               "\"";
+    }
+    exchange.setLineRemoteParty(device, party);
+    return "OK the far end of " + which + " will " +
+           (what == "noanswer" ? "not answer"
+            : what == "busy"   ? "be busy"
+                               : "answer");
+}
+
 std::string Exchange::execute(std::string_view command) {
     const Parsed parsed = split(command);
     if (!parsed.error.empty())
@@ -211,8 +241,8 @@ std::string Exchange::execute(std::string_view command) {
     }
     if (verb == "press" || verb == "lift" || verb == "replace")
         return phoneCommand(*this, verb, w);
-    const std::set<std::string> lineVerbs = {"ring",  "hangup", "digits",
-                                             "close", "remove", "disconnect"};
+    const std::set<std::string> lineVerbs = {"ring",   "hangup",     "digits",   "close",
+                                             "remove", "disconnect", "dialtone", "farend"};
     if (!lineVerbs.contains(verb))
         return "ERROR: unknown command \"" + w[0] + "\"";
     DWORD line = 0;
@@ -291,6 +321,14 @@ std::string Exchange::execute(std::string_view command) {
             return "ERROR: " + which + " has no call";
         return "OK digits sent on " + which;
     }
+    if (verb == "dialtone") {
+        if (w.size() != 3 || (w[2] != "on" && w[2] != "off"))
+            return "ERROR: dialtone needs a line and on or off";
+        setDialTone(device, w[2] == "on");
+        return "OK dial tone " + w[2] + " on " + which;
+    }
+    if (verb == "farend")
+        return farEndCommand(*this, device, which, w);
     if (w.size() != 2)
         return "ERROR: " + verb + " takes only a line number";
     if (verb == "hangup") {

@@ -59,6 +59,7 @@ struct SimLine {
     LineDescription desc;
     bool removed = false;
     bool dialTone = true;
+    std::optional<RemoteParty> farEnd;  // whom every call dialled from this line reaches
     std::vector<std::vector<ForwardEntry>> forwards;  // per address
     DWORD ringsNoAnswer = 0;
     std::vector<DWORD> terminalModes;

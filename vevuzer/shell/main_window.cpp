@@ -8,9 +8,10 @@
 #include "platform/ui/dialogs.h"
 #include "vevuzer/mail/sendmail.h"
 #include "vevuzer/monitoring/call_monitor.h"
+#include "vevuzer/monitoring/dial_out.h"
 #include "vevuzer/monitoring/post_call.h"
-#include "vevuzer/monitoring/update_check.h"
 #include "vevuzer/monitoring/serial_monitor.h"
+#include "vevuzer/monitoring/update_check.h"
 #include "vevuzer/settings/first_run.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
@@ -84,6 +85,7 @@ MainWindow::MainWindow(MainWindowForm& form) : m_form(form) {
     m_otherParts.Timer1_Timer = [this] { m_postCall->Timer1_Timer(); };
     m_otherParts.saytime = [] { mod_clock::saytime(); };
     m_serialMonitor = std::make_unique<SerialMonitor>(*this, m_form);
+    m_dialOut = std::make_unique<DialOut>(*this, m_form);
     m_commscan.setOnTimer([this] { m_serialMonitor->commscan_Timer(); });
 }
 
@@ -290,6 +292,14 @@ void MainWindow::closelines() {
 
 void MainWindow::initport() {
     m_serialMonitor->initport();
+}
+
+void MainWindow::findconnected(std::string_view number, std::string_view linea) {
+    m_dialOut->findconnected(number, linea);
+}
+
+bool MainWindow::finddial(std::string_view linea) {
+    return m_dialOut->finddial(linea);
 }
 
 // ---- Shut-down ----

@@ -26,6 +26,7 @@ namespace vevuzer {
 
 class CallMonitor;
 class SerialMonitor;
+class DialOut;
 }  // namespace vevuzer
 
 class frmSysTray;
@@ -228,6 +229,11 @@ class MainWindow {
     PostCallTimer& postCallTimer() { return *m_postCall; }
     UpdateCheck& updateCheck() { return *m_updateCheck; }
     SerialMonitor& serialMonitor() { return *m_serialMonitor; }
+    DialOut& dialOut() { return *m_dialOut; }
+    // Dials `number` for the user on line `linea` ("1" to "4") or the serial modem; answers
+    // whether line `linea` gives a dial tone.
+    void findconnected(std::string_view number, std::string_view linea);
+    bool finddial(std::string_view linea);
     MainWindowForm& form() { return m_form; }
 
     // The status timer (each second): countdowns, line indicators, status banner, the deferred
@@ -367,6 +373,7 @@ class MainWindow {
     std::unique_ptr<UpdateCheck> m_updateCheck;  // holds the transfer control
     std::unique_ptr<PostCallTimer> m_postCall;
     std::unique_ptr<SerialMonitor> m_serialMonitor;
+    std::unique_ptr<DialOut> m_dialOut;
     std::map<DISPID, LineEventHandler> m_lineHandlers;
     std::map<DISPID, RecordEventHandler> m_recordHandlers;
     // Shared so that releasing it at shut-down can wait until its own event has returned.

@@ -172,6 +172,12 @@ TEST_F(Telsim, MalformedCommandsAreRefusedAndChangeNothing) {
         {{"hangup", "1"}, "ERROR: line 1 has no call to hang up\n"},
         {{"hangup", "1", "2"}, "ERROR: hangup takes only a line number\n"},
         {{"digits", "1", "12x"}, "ERROR: \"12x\" holds a character that is not a digit\n"},
+        {{"dialtone", "1"}, "ERROR: dialtone needs a line and on or off\n"},
+        {{"dialtone", "1", "maybe"}, "ERROR: dialtone needs a line and on or off\n"},
+        {{"farend", "1"}, "ERROR: farend needs a line and answer, busy, noanswer or any\n"},
+        {{"farend", "1", "later"},
+         "ERROR: farend needs answer [--rings N], busy, noanswer or any, not \"later\"\n"},
+        {{"farend", "1", "answer", "--rings", "x"}, "ERROR: farend answer takes --rings N\n"},
         {{"frobnicate"}, "ERROR: unknown command \"frobnicate\"\n"},
     };
     for (const Case& row : cases) {
