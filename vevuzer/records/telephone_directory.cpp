@@ -219,8 +219,20 @@ void TelephoneDirectory::keyPressed() {
     }
 }
 
+// A line the user chooses is remembered for the next time and said; other text stays in the field
+// and dials nowhere.
 void TelephoneDirectory::setTxtLine(std::string_view text) {
     m_controls.txt_line = std::string(text);
+    changed();
+    if (m_loading || text.size() != 1 || text[0] < '1' || text[0] > '4') {
+        return;
+    }
+    settings::write(settings::key::dialline, text);
+    say("Line " + std::string(text) + " selected.", kSayNormal);
+}
+
+void TelephoneDirectory::setCommand4Visible(bool shown) {
+    m_controls.Command4Visible = shown;
     changed();
 }
 

@@ -77,8 +77,9 @@ class TelephoneDirectory {
     void setTxtName(std::string_view text);
     void keyPressed();
     void setTxtLine(std::string_view text);
-    // The red hang-up box, as dialling shows and hides it.
+    // The red hang-up box and the Dial button, as dialling shows and hides them.
     void setRedBox(bool shown, std::string_view text = {});
+    void setCommand4Visible(bool shown);
 
     // Save: the number is cleaned of "-" and blanks, tested against the book and appended with
     // the name. True when the entry was stored.

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include "vevuzer/monitoring/directory_dialling.h"
 #include "vevuzer/records/frm_directory.h"
 #include "vevuzer/records/frm_display.h"
 #include "vevuzer/records/frm_inclog.h"
@@ -154,6 +155,7 @@ frm_main::frm_main(QWidget* parent)
         m_frmInfo->Show();
         m_frmInfo->display(text);
     });
+    vevuzer::attachDirectoryDialling(m_main, m_frmDirectory->logic());
     m_frmInclog = std::make_unique<frm_inclog>(
         [this]() -> vevuzer::TelephoneDirectory& { return showTelephoneDirectory().logic(); },
         [this] {
