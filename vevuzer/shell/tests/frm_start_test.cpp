@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QProgressBar>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -90,11 +91,14 @@ TEST(StartUpWindow, InstallerWindowStartsTheInstallersThenTheRestartProgram) {
     EXPECT_EQ(ended, 1);
     EXPECT_EQ(bar[18], 19);
     EXPECT_EQ(bar[19], 19) << "the bar never reaches its maximum";
-    const std::vector<shell::RecordedStart> started = starts.waitFor(3);
+    // The stubs run detached and may write down their starts in any order.
+    std::vector<shell::RecordedStart> started = starts.waitFor(3);
     ASSERT_EQ(started.size(), 3u);
+    std::sort(started.begin(), started.end(),
+              [](const auto& a, const auto& b) { return a.argv < b.argv; });
     EXPECT_EQ(started[0].argv, (std::vector<std::string>{programs + "/agent.exe", "/Q:A"}));
-    EXPECT_EQ(started[1].argv, (std::vector<std::string>{programs + "/speech.exe", "/Q:A"}));
-    EXPECT_EQ(started[2].argv, (std::vector<std::string>{programs + "/reboot.exe"}));
+    EXPECT_EQ(started[1].argv, (std::vector<std::string>{programs + "/reboot.exe"}));
+    EXPECT_EQ(started[2].argv, (std::vector<std::string>{programs + "/speech.exe", "/Q:A"}));
     EXPECT_EQ(started[0].directory, programs);
 }
 
