@@ -9,9 +9,12 @@
 #include <string>
 
 #include "platform/core/virtual_time.h"
+#include "platform/registry/registry.h"
+#include "platform/serial/serial.h"
 #include "platform/speech/testing/speech_recorder.h"
 #include "platform/tapi/exchange.h"
 #include "platform/ui/testing/scripted_dialogs.h"
+#include "tools/modemsim/modem_simulator.h"
 #include "vevuzer/monitoring/testing/traced_main_window.h"
 #include "vevuzer/records/telephone_directory.h"
 #include "vevuzer/settings/settings_store.h"
@@ -73,6 +76,37 @@ TEST_F(DirectoryDialling, RefusesAnEmptyNumberAndKeepsTheDialButton) {
     m_book.Command4_Click();
     EXPECT_TRUE(m_book.controls().Command4Visible);
     EXPECT_FALSE(m_book.controls().Text1Visible);
+}
+
+// Through the serial modem the click on the red box hangs the modem up and sets the reader going
+// again.
+TEST(DirectoryDiallingSerial, TheRedBoxHangsTheModemUp) {
+    core::VirtualTime time;
+    vevuzer::testing::FreshProgramFolder folder;
+    speech::SpeechRecorder spoken;
+    ui::ScriptedDialogs dialogs;
+    ASSERT_EQ(vevuzer::testing::registerControlLibrary(), S_OK);
+    modemsim::ModemSimulator modem;
+    ASSERT_TRUE(modem.ready());
+    registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, modem.devicePath(), "COM1");
+    settings::write(settings::key::comp, "True");
+    settings::write(settings::key::commport, "1");
+    TracedMainWindow window;
+    window.Form_Load();
+    ASSERT_TRUE(modem.waitForCommands(1, 5s));
+    vevuzer::TelephoneDirectory book;
+    vevuzer::attachDirectoryDialling(window.main(), book);
+    book.Load();
+    book.setTxtPhone("01632-960123");
+    book.Command4_Click();
+    ASSERT_TRUE(modem.waitForCommands(2, 5s));
+    EXPECT_EQ(modem.commands().back(), "ATDT,01632960123");
+    book.Text1_Click();
+    ASSERT_TRUE(modem.waitForCommands(3, 5s));
+    EXPECT_EQ(modem.commands().back(), "ATH");
+    EXPECT_TRUE(book.controls().Command4Visible);
+    EXPECT_FALSE(book.controls().Text1Visible);
+    EXPECT_EQ(window.main().commscan().interval(), 800u);
 }
 
 }  // namespace
