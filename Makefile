@@ -7,7 +7,7 @@ SANITIZE_DIR ?= build-sanitize
 # How long each fuzz target runs in `make test`; `make fuzz` runs them until stopped.
 FUZZ_SECONDS ?= 20
 
-.PHONY: run test deps build quiet-build test-sanitize fuzz build-sanitize
+.PHONY: run test deps build quiet-build test-build test-sanitize fuzz build-sanitize
 
 deps:
 	@scripts/install-deps.sh
@@ -16,7 +16,14 @@ build: deps
 	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBELLTALE_WERROR=ON
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-test: build
+# Everything CI checks: the suite, the suite again under AddressSanitizer and UBSan, then each
+# fuzz target for FUZZ_SECONDS. Run one after the other so their builds do not share the cores.
+test:
+	@$(MAKE) --no-print-directory test-build
+	@$(MAKE) --no-print-directory test-sanitize
+	@scripts/fuzz.sh $(SANITIZE_DIR) $(FUZZ_SECONDS)
+
+test-build: build
 	@rm -rf $(BUILD_DIR)/runtime && mkdir -p -m 700 $(BUILD_DIR)/runtime
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$(CURDIR)/$(BUILD_DIR)/runtime \
 		ctest --output-on-failure -j $(JOBS) --timeout 300
