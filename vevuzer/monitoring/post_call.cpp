@@ -3,6 +3,7 @@
 #include <limits>
 #include <string>
 
+#include "vevuzer/monitoring/call_back_recorder.h"
 #include "vevuzer/monitoring/call_log.h"
 #include "vevuzer/monitoring/update_check.h"
 #include "vevuzer/settings/settings_store.h"
@@ -28,27 +29,36 @@ std::string dateAndTime() {
 
 }  // namespace
 
-PostCallTimer::PostCallTimer(MainWindow& window, MainWindowForm& form)
-    : m_window(window), m_form(form) {}
-
-void PostCallTimer::Timer1_Timer() {
-    serialRingWithoutCallerData();
-    lineRingWithoutCallerId();
-    m_window.updateCheck().run();
+void countNewCall(MainWindowState& state) {
+    if (state.newcalls < kMaxNewCalls)
+        ++state.newcalls;
 }
 
-void PostCallTimer::countNewCall() {
-    // The count is a 16-bit number on screen: at its top it stays there.
-    int& newcalls = m_window.state().newcalls;
-    if (newcalls < kMaxNewCalls)
-        ++newcalls;
+PostCallTimer::PostCallTimer(MainWindow& window, MainWindowForm& form)
+    : m_window(window), m_form(form), m_recorder(std::make_unique<CallBackRecorder>(window, form)) {
+    using controls::RecordEvent;
+    m_window.setRecordEventHandler(
+        RecordEvent::OnDone, [this](const com::EventArgs&) { m_recorder->lkRecord1_OnDone(); });
+    m_window.setRecordEventHandler(
+        RecordEvent::OnError, [this](const com::EventArgs&) { m_recorder->lkRecord1_OnError(); });
+}
+
+PostCallTimer::~PostCallTimer() = default;
+
+void PostCallTimer::Timer1_Timer() {
+    if (m_recorder->running())
+        return;
+    serialRingWithoutCallerData();
+    if (!lineRingWithoutCallerId())
+        return;
+    m_window.updateCheck().run();
 }
 
 void PostCallTimer::serialRingWithoutCallerData() {
     MainWindowState& state = m_window.state();
     if (!state.serialnocid || state.ringholdoff > 0)
         return;
-    countNewCall();
+    countNewCall(state);
     log("Incoming call logged with no info on comm port");
     m_form.setTxtDisplayText(notAvailableStatus(state.newcalls));
     state.callbackpending = false;
@@ -59,22 +69,22 @@ void PostCallTimer::serialRingWithoutCallerData() {
                   ", Caller ID not available, " + dateAndTime());
 }
 
-void PostCallTimer::lineRingWithoutCallerId() {
+bool PostCallTimer::lineRingWithoutCallerId() {
     MainWindowState& state = m_window.state();
-    // With `getcid` on, such a call is for the call-back recorder, not for this entry.
     if (settings::isOn(settings::recorder::getcid) && state.callbackpending &&
         state.ringholdoff <= 0) {
-        return;
+        return m_recorder->run() == CallBackRecorder::Outcome::Recorded;
     }
     if (!state.callbackpending || state.ringholdoff != 0)
-        return;
-    countNewCall();
+        return true;
+    countNewCall(state);
     log("Incoming call logged with no info on line " + std::to_string(state.callline));
     m_form.setTxtDisplayText(notAvailableStatus(state.newcalls));
     state.callbackpending = false;
     m_window.flash().setInterval(kFlashMs);
     appendCallLog("Unknow caller on line " + std::to_string(state.callline) +
                   ", Caller ID not recorded, " + dateAndTime());
+    return true;
 }
 
 }  // namespace vevuzer

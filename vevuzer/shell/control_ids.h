@@ -19,6 +19,7 @@ inline constexpr IID DIID_IlkRecordEvents{
 
 // Members of the Line control.
 namespace line {
+inline constexpr DISPID CallActive = 32;
 inline constexpr DISPID CallCallerIDBlocked = 42;
 inline constexpr DISPID CallCallerIDFlags = 43;
 inline constexpr DISPID CallCallerIDName = 44;
@@ -26,6 +27,7 @@ inline constexpr DISPID CallCallerIDNumber = 45;
 inline constexpr DISPID CallCallerIDOutOfArea = 46;
 inline constexpr DISPID CallMediaMode = 60;
 inline constexpr DISPID CallOwner = 64;
+inline constexpr DISPID TAPITSP = 97;
 inline constexpr DISPID WaveRecordID = 102;
 inline constexpr DISPID CallAnswer = 103;
 inline constexpr DISPID CallDial = 104;
@@ -87,10 +89,14 @@ enum class LineEvent : DISPID {
 namespace record {
 inline constexpr DISPID DeviceActive = 11;
 inline constexpr DISPID DeviceID = 15;
-inline constexpr DISPID SourceFileName = 33;
-inline constexpr DISPID SourceFormatID = 39;
+inline constexpr DISPID DeviceName = 17;
 inline constexpr DISPID ErrorNumber = 24;
 inline constexpr DISPID ErrorText = 25;
+inline constexpr DISPID SourceFileName = 33;
+inline constexpr DISPID SourceFormatBitsPerSample = 35;
+inline constexpr DISPID SourceFormatID = 39;
+inline constexpr DISPID SourceFormatName = 40;
+inline constexpr DISPID SourceValid = 44;
 inline constexpr DISPID VantageLogActive = 50;
 inline constexpr DISPID VantageLogLines = 52;
 }  // namespace record
