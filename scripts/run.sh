@@ -53,25 +53,63 @@ if [ -z "${MODEM:-}" ]; then
 fi
 # The controls are found through the program folder's registry; registering again is harmless.
 "$build/bin/regsvr" /s "$build/lib/liblkLK36.so"
-if [ "$offscreen" = no ]; then
-    "$build/vevuzer/vevuzer" --assign-exchange-lines "${modem_options[@]}" "$@"
-    exit $?
-fi
-# With no window to look at, the activity log is the program's face: follow it here.
-# The follower starts first: the program replaces the last run's log, and the follower then
-# shows the new one from its first line.
-tail -n 0 -F "$log" 2>/dev/null &
-follower=$!
-"$build/vevuzer/vevuzer" --assign-exchange-lines "${modem_options[@]}" "$@" &
-program=$!
-trap 'kill -TERM "$program" 2>/dev/null || true' INT TERM
-status=0
-wait "$program" || status=$?
-# The trap's signal interrupts the first wait; wait again for the program's own end.
-if kill -0 "$program" 2>/dev/null; then
+# A first start installs the speech components (about 20 seconds) and ends, and the program's
+# restart program starts it again: here that start is ours, so this script keeps following the
+# program. The restart program runs the command in BELLTALE_PROGRAM, which marks the request.
+restart_request="$XDG_RUNTIME_DIR/belltale-restart-requested"
+restarter="$XDG_RUNTIME_DIR/belltale-restart"
+printf '#!/bin/sh\n: > "%s"\n' "$restart_request" > "$restarter"
+chmod +x "$restarter"
+export BELLTALE_PROGRAM="$restarter"
+components_installed() {
+    [ -e "$BELLTALE_HOME/windows/speech/speech.hlp" ] && [ -e "$BELLTALE_HOME/windows/lhsp/tv/Tv_enua.dll" ]
+}
+# True when the run that just ended asked for a restart (its restart program waits a second).
+restart_requested() {
+    for _ in $(seq 30); do
+        [ -e "$restart_request" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+run_once() {
+    if [ "$offscreen" = no ]; then
+        "$build/vevuzer/vevuzer" --assign-exchange-lines "${modem_options[@]}" "$@"
+        return $?
+    fi
+    # With no window to look at, the activity log is the program's face: follow it here.
+    # The follower starts first: the program replaces the last run's log, and the follower then
+    # shows the new one from its first line.
+    tail -n 0 -F "$log" 2>/dev/null &
+    follower=$!
+    "$build/vevuzer/vevuzer" --assign-exchange-lines "${modem_options[@]}" "$@" &
+    program=$!
+    trap 'kill -TERM "$program" 2>/dev/null || true' INT TERM
+    status=0
     wait "$program" || status=$?
-fi
-# Let the follower show the program's last lines before it goes.
-sleep 1
-kill "$follower" 2>/dev/null || true
-exit "$status"
+    # The trap's signal interrupts the first wait; wait again for the program's own end.
+    if kill -0 "$program" 2>/dev/null; then
+        wait "$program" || status=$?
+    fi
+    # Let the follower show the program's last lines before it goes.
+    sleep 1
+    kill "$follower" 2>/dev/null || true
+    return "$status"
+}
+
+while :; do
+    rm -f "$restart_request"
+    installing=no
+    if ! components_installed; then
+        installing=yes
+        echo "vevuzer: a first start installs the speech components (about 20 seconds), then starts again."
+    fi
+    status=0
+    run_once "$@" || status=$?
+    if [ "$installing" = yes ] && [ "$status" -eq 0 ] && restart_requested; then
+        echo "vevuzer: starting again after the installation"
+        continue
+    fi
+    exit "$status"
+done

@@ -22,6 +22,7 @@
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/exchange_lines.h"
 #include "vevuzer/shell/frm_main.h"
+#include "vevuzer/shell/frm_start.h"
 #include "vevuzer/shell/quit_signals.h"
 
 namespace {
@@ -92,6 +93,20 @@ int main(int argc, char* argv[]) {
     if (const char* device = optionValue(argc, argv, "--serial-modem")) {
         useSerialModem(device);
     }
+
+    // The restart program that ends a first-run installation starts the program named here; one
+    // named by whoever started us is kept.
+    setenv("BELLTALE_PROGRAM", QCoreApplication::applicationFilePath().toLocal8Bit().constData(),
+           0);
+    // A start that installs the speech components first ends here: the restart program starts the
+    // program again once they are in.
+    const bool showMain = vevuzer::frm_start_Load([] {
+        registry::flush();
+        std::fflush(nullptr);
+        std::_Exit(0);
+    });
+    if (!showMain)
+        return 0;
 
     frm_main mainWindow;
     if (hasOption(argc, argv, "--assign-exchange-lines")) {

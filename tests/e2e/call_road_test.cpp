@@ -46,6 +46,7 @@ class CallRoad : public ::testing::Test {
         m_root = makeTempFolder();
         ASSERT_FALSE(m_root.empty());
         fs::create_directories(runtime());
+        markSpeechComponentsInstalled(home());
         fs::permissions(runtime(), fs::perms::owner_all);
         writeFile(assets() / "errors.txt", "-1 Could not connect\r\n");
         writeFile(home() / "directory.ini", "[callers]\r\n01632960123=Annie Smith\r\n");

@@ -32,6 +32,7 @@ class MainWindowShot : public ::testing::Test {
         m_root = makeTempFolder();
         ASSERT_FALSE(m_root.empty());
         fs::create_directories(runtime());
+        markSpeechComponentsInstalled(home());
         fs::permissions(runtime(), fs::perms::owner_all);
         setenv("BELLTALE_HOME", home().c_str(), 1);
         registry::dropCache();

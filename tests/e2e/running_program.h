@@ -37,6 +37,13 @@ inline void writeFile(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
+// What the two installers leave in a program folder: a start there goes straight to the main window
+// instead of installing first.
+inline void markSpeechComponentsInstalled(const fs::path& home) {
+    writeFile(home / "windows" / "speech" / "speech.hlp", "");
+    writeFile(home / "windows" / "lhsp" / "tv" / "Tv_enua.dll", "");
+}
+
 inline std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;

@@ -20,6 +20,7 @@ class VevuzerStart : public ::testing::Test {
         m_root = makeTempFolder();
         ASSERT_FALSE(m_root.empty());
         fs::create_directories(runtime());
+        markSpeechComponentsInstalled(home());
         fs::permissions(runtime(), fs::perms::owner_all);
         writeFile(assets() / "errors.txt", "-1 Could not connect\r\n");
         writeFile(assets() / "skins" / "GreenFlag.gif", "GIF89a");
@@ -164,6 +165,50 @@ TEST_F(VevuzerStart, WatchesTheExchangesFourLinesAndKeepsItsPlaceWhenClosed) {
     const std::string log = readFile(home() / "log.txt");
     EXPECT_NE(log.find("\r\nLine 4 is closed\r\n"), std::string::npos) << log;
     EXPECT_TRUE(log.ends_with("\r\nSaving window position\r\nGood bye\r\n")) << log;
+}
+
+}  // namespace
+
+namespace {
+
+// A first start on a fresh program folder: the installer window runs the program's two installers,
+// counts the run and has the restart program start the program again; that start opens the main
+// window.
+TEST_F(VevuzerStart, AFirstStartInstallsTheSpeechComponentsAndIsStartedAgain) {
+    const fs::path fresh = m_root / "fresh";
+    const fs::path restarted = m_root / "restarted";
+    const fs::path restarter = m_root / "restart.sh";
+    writeFile(restarter, "#!/bin/sh\n: > '" + restarted.string() + "'\n");
+    fs::permissions(restarter, fs::perms::owner_all);
+    const std::vector<std::string> env =
+        environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
+                         {"BELLTALE_HOME", fresh.string()},
+                         {"BELLTALE_ASSETS", BELLTALE_ASSETS},
+                         {"XDG_RUNTIME_DIR", runtime().string()},
+                         {"BELLTALE_PROGRAM", restarter.string()}});
+
+    RunningProgram installing(VEVUZER_PROGRAM, {}, env, m_root / "stderr-installing");
+    ASSERT_TRUE(installing.started());
+    const int status = installing.finish();
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(installing.output().find(kReadyLine), std::string::npos) << "no main window";
+    EXPECT_TRUE(fs::exists(fresh / "windows" / "speech" / "speech.hlp"));
+    EXPECT_TRUE(fs::exists(fresh / "windows" / "lhsp" / "tv" / "Tv_enua.dll"));
+    for (int i = 0; i < 50 && !fs::exists(restarted); ++i)
+        usleep(100000);
+    EXPECT_TRUE(fs::exists(restarted)) << "the restart program ran";
+    {
+        ProgramSettings settings(fresh);
+        EXPECT_EQ(settings.read("instrun"), "1");
+        // Lines saved as having no modem keep the next start from waiting for the welcome.
+        settings.write("line", "No modem on this line");
+        settings.write("line2", "No modem on this line");
+    }
+
+    RunningProgram again(VEVUZER_PROGRAM, {}, env, m_root / "stderr-again");
+    ASSERT_TRUE(again.waitForLine(kReadyLine)) << again.output();
+    EXPECT_EQ(WEXITSTATUS(again.stopWith(SIGTERM)), 0);
 }
 
 }  // namespace
