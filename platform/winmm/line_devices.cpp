@@ -52,7 +52,10 @@ class LineInStream : public WaveStream {
         const auto& samples = m_farEnd->samples;
         const std::size_t available = m_next < samples.size() ? samples.size() - m_next : 0;
         const std::size_t copied = std::min(available, into.size());
-        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(m_next), copied, into.begin());
+        // Past the recording's end (or with none) the line is silent; no position beyond it is
+        // formed.
+        if (copied > 0)
+            std::copy_n(samples.data() + m_next, copied, into.data());
         std::fill(into.begin() + static_cast<std::ptrdiff_t>(copied), into.end(), 0);
         m_next += into.size();
         return into.size();

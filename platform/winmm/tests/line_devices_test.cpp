@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "platform/core/virtual_time.h"
@@ -52,15 +53,29 @@ TEST(LineDevices, TheFarEndsRecordingReachesTheLinesWaveInThroughTheMapper) {
     header.lpData = reinterpret_cast<LPSTR>(buffer.data());
     header.dwBufferLength = static_cast<DWORD>(buffer.size());
     waveInPrepareHeader(device, &header, sizeof header);
-    waveInAddBuffer(device, &header, sizeof header);
+    const auto recordOneSecond = [&] {
+        waveInAddBuffer(device, &header, sizeof header);
+        time.advance(1s);
+        return log.names().back() == "MM_WIM_DATA";
+    };
+    const auto silent = [&] {
+        return std::count(buffer.begin(), buffer.end(), winmm::linearToMulaw(0)) ==
+               static_cast<std::ptrdiff_t>(buffer.size());
+    };
     waveInStart(device);
-    tapi::waveDeviceTable()->playIntoWaveIn(lineIn, recording);
-    time.advance(1s);
+    // Before the far end says anything, and once its recording has ended, the line is silent.
+    ASSERT_TRUE(recordOneSecond());
+    EXPECT_TRUE(silent());
 
-    ASSERT_EQ(log.names().back(), "MM_WIM_DATA");
+    tapi::waveDeviceTable()->playIntoWaveIn(lineIn, recording);
+    ASSERT_TRUE(recordOneSecond());
     for (std::size_t i = 0; i < buffer.size(); ++i) {
         const auto sample = static_cast<std::int16_t>(samples[2 * i] | (samples[2 * i + 1] << 8));
         ASSERT_EQ(buffer[i], winmm::linearToMulaw(sample)) << "sample " << i;
+    }
+    for (int second = 0; second < 2; ++second) {
+        ASSERT_TRUE(recordOneSecond());
+        EXPECT_TRUE(silent());
     }
     waveInReset(device);
     waveInUnprepareHeader(device, &header, sizeof header);
