@@ -4,6 +4,8 @@ JOBS ?= $(shell nproc)
 BELLTALE_HOME ?= $(or $(XDG_DATA_HOME),$(HOME)/.local/share)/belltale
 
 SANITIZE_DIR ?= build-sanitize
+# ccache makes rebuilds cheap where it is installed; a machine without it builds without.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 # How long each fuzz target runs in `make test`; `make fuzz` runs them until stopped.
 FUZZ_SECONDS ?= 20
 
@@ -13,7 +15,7 @@ deps:
 	@scripts/install-deps.sh
 
 build: deps
-	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBELLTALE_WERROR=ON
+	@test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBELLTALE_WERROR=ON $(LAUNCHER)
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Everything CI checks: the suite, the suite again under AddressSanitizer and UBSan, then each
@@ -29,7 +31,7 @@ test-build: build
 		ctest --output-on-failure -j $(JOBS) --timeout 300
 
 build-sanitize: deps
-	@test -f $(SANITIZE_DIR)/CMakeCache.txt || cmake --preset sanitize -B $(SANITIZE_DIR)
+	@test -f $(SANITIZE_DIR)/CMakeCache.txt || cmake --preset sanitize -B $(SANITIZE_DIR) $(LAUNCHER)
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 
 # Leaks are not looked for: Qt and the layers keep process-wide objects on purpose.
@@ -46,7 +48,7 @@ fuzz: build-sanitize
 # `make run` shows the build's own output only when the build fails.
 quiet-build: deps
 	@mkdir -p $(BUILD_DIR)
-	@{ test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBELLTALE_WERROR=ON; \
+	@{ test -f $(BUILD_DIR)/CMakeCache.txt || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBELLTALE_WERROR=ON $(LAUNCHER); \
 	   cmake --build $(BUILD_DIR) -j $(JOBS); } > $(BUILD_DIR)/build.log 2>&1 || \
 	   { cat $(BUILD_DIR)/build.log; echo "make run: the build failed (output above, also in $(BUILD_DIR)/build.log)"; exit 1; }
 

@@ -269,6 +269,9 @@ void FormatConverter::applyVolume() {
 }
 
 void FormatConverter::encode(std::vector<std::uint8_t>& output) const {
+    // A piece too short to give a frame at a lower rate adds nothing; `output` may be unallocated.
+    if (m_resampled.empty())
+        return;
     const std::size_t start = output.size();
     const std::size_t width = m_to.bitsPerSample / 8;
     output.resize(start + m_resampled.size() * width);
