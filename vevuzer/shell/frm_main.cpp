@@ -19,6 +19,7 @@
 #include "vevuzer/records/frm_directory.h"
 #include "vevuzer/records/frm_display.h"
 #include "vevuzer/records/frm_inclog.h"
+#include "vevuzer/settings/frm_settings.h"
 #include "vevuzer/shell/frm_info.h"
 
 namespace {
@@ -156,6 +157,10 @@ frm_main::frm_main(QWidget* parent)
         m_frmInfo->display(text);
     });
     vevuzer::attachDirectoryDialling(m_main, m_frmDirectory->logic());
+    m_frmSettings = std::make_unique<frm_settings>(m_main, [this](const std::string& text) {
+        m_frmInfo->Show();
+        m_frmInfo->display(text);
+    });
     m_frmInclog = std::make_unique<frm_inclog>(
         [this]() -> vevuzer::TelephoneDirectory& { return showTelephoneDirectory().logic(); },
         [this] {
@@ -472,6 +477,7 @@ void frm_main::endProgram() {
     m_frmDirectory->hide();
     m_frmInclog->hide();
     m_frmInfo->hide();
+    m_frmSettings->hide();
     hide();
     QCoreApplication::exit(0);
 }

@@ -20,6 +20,7 @@ class frm_directory;
 class frm_display;
 class frm_inclog;
 class frm_info;
+class frm_settings;
 
 class frm_main : public ui::Form, public vevuzer::MainWindowForm {
   public:
@@ -91,6 +92,7 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     // brought to the front.
     frm_directory& showTelephoneDirectory();
     frm_inclog& showIncomingCallsLog();
+    frm_settings& showSettings();
 
     // The caller pop-up this window shows.
     frm_display& popup() { return *m_frmDisplay; }
@@ -124,4 +126,5 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     std::unique_ptr<frm_info> m_frmInfo;
     std::unique_ptr<frm_directory> m_frmDirectory;
     std::unique_ptr<frm_inclog> m_frmInclog;
+    std::unique_ptr<frm_settings> m_frmSettings;
 };

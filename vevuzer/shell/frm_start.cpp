@@ -110,6 +110,10 @@ void frm_wait::Timer2_Timer() {
 
 namespace vevuzer {
 
+void startRestartProgram() {
+    startInProgramFolder("reboot.exe", false);
+}
+
 bool frm_start_Load(const std::function<void()>& endProgram) {
     const std::string windir = mod_clock::GetWinDir();
     const int runs = installRuns();

@@ -37,4 +37,8 @@ namespace vevuzer {
 // ran: the installer window was shown and waited for, and `endProgram` has been called.
 bool frm_start_Load(const std::function<void()>& endProgram);
 
+// Starts the program folder's restart program "reboot.exe", which starts the program again once
+// this one has ended. Does not wait.
+void startRestartProgram();
+
 }  // namespace vevuzer

@@ -198,7 +198,8 @@ void MainWindow::Form_Load() {
         settings::read(settings::shell::line2) == settings::kNeverSaved) {
         log("First run detected, starting the settings window");
         settings::write(settings::key::firstrun, settings::kTrue);
-        settings::firstRunWelcome();
+        // The settings window's loading welcomes the user.
+        m_form.frmSettingsShow();
         // The welcome box lets the user quit while it is up.
         if (m_ended) {
             return;

@@ -58,6 +58,9 @@ struct Rig {
         settings::write(settings::key::commport, "1");
         settings::write(settings::key::kind, kind);
         settings::write(settings::key::init, "AT+VCID=1");
+        // Set up already: a first run would open the settings window over the main window.
+        settings::write(settings::key::line, settings::kNoModem);
+        settings::write(settings::key::line2, settings::kNoModem);
         const auto home = core::programFolder();
         core::rewriteFile(home / "directory.ini", "[callers]\r\n01632960123=Annie Smith\r\n");
         core::rewriteFile(home / "blocked.ini", " 01632960999,\r\n");

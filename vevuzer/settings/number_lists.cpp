@@ -1,0 +1,106 @@
+#include "vevuzer/settings/number_lists.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/core/folders.h"
+#include "platform/core/text.h"
+
+namespace settings {
+namespace {
+
+std::optional<double> numberIn(std::string_view text) {
+    std::string copy(text);
+    while (!copy.empty() && copy.front() == ' ')
+        copy.erase(copy.begin());
+    while (!copy.empty() && copy.back() == ' ')
+        copy.pop_back();
+    if (copy.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string shortest(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return text;
+}
+
+std::string entry(std::string_view number) {
+    return " " + std::string(number) + ",";
+}
+
+}  // namespace
+
+ListEdit addToNumberList(std::string& list, std::string_view number) {
+    if (number.size() < 2)
+        return ListEdit::NoNumber;
+    if (list.find(number) != std::string::npos)
+        return ListEdit::AlreadyListed;
+    list += entry(number);
+    return ListEdit::Done;
+}
+
+ListEdit removeFromNumberList(std::string& list, std::string_view number) {
+    if (number.size() < 2)
+        return ListEdit::NoNumber;
+    const std::string wanted = core::toLowerAscii(entry(number));
+    std::string lower = core::toLowerAscii(list);
+    for (std::size_t at = lower.find(wanted); at != std::string::npos;
+         at = lower.find(wanted, at)) {
+        list.erase(at, wanted.size());
+        lower.erase(at, wanted.size());
+    }
+    return ListEdit::Done;
+}
+
+std::string loadNumberList(std::string_view fileName) {
+    const auto path = core::findFileNoCase(core::programFolder() / std::string(fileName));
+    if (!path)
+        return {};
+    const std::string text = core::windowsTextToUtf8(core::readFile(*path).value_or(""));
+    std::string list;
+    for (const char c : text) {
+        if (c != '\r' && c != '\n')
+            list.push_back(c);
+    }
+    return list;
+}
+
+bool writeNumberList(std::string_view fileName, std::string_view list) {
+    const auto existing = core::findFileNoCase(core::programFolder() / std::string(fileName));
+    const auto path = existing ? *existing : core::programFolder() / std::string(fileName);
+    return core::rewriteFile(path, std::string(list) + "\r\n");
+}
+
+std::string minuteDown(std::string_view text) {
+    const std::optional<double> value = numberIn(text);
+    return shortest((value && *value > 1 ? *value : 61) - 1);
+}
+
+std::string minuteUp(std::string_view text) {
+    const std::optional<double> value = numberIn(text);
+    return shortest((value && *value < 60 ? *value : 0) + 1);
+}
+
+std::string attemptsDown(std::string_view text) {
+    const std::optional<double> value = numberIn(text);
+    if (!value || std::trunc(*value) <= 1)
+        return std::string(text);
+    return shortest(*value - 1);
+}
+
+std::string attemptsUp(std::string_view text) {
+    const std::optional<double> value = numberIn(text);
+    if (!value || std::trunc(*value) >= 50)
+        return std::string(text);
+    return shortest(*value + 1);
+}
+
+}  // namespace settings
