@@ -37,6 +37,11 @@ Channel* Channels::find(std::int32_t chan, std::int32_t& code) {
 }
 
 std::int32_t Channels::close(Channel& channel) {
+    std::map<std::int32_t, std::int32_t> integers = std::move(channel.integers);
+    std::unique_ptr<Session> session = std::move(channel.session);
+    channel = Channel{};
+    channel.integers = std::move(integers);
+    channel.session = std::move(session);
     if (!channel.session) {
         return 0;
     }

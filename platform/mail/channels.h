@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace mail {
@@ -17,7 +19,22 @@ class Session {
 };
 
 struct Channel {
-    std::unique_ptr<Session> session;  // null while no exchange is open
+    enum class Kind { None, Smtp, Pop3 };
+    std::unique_ptr<Session> session;  // a connection held open between calls, if any
+    // The exchange: None until a connect succeeds. Each transfer opens and ends its own
+    // connection, so what is kept between calls is what the next one needs.
+    Kind kind = Kind::None;
+    std::string server;  // as given: "host" or "host:port"
+    std::string serverAddress;
+    std::string from;
+    std::string extraHeaders;  // parameter 51, without its closing NUL
+    bool messageWaiting = false;
+    std::string message;
+    std::vector<std::string> recipients;
+    std::int64_t bytesSent = 0;
+    std::int32_t messageCount = 0;  // POP3: messages waiting
+    // Integer parameters set on the channel; they outlive its exchanges.
+    std::map<std::int32_t, std::int32_t> integers;
 };
 
 class Channels {

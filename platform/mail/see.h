@@ -26,3 +26,41 @@ std::int32_t seeClose(std::int32_t chan);
 std::int32_t seeRelease();
 
 inline constexpr std::int32_t SEE_MAX_CHANNELS = 32;
+
+// ---- Exchanges. `chan` is a channel of seeAttach; every call below returns SEE_NOT_ATTACHED or
+// SEE_BAD_CHANNEL for a channel it cannot use. Every network wait is bounded by the channel's
+// time-out (SEE_TIMED_OUT). Texts are C strings; an empty field may be passed as "" or as the
+// one-character text NUL.
+
+// Integer parameters. 8: start of a new send (value ignored); 9: the session's state flag (kept);
+// 2, 3, 6: POP3 time-outs in milliseconds; the shortest time-out set bounds every exchange on the
+// channel (a default applies until one is set). Any other number is stored and ignored.
+std::int32_t seeIntegerParam(std::int32_t chan, std::int32_t param, std::int32_t value);
+// String parameters. 51: extra header lines for the next message, joined by CR LF, ending at the
+// first NUL. Any other number is ignored.
+std::int32_t seeStringParam(std::int32_t chan, std::int32_t param, const char* text);
+// Connects to the SMTP server `server` ("host" or "host:port"; port 25 by default) as sender
+// `from` (an address, with or without angle brackets). The server is greeted, so a server that is
+// down, unknown or silent fails here.
+std::int32_t seeSmtpConnect(std::int32_t chan, const char* server, const char* from,
+                            const char* replyTo);
+// Logs in to the POP3 server `server` ("host" or "host:port"; port 110 by default) and counts the
+// messages waiting. SEE_LOGIN_REFUSED when the server refuses the user name or password.
+std::int32_t seePop3Connect(std::int32_t chan, const char* server, const char* user,
+                            const char* password);
+// Debug item 25: the connected server's address, written into `buffer` (of `size` bytes, NUL
+// ended, cut to fit). SEE_NOT_CONNECTED before a connect; 0 for other items, writing "".
+std::int32_t seeDebug(std::int32_t chan, std::int32_t item, char* buffer, std::int32_t size);
+// Prepares one message to `to` (copies to `cc` and `bcc`, each an address or a list separated by
+// ",", with or without angle brackets), with the subject, the body (lines joined by CR LF) and an
+// optional file attached. The headers Date, Message-ID, From, To, Cc, Subject and parameter 51's
+// lines are written. seeDriver sends it.
+std::int32_t seeSendEmail(std::int32_t chan, const char* to, const char* cc, const char* bcc,
+                          const char* subject, const char* body, const char* attachment);
+// Sends the prepared message: 0 once it is sent, or a failure code. Never positive here: the
+// whole message goes in one call.
+std::int32_t seeDriver(std::int32_t chan);
+// Statistics item 15: the bytes of the last message sent; 0 for other items.
+std::int32_t seeStatistics(std::int32_t chan, std::int32_t item);
+// The number of messages waiting, counted at the POP3 connect; SEE_NOT_CONNECTED without one.
+std::int32_t seeGetEmailCount(std::int32_t chan);

@@ -9,6 +9,19 @@ constexpr CodeText kCodes[] = {
     {SEE_ALREADY_ATTACHED, "SEE_ALREADY_ATTACHED", "The mail engine is attached already"},
     {SEE_BAD_CHANNEL_COUNT, "SEE_BAD_CHANNEL_COUNT", "The number of mail channels is out of range"},
     {SEE_BAD_CHANNEL, "SEE_BAD_CHANNEL", "The mail channel number is out of range"},
+    {SEE_NOT_CONNECTED, "SEE_NOT_CONNECTED", "There is no connection to a mail server"},
+    {SEE_NO_MESSAGE, "SEE_NO_MESSAGE", "There is no message waiting to be sent"},
+    {SEE_BAD_ARGUMENT, "SEE_BAD_ARGUMENT",
+     "A mail server, address or text is missing or not valid"},
+    {SEE_CANNOT_RESOLVE, "SEE_CANNOT_RESOLVE", "The mail server's name could not be found"},
+    {SEE_CANNOT_CONNECT, "SEE_CANNOT_CONNECT", "The mail server could not be reached"},
+    {SEE_TIMED_OUT, "SEE_TIMED_OUT", "The mail server did not answer in time"},
+    {SEE_LOGIN_REFUSED, "SEE_LOGIN_REFUSED", "The mail server refused the user name or password"},
+    {SEE_CONNECTION_LOST, "SEE_CONNECTION_LOST", "The connection to the mail server was lost"},
+    {SEE_SERVER_REFUSED, "SEE_SERVER_REFUSED", "The mail server refused the message or an address"},
+    {SEE_ATTACHMENT_UNREADABLE, "SEE_ATTACHMENT_UNREADABLE",
+     "The file to attach could not be read"},
+    {SEE_TRANSFER_FAILED, "SEE_TRANSFER_FAILED", "The mail exchange failed"},
 };
 
 }  // namespace

@@ -10,6 +10,17 @@ inline constexpr std::int32_t SEE_NOT_ATTACHED = -101;
 inline constexpr std::int32_t SEE_ALREADY_ATTACHED = -102;
 inline constexpr std::int32_t SEE_BAD_CHANNEL_COUNT = -103;
 inline constexpr std::int32_t SEE_BAD_CHANNEL = -104;
+inline constexpr std::int32_t SEE_NOT_CONNECTED = -105;
+inline constexpr std::int32_t SEE_NO_MESSAGE = -106;
+inline constexpr std::int32_t SEE_BAD_ARGUMENT = -107;
+inline constexpr std::int32_t SEE_CANNOT_RESOLVE = -110;
+inline constexpr std::int32_t SEE_CANNOT_CONNECT = -111;
+inline constexpr std::int32_t SEE_TIMED_OUT = -112;
+inline constexpr std::int32_t SEE_LOGIN_REFUSED = -113;
+inline constexpr std::int32_t SEE_CONNECTION_LOST = -114;
+inline constexpr std::int32_t SEE_SERVER_REFUSED = -115;
+inline constexpr std::int32_t SEE_ATTACHMENT_UNREADABLE = -116;
+inline constexpr std::int32_t SEE_TRANSFER_FAILED = -117;
 
 namespace mail {
 

@@ -1,0 +1,225 @@
+// Real mail servers on loopback for tests: an SMTP server (aiosmtpd, delivering into a Maildir)
+// and a POP3 server (dovecot, one passwd-file user reading that Maildir), each on a free port of
+// its own, started by the test and stopped with it. A test that cannot start one skips.
+#pragma once
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace mail::testing {
+
+namespace fs = std::filesystem;
+
+// A loopback port nothing listens on at the moment.
+inline int freePort() {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    const int port = ntohs(address.sin_port);
+    close(s);
+    return port;
+}
+
+inline bool accepting(int port) {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(s);
+    return ok;
+}
+
+inline bool waitUntilAccepting(int port) {
+    for (int i = 0; i < 100; ++i) {
+        if (accepting(port))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+class Process {
+  public:
+    Process() = default;
+    Process(const std::vector<std::string>& args, const fs::path& output) {
+        std::vector<char*> argv;
+        for (const std::string& arg : args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Process() { stop(); }
+    Process(Process&& other) noexcept : m_pid(other.m_pid) { other.m_pid = -1; }
+    Process& operator=(Process&& other) noexcept {
+        stop();
+        m_pid = other.m_pid;
+        other.m_pid = -1;
+        return *this;
+    }
+    bool started() const { return m_pid > 0; }
+    void stop() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            waitpid(m_pid, nullptr, 0);
+            m_pid = -1;
+        }
+    }
+
+  private:
+    pid_t m_pid = -1;
+};
+
+class MailServers {
+  public:
+    explicit MailServers(const fs::path& root) : m_root(root) {
+        fs::create_directories(maildir() / "new");
+        fs::create_directories(maildir() / "cur");
+        fs::create_directories(maildir() / "tmp");
+        // The POP3 side reads the mail as an unprivileged user when the test runs as root.
+        fs::permissions(m_root, fs::perms::all);
+        for (const char* sub : {"", "new", "cur", "tmp"})
+            fs::permissions(maildir() / sub, fs::perms::all);
+    }
+
+    fs::path maildir() const { return m_root / "Maildir"; }
+    int smtpPort() const { return m_smtpPort; }
+    int pop3Port() const { return m_pop3Port; }
+    std::string smtpServer() const { return "127.0.0.1:" + std::to_string(m_smtpPort); }
+    std::string pop3Server() const { return "127.0.0.1:" + std::to_string(m_pop3Port); }
+
+    bool startSmtp() {
+        m_smtpPort = freePort();
+        m_smtp = Process({"/usr/bin/python3", "-m", "aiosmtpd", "-n", "-l",
+                          "127.0.0.1:" + std::to_string(m_smtpPort), "-c",
+                          "aiosmtpd.handlers.Mailbox", maildir().string()},
+                         m_root / "smtp.log");
+        return m_smtp.started() && waitUntilAccepting(m_smtpPort);
+    }
+    void stopSmtp() { m_smtp.stop(); }
+
+    bool startPop3(const std::string& user, const std::string& password) {
+        m_pop3Port = freePort();
+        const fs::path dir = m_root / "dovecot";
+        fs::create_directories(dir / "run");
+        fs::create_directories(dir / "state");
+        std::ofstream(dir / "passwd") << user << ":{PLAIN}" << password << "\n";
+        fs::permissions(dir, fs::perms::all);
+        fs::permissions(dir / "passwd",
+                        fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+        uid_t uid = getuid();
+        gid_t gid = getgid();
+        std::string loginUser, internalUser;
+        if (uid == 0) {
+            const passwd* dovecot = getpwnam("dovecot");
+            const passwd* dovenull = getpwnam("dovenull");
+            if (!dovecot || !dovenull)
+                return false;
+            uid = dovecot->pw_uid;
+            gid = dovecot->pw_gid;
+            loginUser = "dovenull";
+            internalUser = "dovecot";
+        } else {
+            loginUser = internalUser = getpwuid(uid)->pw_name;
+        }
+        std::ofstream(dir / "dovecot.conf")
+            << "base_dir = " << (dir / "run").string() << "\n"
+            << "state_dir = " << (dir / "state").string() << "\n"
+            << "log_path = " << (dir / "dovecot.log").string() << "\n"
+            << "protocols = pop3\nlisten = 127.0.0.1\nssl = no\n"
+            << "disable_plaintext_auth = no\nauth_mechanisms = plain\nauth_failure_delay = 0\n"
+            << "first_valid_uid = 1\n"
+            << "default_login_user = " << loginUser << "\n"
+            << "default_internal_user = " << internalUser << "\n"
+            << "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u "
+            << (dir / "passwd").string() << "\n}\n"
+            << "userdb {\n  driver = static\n  args = uid=" << uid << " gid=" << gid
+            << " home=" << (m_root / "home").string() << " mail=maildir:" << maildir().string()
+            << "\n}\n"
+            << "service pop3-login {\n  chroot =\n  inet_listener pop3 {\n    port = " << m_pop3Port
+            << "\n  }\n}\nservice imap-login {\n  chroot =\n}\nservice anvil {\n  chroot =\n}\n";
+        m_pop3 = Process({"/usr/sbin/dovecot", "-F", "-c", (dir / "dovecot.conf").string()},
+                         m_root / "pop3.log");
+        return m_pop3.started() && waitUntilAccepting(m_pop3Port);
+    }
+
+    // The messages delivered so far, whole, in no particular order.
+    std::vector<std::string> messages() const {
+        std::vector<std::string> found;
+        for (const char* sub : {"new", "cur"}) {
+            for (const auto& entry : fs::directory_iterator(maildir() / sub)) {
+                std::ifstream in(entry.path(), std::ios::binary);
+                std::ostringstream text;
+                text << in.rdbuf();
+                found.push_back(text.str());
+            }
+        }
+        return found;
+    }
+    // Puts a message into the mailbox as if it had been delivered.
+    void deliver(const std::string& name) const {
+        std::ofstream(maildir() / "new" / name)
+            << "From: a@example.net\r\nSubject: hi\r\n\r\nhi\r\n";
+    }
+
+  private:
+    fs::path m_root;
+    int m_smtpPort = 0;
+    int m_pop3Port = 0;
+    Process m_smtp;
+    Process m_pop3;
+};
+
+// A server that accepts connections and never says a word.
+class SilentServer {
+  public:
+    SilentServer() {
+        m_socket = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(m_socket, 8);
+        getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+    }
+    ~SilentServer() { close(m_socket); }
+    std::string server() const { return "127.0.0.1:" + std::to_string(m_port); }
+
+  private:
+    int m_socket = -1;
+    int m_port = 0;
+};
+
+}  // namespace mail::testing
