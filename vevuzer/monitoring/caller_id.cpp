@@ -71,7 +71,11 @@ struct CallMonitor::CallerIdRun {
 };
 
 CallMonitor::CallMonitor(MainWindow& window, MainWindowForm& form)
-    : m_window(window), m_form(form), m_sendmail(&sendmail) {
+    : m_window(window),
+      m_form(form),
+      m_sendmail([&window](std::string_view number, std::string_view name) {
+          sendmail(window, number, name);
+      }) {
     window.setLineEventHandler(controls::LineEvent::OnRing,
                                [this](int N, const com::EventArgs&) { lkLine_OnRing(N); });
     window.setLineEventHandler(controls::LineEvent::OnCallerID,

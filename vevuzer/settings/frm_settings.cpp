@@ -437,6 +437,10 @@ QWidget* frm_settings::problemsPage() {
                 "What is your email address:", "Please enter your email address in here");
     QPushButton* send = button(page, "com_sendproblem", "Send", "");
     grid->addWidget(send, grid->rowCount(), 1, Qt::AlignRight);
+    m_lab_wait = new QLabel("PLEASE WAIT! whilst I send your problem report.", page);
+    m_lab_wait->setObjectName("lab_wait");
+    m_lab_wait->hide();
+    grid->addWidget(m_lab_wait, grid->rowCount(), 0, 1, 2);
     connect(send, &QPushButton::clicked, this, [this] { com_sendproblem_Click(); });
     return page;
 }
@@ -486,6 +490,11 @@ QWidget* frm_settings::quickFaxPage() {
     grid->addWidget(m_faxmessage, grid->rowCount(), 0, 1, 2);
     QPushButton* send = button(page, "Command21", "&Send the fax", "");
     grid->addWidget(send, grid->rowCount(), 1, Qt::AlignRight);
+    m_lab_wait1 =
+        new QLabel("PLEASE WAIT! whilst I send your fax. This shouldn't take too long.", page);
+    m_lab_wait1->setObjectName("lab_wait1");
+    m_lab_wait1->hide();
+    grid->addWidget(m_lab_wait1, grid->rowCount(), 0, 1, 2);
     connect(send, &QPushButton::clicked, this, [this] { Command21_Click(); });
     // Both filters complain on every change while the text holds what they refuse; the text
     // stays as typed.
@@ -844,9 +853,3 @@ void frm_settings::restartProgram() {
     hide();
     m_main.unloadWindow();
 }
-
-// Mail sending is wired here by the mail engine's part of the program.
-void frm_settings::com_sendproblem_Click() {}
-
-// Mail sending is wired here by the mail engine's part of the program.
-void frm_settings::Command21_Click() {}

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@
 class QCheckBox;
 class QCloseEvent;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -113,6 +115,9 @@ class frm_settings : public ui::Form {
     void restartProgram();
     bool openTestPort(int port);
     void findCallerIdCommand();
+    // The Problems and Quick Send Fax pages while their mail is sent: buttons and pages locked.
+    void lockForSending(QWidget* button, QLabel* wait, bool locked);
+    void mailFailed(std::int32_t code, bool dialled, const std::function<void()>& unlock);
 
     vevuzer::MainWindow& m_main;
     ShowInfo m_showInfo;
@@ -149,6 +154,8 @@ class frm_settings : public ui::Form {
     QCheckBox* m_chk_connect;
     QCheckBox* m_chk_close;
     QPlainTextEdit* m_txt_problem;
+    QLabel* m_lab_wait;
+    QLabel* m_lab_wait1;
     QLineEdit* m_txt_emailaddress;
     QLineEdit* m_pop3username;
     QLineEdit* m_pop3password;

@@ -64,9 +64,10 @@ MainWindow::MainWindow(MainWindowForm& form) : m_form(form) {
     m_state.lastkeepalive = core::now();
     m_speech = std::make_unique<SpeechControl>();
     createControls();
-    m_otherParts.sendmail = [](std::string_view number, std::string_view name) {
-        sendmail(number, name);
+    m_otherParts.sendmail = [this](std::string_view number, std::string_view name) {
+        sendmail(*this, number, name);
     };
+    m_otherParts.checkemail = [this] { checkemail(*this); };
     // The two one-second timers stay still until the load sets their interval; the window timer
     // runs from the start.
     m_timer1.setOnTimer([this] {

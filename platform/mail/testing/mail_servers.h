@@ -102,6 +102,8 @@ class Process {
 
 class MailServers {
   public:
+    // In a folder of their own under /tmp, which the unprivileged POP3 processes can reach.
+    MailServers() : MailServers(temporaryFolder()) {}
     explicit MailServers(const fs::path& root) : m_root(root) {
         fs::create_directories(maildir() / "new");
         fs::create_directories(maildir() / "cur");
@@ -111,6 +113,17 @@ class MailServers {
         for (const char* sub : {"", "new", "cur", "tmp"})
             fs::permissions(maildir() / sub, fs::perms::all);
     }
+
+    ~MailServers() {
+        m_smtp.stop();
+        m_pop3.stop();
+        if (m_owned) {
+            std::error_code ignored;
+            fs::remove_all(m_root, ignored);
+        }
+    }
+    MailServers(const MailServers&) = delete;
+    MailServers& operator=(const MailServers&) = delete;
 
     fs::path maildir() const { return m_root / "Maildir"; }
     int smtpPort() const { return m_smtpPort; }
@@ -193,7 +206,13 @@ class MailServers {
     }
 
   private:
+    static fs::path temporaryFolder() {
+        std::string pattern = "/tmp/belltale-mail-XXXXXX";
+        return mkdtemp(pattern.data()) ? fs::path(pattern) : fs::path("/tmp/belltale-mail");
+    }
+
     fs::path m_root;
+    bool m_owned = m_root.string().rfind("/tmp/belltale-mail-", 0) == 0;
     int m_smtpPort = 0;
     int m_pop3Port = 0;
     Process m_smtp;

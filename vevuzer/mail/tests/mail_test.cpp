@@ -1,0 +1,213 @@
+// The program's mail against real servers on loopback: the call notification, the mailbox count,
+// the problem report and the quick fax, and their failures.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/core/folders.h"
+#include "platform/core/virtual_time.h"
+#include "platform/mail/see.h"
+#include "platform/mail/see_codes.h"
+#include "platform/mail/testing/mail_servers.h"
+#include "platform/speech/testing/speech_recorder.h"
+#include "platform/ui/testing/scripted_dialogs.h"
+#include "vevuzer/mail/sendmail.h"
+#include "vevuzer/settings/frm_settings.h"
+#include "vevuzer/settings/settings_store.h"
+#include "vevuzer/settings/testing/fresh_program_folder.h"
+#include "vevuzer/shell/frm_main.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace key = settings::key;
+using mail::testing::MailServers;
+
+std::string unixLines(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+class Mail : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("BELLTALE_ONLINE", "1", 1);
+        fs::copy_file(fs::path(BELLTALE_ASSETS) / "errors.txt",
+                      core::programFolder() / "errors.txt");
+        m_servers = std::make_unique<MailServers>();
+        settings::write(key::email, "True");
+        settings::write(key::emailto, "ann@example.net");
+        settings::write(key::firstrun, "False");
+        seeAttach(1, 0);
+    }
+    void TearDown() override {
+        seeRelease();
+        unsetenv("BELLTALE_ONLINE");
+    }
+
+    core::VirtualTime m_time;
+    vevuzer::testing::FreshProgramFolder m_folder;
+    speech::SpeechRecorder m_spoken;
+    ui::ScriptedDialogs m_dialogs;
+    std::unique_ptr<MailServers> m_servers;
+};
+
+TEST_F(Mail, TheCallNotificationArrives) {
+    ASSERT_TRUE(m_servers->startSmtp());
+    settings::write(key::smtp, m_servers->smtpServer());
+    frm_main main;
+    vevuzer::sendmail(main.main(), "01632960123", "ANN SMITH");
+    EXPECT_EQ(main.txtDisplayText(), "\r\nYour email has been sent");
+    ASSERT_EQ(m_servers->messages().size(), 1u);
+    const std::string message = unixLines(m_servers->messages()[0]);
+    EXPECT_NE(message.find("Subject: You have had an incoming call\n"), std::string::npos);
+    EXPECT_NE(message.find("To: <ann@example.net>"), std::string::npos);
+    EXPECT_NE(message.find("X-Priority: High\nX-Sender: Belltale, www.fenwright.example\n"),
+              std::string::npos);
+    EXPECT_NE(message.find("\n\nYou have had an incoming call from ANN SMITH 01632960123\nThis is "
+                           "an automated message from Belltale (http://www.fenwright.example)\n"
+                           "The call came in at "),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find(".\n\nThis is the end of the message.\n"), std::string::npos);
+}
+
+TEST_F(Mail, NotificationsThatAreNotSent) {
+    frm_main main;
+    settings::write(key::email, "False");
+    vevuzer::sendmail(main.main(), "0123", "");
+    EXPECT_EQ(main.txtDisplayText(),
+              "You have disabled email sending\r\nSo this send has been cancelled");
+    settings::write(key::email, "True");
+    setenv("BELLTALE_ONLINE", "0", 1);
+    vevuzer::sendmail(main.main(), "0123", "");
+    EXPECT_EQ(main.txtDisplayText(),
+              "You are not connected to the Internet\r\nand I am not allowed to dial for you\r\nso "
+              "I am quitting");
+    setenv("BELLTALE_ONLINE", "1", 1);
+
+    // A server that is down is reported with its line of errors.txt, never taken as sent.
+    settings::write(key::smtp, "127.0.0.1:" + std::to_string(mail::testing::freePort()));
+    vevuzer::sendmail(main.main(), "0123", "");
+    ASSERT_FALSE(m_dialogs.shown().empty());
+    EXPECT_EQ(m_dialogs.shown().back().text,
+              "There was an error whilst sending, here it is: -111 The mail server could not be "
+              "reached.");
+    // A cancelled server question ends the send.
+    settings::write(key::smtp, "");
+    m_dialogs.cancelInputBox();
+    vevuzer::sendmail(main.main(), "0123", "");
+    EXPECT_EQ(m_dialogs.shown().back().title, "Send mail error!");
+    EXPECT_EQ(settings::read(key::smtp), "");
+}
+
+TEST_F(Mail, TheMailboxCountIsToldAndShown) {
+    if (!m_servers->startPop3("ann", "s3cret"))
+        GTEST_SKIP() << "dovecot could not be started";
+    settings::write(key::checkemail, "True");
+    settings::write(key::pop3username, "ann");
+    settings::write(key::pop3password, "s3cret");
+    settings::write(key::pop3server, m_servers->pop3Server());
+    frm_main main;
+    struct Case {
+        int waiting;
+        const char* shown;
+    };
+    const std::string on = "\r\non " + m_servers->pop3Server();
+    const Case cases[] = {{0, "You have\r\nno emails waiting"},
+                          {1, "You have\r\n1 email waiting"},
+                          {3, "You have\r\n3 emails waiting"}};
+    for (const Case& row : cases) {
+        while (static_cast<int>(m_servers->messages().size()) < row.waiting)
+            m_servers->deliver("m" + std::to_string(m_servers->messages().size()));
+        vevuzer::checkemail(main.main());
+        EXPECT_EQ(main.txtDisplayText(), row.shown + on);
+        m_time.advance(std::chrono::seconds(10));  // the sentence is spoken to its end
+    }
+    const std::vector<std::string> spoken = m_spoken.texts();
+    EXPECT_EQ(std::count(spoken.begin(), spoken.end(), "You have 1 email waiting"), 1);
+    EXPECT_EQ(std::count(spoken.begin(), spoken.end(), "You have 3 emails waiting"), 1);
+
+    settings::write(key::pop3password, "wrong");
+    vevuzer::checkemail(main.main());
+    EXPECT_EQ(main.txtDisplayText(),
+              "The following error has occured\r\n-113 The mail server refused the user name or "
+              "password");
+    settings::write(key::pop3username, "a");
+    vevuzer::checkemail(main.main());
+    EXPECT_EQ(m_dialogs.shown().back().text,
+              "You have email checking turned on in settings, but your POP3 user name is not set, "
+              "please go in to settings and set it now");
+}
+
+TEST_F(Mail, TheProblemReportAndTheFaxFromTheSettingsWindow) {
+    ASSERT_TRUE(m_servers->startSmtp());
+    settings::write(key::smtp, m_servers->smtpServer());
+    std::ofstream(core::programFolder() / "log.txt") << "Good bye\r\n";
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    window.findChild<QPlainTextEdit*>("txt_problem")->setPlainText("It rings twice");
+    window.findChild<QLineEdit*>("txt_emailaddress")->setText("ann@example.net");
+    window.com_sendproblem_Click();
+    EXPECT_EQ(m_dialogs.shown().back().title, "Sent");
+    EXPECT_EQ(settings::read(key::lastprob), "It rings twice");
+    window.com_sendproblem_Click();
+    EXPECT_EQ(m_dialogs.shown().back().title, "Already sent");
+    EXPECT_TRUE(window.findChild<QPushButton*>("com_ok")->isEnabled());
+
+    window.findChild<QLineEdit*>("recipient")->setText("Front Desk");
+    window.findChild<QLineEdit*>("faxnumber")->setText("00441632960123");
+    window.Command21_Click();
+    EXPECT_EQ(m_dialogs.shown().back().title, "Error!");
+    EXPECT_EQ(window.findChild<QLineEdit*>("recipient")->text(), "Front_Desk");
+    window.findChild<QLineEdit*>("faxnumber")->setText("441632960123");
+    window.findChild<QPlainTextEdit*>("faxmessage")->setPlainText("Please call back");
+    window.Command21_Click();
+    EXPECT_EQ(m_dialogs.shown().back().title, "Sent");
+    EXPECT_EQ(window.Tab(), frm_settings::QuickFax);
+
+    ASSERT_EQ(m_servers->messages().size(), 2u);
+    bool report = false, fax = false;
+    for (std::string message : m_servers->messages()) {
+        message = unixLines(message);
+        if (message.find("Subject: Problem with Belltale!") != std::string::npos) {
+            report = true;
+            EXPECT_NE(message.find("From: <ann@example.net>"), std::string::npos);
+            EXPECT_NE(message.find("A user has had the following problem\n\nIt rings twice"),
+                      std::string::npos);
+            EXPECT_NE(message.find("filename=\"log.txt\""), std::string::npos);
+        }
+        if (message.find("Subject: Incoming Fax to Front_Desk") != std::string::npos) {
+            fax = true;
+            EXPECT_NE(message.find("To: <remote-printer.Front_Desk@441632960123.iddd.tpc.int>"),
+                      std::string::npos);
+            EXPECT_NE(message.find("\n\nPlease call back\n"), std::string::npos);
+        }
+    }
+    EXPECT_TRUE(report);
+    EXPECT_TRUE(fax);
+}
+
+// errors.txt, shipped with the program, holds one line per failure code of the engine.
+TEST(MailErrorsFile, HoldsEveryFailureCodeOfTheEngine) {
+    std::ifstream in(fs::path(BELLTALE_ASSETS) / "errors.txt", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::string expected;
+    for (const mail::CodeText& row : mail::failureCodes())
+        expected += std::to_string(row.code) + " " + std::string(row.text) + "\r\n";
+    EXPECT_EQ(text.str(), expected);
+}
+
+}  // namespace
