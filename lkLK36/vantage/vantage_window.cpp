@@ -267,7 +267,7 @@ void VantageWindow::addVantageMenu() {
             // call, the window not after it.
             TlkVantage& vantage = m_vantage;
             vantage.SetVisible(value);
-            if (!m_closing)
+            if (!m_closing && relaysLogOnVisible())
                 LayoutLogPanel();
             vantage.DesignerUpdate();
         },
@@ -368,7 +368,7 @@ void VantageWindow::applyTemplates() {
     for (VantageTemplate& t : templates())
         all.push_back(std::move(t));
     for (const VantageTemplate& t : all) {
-        QWidget* widget = component(t.component);
+        QWidget* widget = component(t.component.c_str());
         if (!widget)
             continue;
         const QString text = QString::fromStdString(syntax(t.text));

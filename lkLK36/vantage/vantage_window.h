@@ -44,7 +44,7 @@ struct VantagePopupItem {
 // A caption or hint written from a neutral property path whenever the syntax changes.
 struct VantageTemplate {
     enum Target { Caption, Hint };
-    const char* component;
+    std::string component;
     Target target;
     std::string text;
 };
@@ -116,6 +116,8 @@ class VantageWindow : public QMainWindow, public VantageForm {
     virtual std::vector<VantageTemplate> templates() const { return {}; }
     // The kind's own pages after the frame's resize steps.
     virtual void resizePages() {}
+    // Whether checking Vantage > Visible lays the Log page out anew (the Phone window does not).
+    virtual bool relaysLogOnVisible() const { return true; }
 
     void DesignerUpdate() { m_vantage.DesignerUpdate(); }
     std::string syntax(std::string_view neutral) const { return m_vantage.ToDevEnvSyntax(neutral); }

@@ -4,6 +4,7 @@
 
 #include "lkLK36/engines/lkLKShare.h"
 #include "lkLK36/vantage/lkLineVT.h"
+#include "lkLK36/vantage/lkPhoneVT.h"
 
 namespace {
 
@@ -14,9 +15,15 @@ VantageForm* makeLineWindow(TlkVantage& vantage) {
     return window;
 }
 
+VantageForm* makePhoneWindow(TlkVantage& vantage) {
+    auto* window = new TlkPhoneVantage(vantage);
+    window->RefreshLogPage();
+    return window;
+}
+
 // One maker per control kind (1 Line, 2 Phone, 3 Play, 4 Record); a kind without one opens none.
 using Maker = VantageForm* (*)(TlkVantage&);
-constexpr Maker kMakers[] = {nullptr, &makeLineWindow, nullptr, nullptr, nullptr};
+constexpr Maker kMakers[] = {nullptr, &makeLineWindow, &makePhoneWindow, nullptr, nullptr};
 
 }  // namespace
 
