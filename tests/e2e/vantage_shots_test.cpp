@@ -1,6 +1,6 @@
-// The Line monitor window on a real (virtual) X display with a call in progress: one picture of
-// the frame, one of each page and one of each tree, kept in the build folder for a person to look
-// at.
+// The monitor windows on a real (virtual) X display: the Line window with a call in progress (one
+// picture of the frame, one of each page and one of each tree) and the Phone window with its
+// handset lifted (one of each page), kept in the build folder for a person to look at.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,15 +11,15 @@ namespace {
 
 using namespace e2e;
 
-TEST(LineMonitorWindow, PicturesOfEveryPageOnAnXDisplay) {
+TEST(MonitorWindows, PicturesOfEveryPageOnAnXDisplay) {
     if (!fs::exists("/usr/bin/Xvfb"))
-        GTEST_SKIP() << "Xvfb is not installed: no pictures of the Line monitor window";
+        GTEST_SKIP() << "Xvfb is not installed: no pictures of the monitor windows";
     const fs::path root = makeTempFolder();
     ASSERT_FALSE(root.empty());
     RunningProgram xserver("/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24"},
                            environmentWith({}), root / "stderr-xvfb");
     if (!xserver.started() || !xserver.waitForLine(""))
-        GTEST_SKIP() << "Xvfb did not start: no pictures of the Line monitor window";
+        GTEST_SKIP() << "Xvfb did not start: no pictures of the monitor windows";
     const std::string& out = xserver.output();
     const std::string display = ":" + out.substr(0, out.find('\n'));
 
@@ -47,6 +47,11 @@ TEST(LineMonitorWindow, PicturesOfEveryPageOnAnXDisplay) {
     for (const std::string& name : pictures) {
         SCOPED_TRACE(name);
         const fs::path picture = folder / ("line_monitor_" + name + ".png");
+        EXPECT_EQ(readFile(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    }
+    for (const char* page : {"TabSheetHookSwitch", "TabSheetLog", "TabSheetInfo"}) {
+        SCOPED_TRACE(page);
+        const fs::path picture = folder / ("phone_monitor_" + std::string(page) + ".png");
         EXPECT_EQ(readFile(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
     }
     xserver.stopWith(SIGTERM);

@@ -1,6 +1,7 @@
-// Pictures of the Line monitor window with a call in progress, one per page and one per tree, for
-// a person to look at. Run on a real X display: vantage_shots <folder>. Prints one line per
-// picture written and exits 0 when all were written.
+// Pictures of the monitor windows for a person to look at: the Line window with a call in
+// progress, one per page and one per tree, and the Phone window with its handset lifted, one per
+// page. Run on a real X display: vantage_shots <folder>. Prints one line per picture written and
+// exits 0 when all were written.
 #include <stdlib.h>
 
 #include <QApplication>
@@ -16,7 +17,9 @@
 #include <string>
 
 #include "lkLK36/engines/lkLine.h"
+#include "lkLK36/engines/lkPhone.h"
 #include "lkLK36/vantage/lkLineVT.h"
+#include "lkLK36/vantage/lkPhoneVT.h"
 #include "lkLK36/vantage/vantage_windows.h"
 #include "platform/core/virtual_time.h"
 #include "platform/registry/registry.h"
@@ -49,6 +52,126 @@ void expandAll(QTreeWidget* tree) {
     tree->expandAll();
 }
 
+int shootLineWindow(const fs::path& folder) {
+    int failures = 0;
+    core::VirtualTime time;
+    tapi::exchange().reset();
+    setLkLibraryReady(true);
+    installVantageWindows();
+    auto line = std::make_unique<TlkLineInternal>();
+    line->Vantage().SetDevEnv(deDelphi);
+    line->SetDeviceActive(true);
+
+    // A call in progress: offered with caller ID, answered, the transfer's primary call set.
+    tapi::IncomingCall caller;
+    caller.number = "01632960123";
+    caller.name = "ANN SMITH";
+    tapi::exchange().ring(0, caller);
+    time.advance(1600ms);
+    line->Call.Answer();
+    time.advance(100ms);
+    line->SetTransferPrimaryCall(line->Call.Handle);
+    line->SetConferencePrimaryCall(line->Call.Handle);
+
+    line->Vantage().SetWidth(760);
+    line->Vantage().SetHeight(560);
+    line->Vantage().SetVisible(true);
+    auto* window = dynamic_cast<TlkLineVantage*>(line->Vantage().form());
+    if (!window)
+        return 1;
+    window->move(20, 20);
+    auto* pages = window->component<QTabWidget>("PageControl1");
+
+    // The frame: the Log page with its settings row shown.
+    window->component<QMenu>("MenuLog")->aboutToShow();
+    window->component<QAction>("MenuLogCount")->trigger();
+    failures += shoot(window, folder / "line_monitor_frame.png") ? 0 : 1;
+
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        const std::string name = pages->widget(i)->objectName().toStdString();
+        failures += shoot(window, folder / ("line_monitor_" + name + ".png")) ? 0 : 1;
+    }
+    // The trees, expanded, each on its own page.
+    struct Tree {
+        const char* page;
+        const char* subPages;
+        const char* subPage;
+        const char* tree;
+    };
+    static constexpr Tree trees[] = {
+        {"TabSheetCall", "PageControlCall", "TabSheetCallProperties", "TreeViewCallDetails"},
+        {"TabSheetCall", "PageControlCall", "TabSheetCallCallerID", nullptr},
+        {"TabSheetAddress", "PageControlAddress", "TabSheetAddressCaps", "TreeViewAddressCaps"},
+        {"TabSheetAddress", "PageControlAddress", "TabSheetAddressProperties",
+         "TreeViewAddressProperties"},
+        {"TabSheetInfo", nullptr, nullptr, "TreeViewInfo"},
+        {"TabSheetTerminal", nullptr, nullptr, "TreeViewTerminal"},
+    };
+    for (const Tree& t : trees) {
+        pages->setCurrentWidget(window->component(t.page));
+        if (t.subPages) {
+            window->component<QTabWidget>(t.subPages)
+                ->setCurrentWidget(window->component(t.subPage));
+        }
+        std::string name = t.tree ? t.tree : t.subPage;
+        if (t.tree)
+            expandAll(window->component<QTreeWidget>(t.tree));
+        failures += shoot(window, folder / ("line_monitor_" + name + ".png")) ? 0 : 1;
+    }
+    line.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    removeVantageWindows();
+    setLkLibraryReady(false);
+    tapi::exchange().reset();
+    return failures;
+}
+
+// Every page of a window, the trees expanded.
+int shootPages(QWidget* window, QTabWidget* pages, const fs::path& folder,
+               const std::string& prefix) {
+    int failures = 0;
+    for (QTreeWidget* tree : window->findChildren<QTreeWidget*>())
+        expandAll(tree);
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        const std::string name = pages->widget(i)->objectName().toStdString();
+        failures += shoot(window, folder / (prefix + name + ".png")) ? 0 : 1;
+    }
+    return failures;
+}
+
+int shootPhoneWindow(const fs::path& folder) {
+    core::VirtualTime time;
+    tapi::exchange().reset();
+    setLkLibraryReady(true);
+    installVantageWindows();
+    auto phone = std::make_unique<TlkPhoneInternal>();
+    phone->Vantage().SetDevEnv(deDelphi);
+    phone->SetDeviceActive(true);
+    // The user lifts the handset and turns its volume up; the speakerphone is switched on.
+    tapi::exchange().setHookSwitch(0, PHONEHOOKSWITCHDEV_HANDSET, PHONEHOOKSWITCHMODE_MICSPEAKER);
+    tapi::exchange().setPhoneVolume(0, PHONEHOOKSWITCHDEV_HANDSET, 0xC000);
+    time.runUntilIdle();
+    phone->Speakerphone.SetSpeakerOnly(true);
+
+    phone->Vantage().SetWidth(640);
+    phone->Vantage().SetHeight(480);
+    phone->Vantage().SetVisible(true);
+    auto* window = dynamic_cast<TlkPhoneVantage*>(phone->Vantage().form());
+    if (!window)
+        return 1;
+    window->move(20, 20);
+    const int failures =
+        shootPages(window, window->component<QTabWidget>("PageControl1"), folder, "phone_monitor_");
+    phone.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    removeVantageWindows();
+    setLkLibraryReady(false);
+    tapi::exchange().reset();
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,79 +188,8 @@ int main(int argc, char** argv) {
     registry::dropCache();
 
     QApplication app(argc, argv);
-    int failures = 0;
-    {
-        core::VirtualTime time;
-        tapi::exchange().reset();
-        setLkLibraryReady(true);
-        installVantageWindows();
-        auto line = std::make_unique<TlkLineInternal>();
-        line->Vantage().SetDevEnv(deDelphi);
-        line->SetDeviceActive(true);
-
-        // A call in progress: offered with caller ID, answered, the transfer's primary call set.
-        tapi::IncomingCall caller;
-        caller.number = "01632960123";
-        caller.name = "ANN SMITH";
-        tapi::exchange().ring(0, caller);
-        time.advance(1600ms);
-        line->Call.Answer();
-        time.advance(100ms);
-        line->SetTransferPrimaryCall(line->Call.Handle);
-        line->SetConferencePrimaryCall(line->Call.Handle);
-
-        line->Vantage().SetWidth(760);
-        line->Vantage().SetHeight(560);
-        line->Vantage().SetVisible(true);
-        auto* window = dynamic_cast<TlkLineVantage*>(line->Vantage().form());
-        if (!window)
-            return 1;
-        window->move(20, 20);
-        auto* pages = window->component<QTabWidget>("PageControl1");
-
-        // The frame: the Log page with its settings row shown.
-        window->component<QMenu>("MenuLog")->aboutToShow();
-        window->component<QAction>("MenuLogCount")->trigger();
-        failures += shoot(window, folder / "line_monitor_frame.png") ? 0 : 1;
-
-        for (int i = 0; i < pages->count(); ++i) {
-            pages->setCurrentIndex(i);
-            const std::string name = pages->widget(i)->objectName().toStdString();
-            failures += shoot(window, folder / ("line_monitor_" + name + ".png")) ? 0 : 1;
-        }
-        // The trees, expanded, each on its own page.
-        struct Tree {
-            const char* page;
-            const char* subPages;
-            const char* subPage;
-            const char* tree;
-        };
-        static constexpr Tree trees[] = {
-            {"TabSheetCall", "PageControlCall", "TabSheetCallProperties", "TreeViewCallDetails"},
-            {"TabSheetCall", "PageControlCall", "TabSheetCallCallerID", nullptr},
-            {"TabSheetAddress", "PageControlAddress", "TabSheetAddressCaps", "TreeViewAddressCaps"},
-            {"TabSheetAddress", "PageControlAddress", "TabSheetAddressProperties",
-             "TreeViewAddressProperties"},
-            {"TabSheetInfo", nullptr, nullptr, "TreeViewInfo"},
-            {"TabSheetTerminal", nullptr, nullptr, "TreeViewTerminal"},
-        };
-        for (const Tree& t : trees) {
-            pages->setCurrentWidget(window->component(t.page));
-            if (t.subPages) {
-                window->component<QTabWidget>(t.subPages)
-                    ->setCurrentWidget(window->component(t.subPage));
-            }
-            std::string name = t.tree ? t.tree : t.subPage;
-            if (t.tree)
-                expandAll(window->component<QTreeWidget>(t.tree));
-            failures += shoot(window, folder / ("line_monitor_" + name + ".png")) ? 0 : 1;
-        }
-        line.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        removeVantageWindows();
-        setLkLibraryReady(false);
-        tapi::exchange().reset();
-    }
+    int failures = shootLineWindow(folder);
+    failures += shootPhoneWindow(folder);
     std::error_code ignored;
     fs::remove_all(home, ignored);
     return failures == 0 ? 0 : 1;
