@@ -4,12 +4,13 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ui/dialogs.h"
 
 namespace ui {
 
-enum class DialogKind { MsgBox, InputBox, OpenFile, SaveFile };
+enum class DialogKind { MsgBox, InputBox, OpenFile, SaveFile, OpenFiles };
 
 // What a dialog showed, as the user would have seen it (the title already resolved).
 struct ShownDialog {
@@ -26,6 +27,11 @@ class DialogResponder {
     virtual int respondToMsgBox(const ShownDialog& shown) = 0;
     virtual std::optional<std::string> respondToInputBox(const ShownDialog& shown) = 0;
     virtual std::optional<std::string> respondToFileDialog(const ShownDialog& shown) = 0;
+    // A dialog for several files; a responder that does not answer them cancels it.
+    virtual std::optional<std::vector<std::string>> respondToOpenFiles(
+        const ShownDialog& /*shown*/) {
+        return std::nullopt;
+    }
 
   protected:
     ~DialogResponder() = default;

@@ -102,18 +102,16 @@ QWidget* ownerWindow() {
     return QApplication::activeWindow();
 }
 
-std::optional<std::string> runFileDialog(const ShownDialog& shown, QFileDialog::AcceptMode mode) {
-    if (g_responder)
-        return g_responder->respondToFileDialog(shown);
-    const FileDialogOptions& options = shown.fileOptions;
+// Runs a file dialog set up from `options`; the chosen paths, or none when cancelled.
+QStringList execFileDialog(const FileDialogOptions& options, QFileDialog::AcceptMode mode,
+                           QFileDialog::FileMode fileMode) {
     QString folder = qs(options.initialDir);
     if (folder.isEmpty() && !options.fileName.empty()) {
         folder = QFileInfo(qs(options.fileName)).path();
     }
     QFileDialog dialog(ownerWindow(), qs(options.title), folder);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(fileMode);
     // VB's save dialog asks before overwriting only when told to; the callers here never do.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QString filters = qs(qtNameFilters(options.filter));
@@ -121,10 +119,20 @@ std::optional<std::string> runFileDialog(const ShownDialog& shown, QFileDialog::
         dialog.setNameFilters(filters.split(QStringLiteral(";;")));
     if (!options.fileName.empty())
         dialog.selectFile(QFileInfo(qs(options.fileName)).fileName());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+std::optional<std::string> runFileDialog(const ShownDialog& shown, QFileDialog::AcceptMode mode) {
+    if (g_responder)
+        return g_responder->respondToFileDialog(shown);
+    const QStringList chosen = execFileDialog(
+        shown.fileOptions, mode,
+        mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (chosen.isEmpty())
         return std::nullopt;
-    }
-    return dialog.selectedFiles().constFirst().toStdString();
+    return chosen.constFirst().toStdString();
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -266,6 +274,24 @@ std::optional<std::string> ShowSave(const FileDialogOptions& options) {
     shown.text = options.fileName;
     shown.fileOptions = options;
     return runFileDialog(shown, QFileDialog::AcceptSave);
+}
+
+std::optional<std::vector<std::string>> ShowOpenFiles(const FileDialogOptions& options) {
+    ShownDialog shown;
+    shown.kind = DialogKind::OpenFiles;
+    shown.title = options.title;
+    shown.text = options.fileName;
+    shown.fileOptions = options;
+    if (g_responder)
+        return g_responder->respondToOpenFiles(shown);
+    const QStringList chosen =
+        execFileDialog(options, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    std::vector<std::string> paths;
+    for (const QString& path : chosen)
+        paths.push_back(path.toStdString());
+    return paths;
 }
 
 std::string qtNameFilters(std::string_view vbFilter) {

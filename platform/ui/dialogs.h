@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
 
@@ -78,6 +79,9 @@ struct FileDialogOptions {
 std::optional<std::string> ShowOpen(const FileDialogOptions& options);
 // Save dialog. Returns the chosen path, or nothing when cancelled.
 std::optional<std::string> ShowSave(const FileDialogOptions& options);
+// Open dialog for one or more existing files. Returns the chosen paths in the dialog's order, or
+// nothing when cancelled.
+std::optional<std::vector<std::string>> ShowOpenFiles(const FileDialogOptions& options);
 
 // Translates a VB filter ("Description|*.a;*.b|...") into Qt's name filters joined by ";;"
 // ("Description (*.a *.b);;..."). A description that already ends in a parenthesised pattern has it

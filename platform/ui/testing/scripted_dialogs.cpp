@@ -23,11 +23,18 @@ void ScriptedDialogs::answerFileDialog(std::string path) {
 void ScriptedDialogs::cancelFileDialog() {
     m_fileAnswers.emplace_back(std::nullopt);
 }
+void ScriptedDialogs::answerOpenFiles(std::vector<std::string> paths) {
+    m_filesAnswers.push_back({true, std::move(paths)});
+}
+void ScriptedDialogs::cancelOpenFiles() {
+    m_filesAnswers.push_back({});
+}
 
 void ScriptedDialogs::reset() {
     m_msgBoxAnswers.clear();
     m_textAnswers.clear();
     m_fileAnswers.clear();
+    m_filesAnswers.clear();
     m_shown.clear();
     m_unanswered = 0;
 }
@@ -55,6 +62,14 @@ std::optional<std::string> ScriptedDialogs::respondToInputBox(const ShownDialog&
 
 std::optional<std::string> ScriptedDialogs::respondToFileDialog(const ShownDialog& shown) {
     return next<std::optional<std::string>>(m_fileAnswers, shown, std::nullopt);
+}
+
+std::optional<std::vector<std::string>> ScriptedDialogs::respondToOpenFiles(
+    const ShownDialog& shown) {
+    FilesAnswer answer = next(m_filesAnswers, shown, FilesAnswer{});
+    if (!answer.chosen)
+        return std::nullopt;
+    return std::move(answer.paths);
 }
 
 }  // namespace ui

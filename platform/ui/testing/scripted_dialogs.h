@@ -27,6 +27,9 @@ class ScriptedDialogs final : private DialogResponder {
     void cancelInputBox();
     void answerFileDialog(std::string path);
     void cancelFileDialog();
+    // A dialog for several files: OK with these paths, in this order; or Cancel.
+    void answerOpenFiles(std::vector<std::string> paths);
+    void cancelOpenFiles();
 
     // Every dialog shown so far, oldest first.
     const std::vector<ShownDialog>& shown() const { return m_shown; }
@@ -38,6 +41,7 @@ class ScriptedDialogs final : private DialogResponder {
     int respondToMsgBox(const ShownDialog& shown) override;
     std::optional<std::string> respondToInputBox(const ShownDialog& shown) override;
     std::optional<std::string> respondToFileDialog(const ShownDialog& shown) override;
+    std::optional<std::vector<std::string>> respondToOpenFiles(const ShownDialog& shown) override;
 
     template <class Answer>
     Answer next(std::deque<Answer>& queue, const ShownDialog& shown, Answer unanswered);
@@ -46,6 +50,11 @@ class ScriptedDialogs final : private DialogResponder {
     std::deque<int> m_msgBoxAnswers;
     std::deque<std::optional<std::string>> m_textAnswers;
     std::deque<std::optional<std::string>> m_fileAnswers;
+    struct FilesAnswer {
+        bool chosen = false;
+        std::vector<std::string> paths;
+    };
+    std::deque<FilesAnswer> m_filesAnswers;
     std::vector<ShownDialog> m_shown;
     int m_unanswered = 0;
 };

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <functional>
 
 #include "platform/core/messages.h"
@@ -111,6 +114,20 @@ TEST(ScriptedDialogs, AnswersFileDialogs) {
     EXPECT_EQ(dialogs.shown()[0].fileOptions.filter, exportTo.filter);
     EXPECT_EQ(dialogs.shown()[1].kind, DialogKind::OpenFile);
     EXPECT_EQ(dialogs.unanswered(), 0);
+}
+
+TEST(ScriptedDialogs, AnswersDialogsForSeveralFiles) {
+    ScriptedDialogs dialogs;
+    dialogs.answerOpenFiles({"/tmp/b.wav", "/tmp/a.wav"});
+    dialogs.cancelOpenFiles();
+    const FileDialogOptions options{"Select wave file(s)", "Sounds (*.wav)|*.wav", "/tmp", "a.wav"};
+    EXPECT_EQ(ShowOpenFiles(options), (std::vector<std::string>{"/tmp/b.wav", "/tmp/a.wav"}));
+    EXPECT_FALSE(ShowOpenFiles(options));
+    EXPECT_FALSE(ShowOpenFiles(options));  // nothing queued: cancelled, and counted
+    ASSERT_EQ(dialogs.shown().size(), 3u);
+    EXPECT_EQ(dialogs.shown()[0].kind, DialogKind::OpenFiles);
+    EXPECT_EQ(dialogs.shown()[0].fileOptions.initialDir, "/tmp");
+    EXPECT_EQ(dialogs.unanswered(), 1);
 }
 
 TEST(ScriptedDialogs, ResetForgetsAndDestructionRestoresThePreviousResponder) {
@@ -232,6 +249,38 @@ TEST(RealInputBox, OkWithEmptyTextDiffersFromCancel) {
         EXPECT_EQ(prompt, "Number needed");
         EXPECT_EQ(offered, "0");
     }
+}
+
+TEST(RealFileDialog, OpensInItsFolderAndReturnsEveryChosenFile) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* name : {"a.wav", "b.wav", "c.txt"}) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QString folder;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    QStringList filters;
+    actOnModal<QFileDialog>([&](QFileDialog* dialog) {
+        folder = dialog->directory().absolutePath();
+        mode = dialog->fileMode();
+        filters = dialog->nameFilters();
+        dialog->selectFile(QStringLiteral("\"a.wav\" \"b.wav\""));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const auto chosen =
+        ShowOpenFiles({"Select wave file(s)", "Sounds (*.wav)|*.wav|All files (*.*)|*.*",
+                       dir.path().toStdString(), "a.wav"});
+    EXPECT_EQ(folder, QDir(dir.path()).absolutePath());
+    EXPECT_EQ(mode, QFileDialog::ExistingFiles);
+    EXPECT_EQ(filters, (QStringList{"Sounds (*.wav)", "All files (*.*)"}));
+    ASSERT_TRUE(chosen);
+    ASSERT_EQ(chosen->size(), 2u);
+    EXPECT_EQ(QFileInfo(QString::fromStdString((*chosen)[0])).fileName(), "a.wav");
+    EXPECT_EQ(QFileInfo(QString::fromStdString((*chosen)[1])).fileName(), "b.wav");
+
+    actOnModal<QFileDialog>([](QFileDialog* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+    EXPECT_FALSE(ShowOpenFiles({"Select wave file(s)", "", dir.path().toStdString(), ""}));
 }
 
 }  // namespace
