@@ -95,7 +95,9 @@ class TlkPlayInternal : public TlkSharedControl {
     bool FillErrorStrings(bool warning, LONG code);
 
     bool deviceActive() const override { return Device.Active; }
-    bool vantageOpensOnLogPage() const override { return false; }
+    // The monitor opens on its log after an error or with a readable list (there is something to
+    // watch), else on the Source page, where a list is chosen.
+    bool vantageOpensOnLogPage() const override { return Error().Number() != 0 || Source.Valid; }
 
     TlkWavePlayDevice Device{this};
     TlkPlaySource Source;

@@ -5,25 +5,23 @@
 #include "lkLK36/engines/lkLKShare.h"
 #include "lkLK36/vantage/lkLineVT.h"
 #include "lkLK36/vantage/lkPhoneVT.h"
+#include "lkLK36/vantage/lkPlayVT.h"
 
 namespace {
 
-VantageForm* makeLineWindow(TlkVantage& vantage) {
-    auto* window = new TlkLineVantage(vantage);
-    // The Line window shows the log from its first moment.
-    window->RefreshLogPage();
-    return window;
-}
-
-VantageForm* makePhoneWindow(TlkVantage& vantage) {
-    auto* window = new TlkPhoneVantage(vantage);
+// Every window shows the lines logged so far from its first moment: Play and Record may open on
+// their Log page to show an error.
+template <class Window>
+VantageForm* makeWindow(TlkVantage& vantage) {
+    auto* window = new Window(vantage);
     window->RefreshLogPage();
     return window;
 }
 
 // One maker per control kind (1 Line, 2 Phone, 3 Play, 4 Record); a kind without one opens none.
 using Maker = VantageForm* (*)(TlkVantage&);
-constexpr Maker kMakers[] = {nullptr, &makeLineWindow, &makePhoneWindow, nullptr, nullptr};
+constexpr Maker kMakers[] = {nullptr, &makeWindow<TlkLineVantage>, &makeWindow<TlkPhoneVantage>,
+                             &makeWindow<TlkPlayVantage>, nullptr};
 
 }  // namespace
 
