@@ -347,6 +347,20 @@ TEST_F(PlayWindow, MenuSwitchesReachTheDevice) {
     EXPECT_TRUE(part<QAction>("MenuPopupOnTimer")->isChecked());
 }
 
+// The host closes the window while the window's own start waits for the end of the play.
+TEST_F(PlayWindow, ClosedWhileItsStartWaitsItGoesOnceTheStartReturns) {
+    open();
+    typeFileName(wave("a.wav", 3200));  // 200 ms
+    choose("MenuDevice", "MenuDeviceWait");
+    play->OnLoaded = [](TlkPlayInternal& p) { p.Vantage().SetVisible(false); };
+    choose("MenuDevice", "MenuDeviceActive");
+    EXPECT_FALSE(play->Device.Active);
+    EXPECT_FALSE(play->Vantage().Visible());
+    EXPECT_EQ(window(), nullptr);
+    freeClosedWindows();
+    EXPECT_EQ(samplesOf(dir / "played.wav"), pattern(3200));
+}
+
 TEST_F(PlayWindow, EditsAreReadAsWholeNumbersWhenLeft) {
     open();
     struct Case {
