@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "lkLK36/engines/lkLKConst.h"
+#include "lkLK36/engines/testing/recording_vantage_form.h"
 #include "lkLK36/engines/tests/wave_engine_support.h"
 #include "platform/core/virtual_time.h"
 #include "platform/ui/dialogs.h"
@@ -98,6 +99,28 @@ TEST_F(PlayEngine, PlaysAListBackToBackAsOneBufferAndSaysWhenDone) {
     EXPECT_EQ(trace, (std::vector<std::string>{"OnLoaded", "OnDone", "OnLoaded", "OnDone"}));
     EXPECT_EQ(samplesOf(played()), expected);
     EXPECT_EQ(a, (dir / "a.wav").string());
+}
+
+TEST_F(PlayEngine, TheMonitorOpensOnItsLogWithAReadableListOrAfterAnError) {
+    struct Case {
+        const char* what;
+        std::string list;
+        const char* page;
+    };
+    const Case cases[] = {
+        {"no list", "", "showSourcePage"},
+        {"a readable list", wave("a.wav", 1600), "showLogPage"},
+        {"a missing file", (dir / "gone.wav").string(), "showLogPage"},
+    };
+    RecordingVantageForms forms;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        engine->SetSourceFileName(c.list);
+        engine->Vantage().SetVisible(true);
+        const auto& calls = forms.last().calls;
+        EXPECT_NE(std::find(calls.begin(), calls.end(), c.page), calls.end());
+        engine->Vantage().SetVisible(false);
+    }
 }
 
 TEST_F(PlayEngine, FilesThatCannotBePlayedAreNamedInTheLog) {
