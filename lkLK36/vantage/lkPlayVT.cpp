@@ -359,7 +359,7 @@ void TlkPlayVantage::applyLayoutHints() {
     for (const VantageTemplate& t : templates()) {
         if (t.target != VantageTemplate::Hint)
             continue;
-        if (QWidget* widget = component(t.component)) {
+        if (QWidget* widget = component(t.component.c_str())) {
             std::string text = t.text;
             std::replace(text.begin(), text.end(), '~', '.');
             widget->setToolTip(QString::fromStdString(text));
