@@ -1,6 +1,7 @@
 // The monitor windows on a real (virtual) X display: the Line window with a call in progress (one
-// picture of the frame, one of each page and one of each tree) and the Phone window with its
-// handset lifted (one of each page), kept in the build folder for a person to look at.
+// picture of the frame, one of each page and one of each tree), the Phone window with its handset
+// lifted and the Play window half way through a tone (one of each page), kept in the build folder
+// for a person to look at.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,10 +50,17 @@ TEST(MonitorWindows, PicturesOfEveryPageOnAnXDisplay) {
         const fs::path picture = folder / ("line_monitor_" + name + ".png");
         EXPECT_EQ(readFile(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
     }
-    for (const char* page : {"TabSheetHookSwitch", "TabSheetLog", "TabSheetInfo"}) {
-        SCOPED_TRACE(page);
-        const fs::path picture = folder / ("phone_monitor_" + std::string(page) + ".png");
-        EXPECT_EQ(readFile(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    const std::string otherWindows[] = {
+        "phone_monitor_TabSheetHookSwitch",
+        "phone_monitor_TabSheetLog",
+        "phone_monitor_TabSheetInfo",
+        "play_monitor_TabSheetLog",
+        "play_monitor_TabSheetDevicePositionTimerVolume",
+        "play_monitor_TabSheetSource",
+    };
+    for (const std::string& name : otherWindows) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(readFile(folder / (name + ".png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
     }
     xserver.stopWith(SIGTERM);
     std::error_code ignored;

@@ -1,7 +1,7 @@
 // Pictures of the monitor windows for a person to look at: the Line window with a call in
-// progress, one per page and one per tree, and the Phone window with its handset lifted, one per
-// page. Run on a real X display: vantage_shots <folder>. Prints one line per picture written and
-// exits 0 when all were written.
+// progress, one per page and one per tree; the Phone window with its handset lifted and the Play
+// window half way through a tone, one per page. Run on a real X display: vantage_shots <folder>.
+// Prints one line per picture written and exits 0 when all were written.
 #include <stdlib.h>
 
 #include <QApplication>
@@ -12,18 +12,24 @@
 #include <QThread>
 #include <QTreeWidget>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "lkLK36/engines/lkLine.h"
 #include "lkLK36/engines/lkPhone.h"
+#include "lkLK36/engines/lkPlay.h"
 #include "lkLK36/vantage/lkLineVT.h"
 #include "lkLK36/vantage/lkPhoneVT.h"
+#include "lkLK36/vantage/lkPlayVT.h"
 #include "lkLK36/vantage/vantage_windows.h"
 #include "platform/core/virtual_time.h"
 #include "platform/registry/registry.h"
 #include "platform/tapi/exchange.h"
+#include "platform/winmm/wave_devices.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -172,6 +178,67 @@ int shootPhoneWindow(const fs::path& folder) {
     return failures;
 }
 
+// A second of a 440 Hz tone, 8 kHz 16-bit mono, as a plain wave file.
+bool writeTone(const fs::path& file) {
+    const std::uint32_t rate = 8000, samples = rate, bytes = samples * 2;
+    std::string image = "RIFF";
+    const auto put = [&](std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            image.push_back(static_cast<char>(value >> (8 * i)));
+    };
+    put(36 + bytes, 4);
+    image += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);  // PCM
+    put(1, 2);
+    put(rate, 4);
+    put(rate * 2, 4);
+    put(2, 2);
+    put(16, 2);
+    image += "data";
+    put(bytes, 4);
+    for (std::uint32_t i = 0; i < samples; ++i) {
+        const double phase = 2 * 3.14159265358979 * 440 * i / rate;
+        put(static_cast<std::uint16_t>(static_cast<std::int16_t>(8000 * std::sin(phase))), 2);
+    }
+    std::ofstream out(file, std::ios::binary);
+    out << image;
+    return static_cast<bool>(out);
+}
+
+int shootPlayWindow(const fs::path& folder, const fs::path& scratch) {
+    core::VirtualTime time;
+    const fs::path tone = scratch / "tone.wav";
+    if (!writeTone(tone))
+        return 1;
+    winmm::configureStandardWaveDevices("file-out=" + (scratch / "played.wav").string() + ",null");
+    setLkLibraryReady(true);
+    installVantageWindows();
+    auto play = std::make_unique<TlkPlayInternal>();
+    play->Vantage().SetDevEnv(deDelphi);
+    play->SetSourceFileName(tone.string());
+    play->SetVolumePosition(60);
+
+    play->Vantage().SetWidth(640);
+    play->Vantage().SetHeight(480);
+    play->Vantage().SetVisible(true);
+    auto* window = dynamic_cast<TlkPlayVantage*>(play->Vantage().form());
+    if (!window)
+        return 1;
+    window->move(20, 20);
+    // Half way through the tone.
+    play->SetDeviceActive(true);
+    time.advance(500ms);
+    const int failures =
+        shootPages(window, window->component<QTabWidget>("PageControl1"), folder, "play_monitor_");
+    play.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    removeVantageWindows();
+    setLkLibraryReady(false);
+    winmm::configureStandardWaveDevices("null");
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -190,6 +257,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     int failures = shootLineWindow(folder);
     failures += shootPhoneWindow(folder);
+    failures += shootPlayWindow(folder, home);
     std::error_code ignored;
     fs::remove_all(home, ignored);
     return failures == 0 ? 0 : 1;
