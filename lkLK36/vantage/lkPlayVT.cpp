@@ -247,7 +247,7 @@ QWidget* TlkPlayVantage::buildMiscPage() {
     };
     for (const auto& [name, setter] : setters) {
         QCheckBox* box = component<QCheckBox>(name);
-        onSignal(box, &QCheckBox::clicked, [this, box, setter] {
+        onSignal(box, &QCheckBox::clicked, [this, box, setter = setter] {
             (play().*setter)(box->isChecked());
             if (!closing())
                 DesignerUpdate();
