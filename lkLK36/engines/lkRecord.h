@@ -64,7 +64,9 @@ class TlkRecordInternal : public TlkSharedControl {
     bool FillErrorStrings(bool warning, LONG code);
 
     bool deviceActive() const override { return Device.Active; }
-    bool vantageOpensOnLogPage() const override { return false; }
+    // The monitor opens on its log after an error or with a usable file name (there is something
+    // to watch), else on the Source page, where a file is chosen.
+    bool vantageOpensOnLogPage() const override { return Error().Number() != 0 || Source.Valid; }
 
     TlkWaveRecordDevice Device{this};
     TlkRecordSource Source{this};

@@ -6,6 +6,7 @@
 #include "lkLK36/vantage/lkLineVT.h"
 #include "lkLK36/vantage/lkPhoneVT.h"
 #include "lkLK36/vantage/lkPlayVT.h"
+#include "lkLK36/vantage/lkRecordVT.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ VantageForm* makeWindow(TlkVantage& vantage) {
 // One maker per control kind (1 Line, 2 Phone, 3 Play, 4 Record); a kind without one opens none.
 using Maker = VantageForm* (*)(TlkVantage&);
 constexpr Maker kMakers[] = {nullptr, &makeWindow<TlkLineVantage>, &makeWindow<TlkPhoneVantage>,
-                             &makeWindow<TlkPlayVantage>, nullptr};
+                             &makeWindow<TlkPlayVantage>, &makeWindow<TlkRecordVantage>};
 
 }  // namespace
 
