@@ -1,7 +1,7 @@
 // The monitor windows on a real (virtual) X display: the Line window with a call in progress (one
 // picture of the frame, one of each page and one of each tree), the Phone window with its handset
-// lifted and the Play window half way through a tone (one of each page), kept in the build folder
-// for a person to look at.
+// lifted, the Play window half way through a tone and the Record window recording it (one of each
+// page), kept in the build folder for a person to look at.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,6 +57,9 @@ TEST(MonitorWindows, PicturesOfEveryPageOnAnXDisplay) {
         "play_monitor_TabSheetLog",
         "play_monitor_TabSheetDevicePositionTimerVolume",
         "play_monitor_TabSheetSource",
+        "record_monitor_TabSheetDevice",
+        "record_monitor_TabSheetLog",
+        "record_monitor_TabSheetSource",
     };
     for (const std::string& name : otherWindows) {
         SCOPED_TRACE(name);

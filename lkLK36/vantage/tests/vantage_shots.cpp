@@ -1,7 +1,8 @@
 // Pictures of the monitor windows for a person to look at: the Line window with a call in
-// progress, one per page and one per tree; the Phone window with its handset lifted and the Play
-// window half way through a tone, one per page. Run on a real X display: vantage_shots <folder>.
-// Prints one line per picture written and exits 0 when all were written.
+// progress, one per page and one per tree; the Phone window with its handset lifted, the Play
+// window half way through a tone and the Record window recording it, one per page. Run on a real X
+// display: vantage_shots <folder>. Prints one line per picture written and exits 0 when all were
+// written.
 #include <stdlib.h>
 
 #include <QApplication>
@@ -22,9 +23,11 @@
 #include "lkLK36/engines/lkLine.h"
 #include "lkLK36/engines/lkPhone.h"
 #include "lkLK36/engines/lkPlay.h"
+#include "lkLK36/engines/lkRecord.h"
 #include "lkLK36/vantage/lkLineVT.h"
 #include "lkLK36/vantage/lkPhoneVT.h"
 #include "lkLK36/vantage/lkPlayVT.h"
+#include "lkLK36/vantage/lkRecordVT.h"
 #include "lkLK36/vantage/vantage_windows.h"
 #include "platform/core/virtual_time.h"
 #include "platform/registry/registry.h"
@@ -239,6 +242,51 @@ int shootPlayWindow(const fs::path& folder, const fs::path& scratch) {
     return failures;
 }
 
+// The id of the wave-in device of that name, or -1.
+LONG inputNamed(const std::string& name) {
+    for (UINT id = 0; id < waveInGetNumDevs(); ++id) {
+        WAVEINCAPSA caps{};
+        if (waveInGetDevCapsA(id, &caps, sizeof caps) == MMSYSERR_NOERROR && caps.szPname == name)
+            return static_cast<LONG>(id);
+    }
+    return -1;
+}
+
+int shootRecordWindow(const fs::path& folder, const fs::path& scratch) {
+    core::VirtualTime time;
+    const fs::path tone = scratch / "heard.wav";
+    if (!writeTone(tone))
+        return 1;
+    winmm::configureStandardWaveDevices("file-in=" + tone.string() + ",null");
+    setLkLibraryReady(true);
+    installVantageWindows();
+    auto record = std::make_unique<TlkRecordInternal>();
+    record->Vantage().SetDevEnv(deDelphi);
+    record->SetDeviceID(inputNamed("File Input heard.wav"));
+    record->Source.Format.SetID(wfPCM08000M16);
+    record->SetSourceFileName((scratch / "recorded.wav").string());
+
+    record->Vantage().SetWidth(640);
+    record->Vantage().SetHeight(480);
+    record->Vantage().SetVisible(true);
+    auto* window = dynamic_cast<TlkRecordVantage*>(record->Vantage().form());
+    if (!window)
+        return 1;
+    window->move(20, 20);
+    // A recording of the tone, its first second's buffer in.
+    record->SetDeviceActive(true);
+    time.advance(1500ms);
+    const int failures = shootPages(window, window->component<QTabWidget>("PageControl1"), folder,
+                                    "record_monitor_");
+    record->SetDeviceActive(false);
+    record.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    removeVantageWindows();
+    setLkLibraryReady(false);
+    winmm::configureStandardWaveDevices("null");
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -258,6 +306,7 @@ int main(int argc, char** argv) {
     int failures = shootLineWindow(folder);
     failures += shootPhoneWindow(folder);
     failures += shootPlayWindow(folder, home);
+    failures += shootRecordWindow(folder, home);
     std::error_code ignored;
     fs::remove_all(home, ignored);
     return failures == 0 ? 0 : 1;
