@@ -22,11 +22,10 @@ using com::Variant;
 namespace line_dispid {
 constexpr DISPID FillErrorStrings = 2, InitCtrl = 190, ErrorHex = 192, ErrorNumber = 193,
                  ErrorText = 194, VantageEvents = 195, VantageWindowState = 200,
-                 DesignerUpdate = 201, VantageLogActive = 210, VantageLogCount = 211,
-                 VantageLogLines = 212, VantageDevEnv = 214, VantageStayOnTop = 215,
-                 DoubleBuffered = 217, VisibleDockClientCount = 218,
-                 DrawTextBiDiModeFlagsReadingOnly = 220, InitiateAction = 221, IsRightToLeft = 222,
-                 Visible = 227, Cursor = 228;
+                 DesignerUpdate = 201, VantageLogCount = 211, VantageLogLines = 212,
+                 VantageDevEnv = 214, VantageStayOnTop = 215, DoubleBuffered = 217,
+                 VisibleDockClientCount = 218, DrawTextBiDiModeFlagsReadingOnly = 220,
+                 InitiateAction = 221, IsRightToLeft = 222, Visible = 227, Cursor = 228;
 }
 
 com::Ptr<IDispatch> listOf(const com::Outcome& outcome) {
