@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr VantageKindTraits kPhoneTraits{"lkPhone", 396, 390, 323, 250};
+constexpr VantageKindTraits kPhoneTraits{"lkPhone", 395, 390, 323, 250};
 
 using Group = TlkPhoneVantage::HookSwitchGroup;
 // The groups in the order the panel refresh walks them.
@@ -99,7 +99,9 @@ constexpr ClassRow kClassRows[] = {
 constexpr DWORD kHookSwitchStates[] = {PHONESTATE_HANDSETHOOKSWITCH, PHONESTATE_SPEAKERHOOKSWITCH,
                                        PHONESTATE_HEADSETHOOKSWITCH};
 
-// A track bar that tells when the user leaves it: its level is sent only then.
+// A track bar that tells when the user leaves it for another control of the window: its level is
+// sent only then. Opening a menu or turning to another window does not leave it, and focus comes
+// back to it afterwards.
 class ExitSlider : public QSlider {
   public:
     using QSlider::QSlider;
@@ -108,6 +110,10 @@ class ExitSlider : public QSlider {
   protected:
     void focusOutEvent(QFocusEvent* event) override {
         QSlider::focusOutEvent(event);
+        const Qt::FocusReason reason = event->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason ||
+            reason == Qt::ActiveWindowFocusReason)
+            return;
         if (onExit)
             onExit();
     }
@@ -184,6 +190,9 @@ void TlkPhoneVantage::buildHeaderButtons() {
         button->setObjectName(QString::fromStdString(name("SBHookswitch", group->name)));
         button->setText(QString::fromLatin1(group->name).left(2));
         button->setCheckable(true);
+        // Up offers to lift the device; the refresh keeps the hint of an available one current.
+        button->setToolTip(QString::fromStdString(std::string("lkPhone.") + group->name +
+                                                  ".MicrophoneAndSpeaker := True"));
         headerRow()->insertWidget(column++, button);
         const Group& g = *group;
         onSignal(button, &QToolButton::clicked, [this, button, &g] {
@@ -295,6 +304,7 @@ QWidget* TlkPhoneVantage::buildInfoPage() {
     grid->setRowStretch(r, 1);
     scroll->setWidget(inner);
     panel->addWidget(scroll);
+    panel->handle(1)->setObjectName("SplitterInfoTab");
     panel->setStretchFactor(0, 3);
     panel->setStretchFactor(1, 1);
     column->addWidget(panel);

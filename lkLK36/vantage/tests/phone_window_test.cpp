@@ -51,11 +51,11 @@ class PhoneWindow : public PhoneTest {
         emit part<QMenu>(menu)->aboutToShow();
         part<QAction>(item)->trigger();
     }
-    // The user moves a track bar and leaves it.
-    void slide(const char* bar, int position) {
+    // The user moves a track bar and focus leaves it for the reason given.
+    void slide(const char* bar, int position, Qt::FocusReason reason = Qt::OtherFocusReason) {
         auto* slider = part<QSlider>(bar);
         slider->setValue(position);
-        QFocusEvent out(QEvent::FocusOut);
+        QFocusEvent out(QEvent::FocusOut, reason);
         QCoreApplication::sendEvent(slider, &out);
     }
     std::vector<std::string> treeLines() const {
@@ -94,6 +94,8 @@ TEST_F(PhoneWindow, OpensOnItsLogPageShowingTheDeviceAndAPhoneWithoutAHeadset) {
     EXPECT_EQ(part<QGroupBox>("GroupBoxHandset")->title().toStdString(), "Handset");
     EXPECT_EQ(part<QGroupBox>("GroupBoxHeadset")->title().toStdString(), "Headset <unavailable>");
     EXPECT_FALSE(part("SBHookswitchHeadset")->isEnabled());
+    EXPECT_EQ(part("SBHookswitchHeadset")->toolTip().toStdString(),
+              "lkPhone.Headset.MicrophoneAndSpeaker := True");
     EXPECT_TRUE(part("SBHookswitchHandset")->isEnabled());
     // The handset rests on its hook: the button is up and offers to lift it.
     EXPECT_TRUE(part<QRadioButton>("RBHandsetOnHook")->isChecked());
@@ -166,6 +168,24 @@ TEST_F(PhoneWindow, ApplySendsOnlyTheLevelsTheUserMovedGainFirst) {
     slide("TBSpeakerphoneVolume", 25);
     EXPECT_EQ(phone->Speakerphone.Volume, 25);
     EXPECT_TRUE(treeHas("\tSpeakerphone.Volume = 25"));
+}
+
+TEST_F(PhoneWindow, ATrackBarIsLeftOnlyForAnotherControlNotForAMenuOrAnotherWindow) {
+    openPhone();
+    ASSERT_TRUE(open());
+    const LONG before = phone->Handset.Volume;
+    ASSERT_NE(before, 30);
+    const std::size_t mark = logMark();
+    for (const Qt::FocusReason reason :
+         {Qt::PopupFocusReason, Qt::MenuBarFocusReason, Qt::ActiveWindowFocusReason}) {
+        slide("TBHandsetVolume", 30, reason);
+        EXPECT_EQ(phone->Handset.Volume, before) << reason;
+    }
+    EXPECT_EQ(logSince(mark), std::vector<std::string>{});
+
+    // Focus comes back to the bar, and tabbing on from it sends the level it shows.
+    slide("TBHandsetVolume", 30, Qt::TabFocusReason);
+    EXPECT_EQ(phone->Handset.Volume, 30);
 }
 
 TEST_F(PhoneWindow, DeviceMenusOpenCloseAndChoosePrivilegesOnlyWhileClosed) {
