@@ -229,7 +229,11 @@ QWidget* TlkRecordVantage::buildSourcePage() {
     fileRow->addWidget(fileName, 1);
     fileRow->addWidget(select);
     column->addLayout(fileRow);
-    onSignal(fileName->lineEdit(), &QLineEdit::editingFinished, [this] { EditFileNameExit(); });
+    onSignal(fileName->lineEdit(), &QLineEdit::editingFinished, [this] {
+        EditFileNameExit();
+        if (!closing())
+            DesignerUpdate();
+    });
     onSignal(select, &QToolButton::clicked, [this] { SpeedButtonFileSelectClick(); });
 
     auto* formatRow = new QHBoxLayout;
@@ -349,8 +353,6 @@ void TlkRecordVantage::SpeedButtonPlayPreviewClick() {
 }
 
 void TlkRecordVantage::SpeedButtonFileSelectClick() {
-    auto* combo = component<QComboBox>("ComboBoxFileName");
-    const QString typed = combo->currentText();
     ui::FileDialogOptions options;
     options.title = "Select wave file(s)";
     options.filter = "Sounds (*.wav)|*.wav|All files (*.*)|*.*";
@@ -364,7 +366,10 @@ void TlkRecordVantage::SpeedButtonFileSelectClick() {
         if (closing())
             return;
     }
-    addFileNameToHistory(typed);
+    // The box shows the chosen name by now (the control refreshed it), or what it showed before
+    // when nothing was chosen.
+    auto* combo = component<QComboBox>("ComboBoxFileName");
+    addFileNameToHistory(combo->currentText());
     combo->setEditText(QString::fromStdString(record().Source.FileName));
     DesignerUpdate();
 }

@@ -306,7 +306,9 @@ TEST_F(RecordWindow, TheFileDialogChoosesTheNameAndCancelKeepsIt) {
     EXPECT_EQ(engine->Source.FileName, chosen);
     auto* box = find<QComboBox>("ComboBoxFileName");
     EXPECT_EQ(box->currentText().toStdString(), chosen);
-    EXPECT_EQ(box->itemText(0).toStdString(), old);
+    // The history takes the name the box shows once the control has it.
+    ASSERT_EQ(box->count(), 1);
+    EXPECT_EQ(box->itemText(0).toStdString(), chosen);
 
     const std::size_t mark = engine->log().Lines().size();
     dialogs.cancelOpenFiles();
@@ -314,7 +316,22 @@ TEST_F(RecordWindow, TheFileDialogChoosesTheNameAndCancelKeepsIt) {
     EXPECT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(engine->Source.FileName, chosen);
     EXPECT_EQ(box->currentText().toStdString(), chosen);
+    EXPECT_EQ(box->count(), 1);
     EXPECT_EQ(linesSince(mark), std::vector<std::string>{});
+}
+
+TEST_F(RecordWindow, LeavingTheFileNameBoxTellsTheDesignerEvenWhenTheNameStays) {
+    open();
+    auto* box = find<QComboBox>("ComboBoxFileName");
+    const std::string file = (dir / "kept.wav").string();
+    typeFileName(file);
+    emit box->lineEdit()->editingFinished();
+    ASSERT_EQ(engine->Source.FileName, file);
+    // The control skips a name it has already; the window still tells the designer.
+    int told = 0;
+    engine->setDesignerNotify([&] { ++told; });
+    emit box->lineEdit()->editingFinished();
+    EXPECT_EQ(told, 1);
 }
 
 TEST_F(RecordWindow, PreviewPlaysTheRecordingOrLogsWhyNot) {
