@@ -48,6 +48,7 @@ class TlkLineVantage : public VantageWindow, public LineVantageObserver {
   protected:
     void refreshPropertyPaths() override;
     std::vector<VantageTemplate> templates() const override;
+    bool relaysLogOnVisible() const override { return true; }
 
   private:
     // ---- layout (lkLineVT.cpp) ----

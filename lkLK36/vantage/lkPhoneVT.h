@@ -37,7 +37,6 @@ class TlkPhoneVantage : public VantageWindow, public PhoneVantageObserver {
   protected:
     void refreshPropertyPaths() override;
     std::vector<VantageTemplate> templates() const override;
-    bool relaysLogOnVisible() const override { return false; }
 
   private:
     void buildHeaderButtons();

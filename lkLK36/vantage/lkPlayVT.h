@@ -53,8 +53,6 @@ class TlkPlayVantage : public VantageWindow, public PlayVantageObserver {
   protected:
     void refreshPropertyPaths() override;
     std::vector<VantageTemplate> templates() const override;
-    // Vantage > Visible only shows or closes the window; the Log page keeps its layout.
-    bool relaysLogOnVisible() const override { return false; }
 
   private:
     // ---- layout (lkPlayVT.cpp) ----

@@ -116,8 +116,8 @@ class VantageWindow : public QMainWindow, public VantageForm {
     virtual std::vector<VantageTemplate> templates() const { return {}; }
     // The kind's own pages after the frame's resize steps.
     virtual void resizePages() {}
-    // Whether checking Vantage > Visible lays the Log page out anew (the Phone window does not).
-    virtual bool relaysLogOnVisible() const { return true; }
+    // Whether Vantage > Visible lays the Log page out anew afterwards (the Line window's does).
+    virtual bool relaysLogOnVisible() const { return false; }
 
     void DesignerUpdate() { m_vantage.DesignerUpdate(); }
     std::string syntax(std::string_view neutral) const { return m_vantage.ToDevEnvSyntax(neutral); }
