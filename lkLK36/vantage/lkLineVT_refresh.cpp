@@ -17,6 +17,7 @@
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/vantage/lkLineVT.h"
 #include "lkLK36/vantage/vantage_tree.h"
+#include "lkLK36/vantage/vantage_widgets.h"
 #include "platform/core/clock.h"
 
 namespace {
@@ -49,31 +50,6 @@ std::string dateTimeText(double stamp) {
     return (locale.toString(when.date(), QLocale::ShortFormat) + " " +
             when.time().toString("HH:mm:ss"))
         .toStdString();
-}
-
-void setText(QLineEdit* edit, const std::string& text) {
-    const QString wanted = QString::fromStdString(text);
-    if (edit->text() != wanted)
-        edit->setText(wanted);
-}
-
-void setChecked(QCheckBox* box, bool checked) {
-    const QSignalBlocker detached(box);
-    box->setChecked(checked);
-}
-
-// A combo box's items, rewritten only when they changed, and the chosen one.
-void fillCombo(QComboBox* box, const TlkStringList& items, int chosen) {
-    const QSignalBlocker detached(box);
-    bool same = box->count() == static_cast<int>(items.size());
-    for (int i = 0; same && i < box->count(); ++i)
-        same = box->itemText(i).toStdString() == items[static_cast<std::size_t>(i)];
-    if (!same) {
-        box->clear();
-        for (const std::string& item : items)
-            box->addItem(QString::fromStdString(item));
-    }
-    box->setCurrentIndex(chosen >= 0 && chosen < box->count() ? chosen : -1);
 }
 
 struct PartyNode {

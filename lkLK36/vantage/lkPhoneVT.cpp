@@ -23,6 +23,7 @@
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/vantage/vantage_tree.h"
+#include "lkLK36/vantage/vantage_widgets.h"
 
 namespace {
 
@@ -121,12 +122,6 @@ class ExitSlider : public QSlider {
 
 std::string name(const char* prefix, const char* group, const char* suffix = "") {
     return std::string(prefix) + group + suffix;
-}
-
-void setText(QLineEdit* edit, const std::string& text) {
-    const QString wanted = QString::fromStdString(text);
-    if (edit->text() != wanted)
-        edit->setText(wanted);
 }
 
 }  // namespace

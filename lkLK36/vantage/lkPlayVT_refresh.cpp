@@ -15,27 +15,9 @@
 #include <QTabWidget>
 
 #include "lkLK36/vantage/lkPlayVT.h"
+#include "lkLK36/vantage/vantage_widgets.h"
 
-namespace {
-
-void setText(QLineEdit* edit, const std::string& text) {
-    const QString wanted = QString::fromStdString(text);
-    if (edit->text() != wanted)
-        edit->setText(wanted);
-}
-
-void setText(QLabel* label, const std::string& text) {
-    const QString wanted = QString::fromStdString(text);
-    if (label->text() != wanted)
-        label->setText(wanted);
-}
-
-void setChecked(QCheckBox* box, bool checked) {
-    const QSignalBlocker detached(box);
-    box->setChecked(checked);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void TlkPlayVantage::refreshAll() {
     UpdateDeviceList();
