@@ -36,6 +36,24 @@ void hangUpWhenDialled(bool dialled) {
     }
 }
 
+// Connects to the stored mail server as `sender`, logs the server's address and sets the mail's
+// header naming `page`; 0, or the engine's failure code.
+std::int32_t connectForSending(const std::string& sender, std::string_view page) {
+    vevuzer::log("Connecting to the server");
+    const std::string from = "<" + sender + ">";
+    const std::string smtp = settings::read(settings::mail::smtp);
+    std::int32_t result = seeSmtpConnect(0, smtp.c_str(), from.c_str(), kNul);
+    if (result < 0)
+        return result;
+    std::array<char, 41> field{};
+    result = seeDebug(0, 25, field.data(), 40);
+    vevuzer::log("connected, server IP address is " + trimmedRight(field.data()));
+    if (result < 0 || (result = seeIntegerParam(0, 9, 0)) < 0)
+        return result;
+    const std::string header = vevuzer::mailing::headerText("Normal", page);
+    return seeStringParam(0, 51, header.c_str());
+}
+
 }  // namespace
 
 void frm_settings::lockForSending(QWidget* button, QLabel* wait, bool locked) {
@@ -98,18 +116,8 @@ void frm_settings::com_sendproblem_Click() {
     }
     core::DoEvents();
     vevuzer::say("Please wait, I am sending your email", vevuzer::kSayNormal);
-    vevuzer::log("Connecting to the server");
-    const std::string sender = "<" + m_txt_emailaddress->text().toStdString() + ">";
-    const std::string smtp = settings::read(settings::mail::smtp);
-    if ((result = seeSmtpConnect(0, smtp.c_str(), sender.c_str(), kNul)) < 0)
-        return mailFailed(result, dialled, unlock);
-    std::array<char, 41> field{};
-    result = seeDebug(0, 25, field.data(), 40);
-    vevuzer::log("connected, server IP address is " + trimmedRight(field.data()));
-    if (result < 0 || (result = seeIntegerParam(0, 9, 0)) < 0)
-        return mailFailed(result, dialled, unlock);
-    const std::string header = vevuzer::mailing::headerText("Normal", vevuzer::mailing::kWebHost);
-    if ((result = seeStringParam(0, 51, header.c_str())) < 0)
+    const std::string sender = m_txt_emailaddress->text().toStdString();
+    if ((result = connectForSending(sender, vevuzer::mailing::kWebHost)) < 0)
         return mailFailed(result, dialled, unlock);
     vevuzer::log("Sending the email");
     const std::string body = "A user has had the following problem\r\n\r\n" + problem;
@@ -191,19 +199,9 @@ void frm_settings::Command21_Click() {
     }
     core::DoEvents();
     vevuzer::say("Please wait, I am sending your fax", vevuzer::kSayNormal);
-    vevuzer::log("Connecting to the server");
-    const std::string sender = "<" + m_txt_emailaddress->text().toStdString() + ">";
-    const std::string smtp = settings::read(settings::mail::smtp);
-    if ((result = seeSmtpConnect(0, smtp.c_str(), sender.c_str(), kNul)) < 0)
-        return mailFailed(result, dialled, unlock);
-    std::array<char, 41> field{};
-    result = seeDebug(0, 25, field.data(), 40);
-    vevuzer::log("connected, server IP address is " + trimmedRight(field.data()));
-    if (result < 0 || (result = seeIntegerParam(0, 9, 0)) < 0)
-        return mailFailed(result, dialled, unlock);
-    const std::string header = vevuzer::mailing::headerText(
-        "Normal", std::string(vevuzer::mailing::kWebHost) + "/belltale.htm");
-    if ((result = seeStringParam(0, 51, header.c_str())) < 0)
+    const std::string sender = m_txt_emailaddress->text().toStdString();
+    if ((result = connectForSending(sender,
+                                    std::string(vevuzer::mailing::kWebHost) + "/belltale.htm")) < 0)
         return mailFailed(result, dialled, unlock);
     vevuzer::log("Sending the email");
     const std::string to = "<remote-printer." + recipient + "@" + number +
