@@ -126,9 +126,7 @@ void TlkLineVantage::UpdateDeviceStatus() {
 }
 
 void TlkLineVantage::UpdateDeviceList(const TlkSharedDevice& device) {
-    deviceGroup()->setTitle(
-        QString::fromStdString(syntax("Device.ID = " + std::to_string(device.ID)) +
-                               syntax("    Device.Count = " + std::to_string(device.Count))));
+    showDeviceCaption(device.ID, device.Count);
     fillCombo(deviceCombo(), device.List, device.Count != 0 ? device.ID : -1);
     UpdateAddressList();
     UpdateTerminalPage();

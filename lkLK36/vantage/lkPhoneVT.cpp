@@ -412,15 +412,8 @@ void TlkPhoneVantage::UpdateDeviceStatus() {
 
 void TlkPhoneVantage::UpdateDeviceList() {
     const TlkPhoneDevice& device = phone().Device;
-    deviceGroup()->setTitle(
-        QString::fromStdString(syntax("Device.ID = " + std::to_string(device.ID)) +
-                               syntax("    Device.Count = " + std::to_string(device.Count))));
-    QComboBox* combo = deviceCombo();
-    const QSignalBlocker detached(combo);
-    combo->clear();
-    for (const std::string& item : device.List)
-        combo->addItem(QString::fromStdString(item));
-    combo->setCurrentIndex(device.Count != 0 && device.ID < combo->count() ? device.ID : -1);
+    showDeviceCaption(device.ID, device.Count);
+    fillCombo(deviceCombo(), device.List, device.Count != 0 ? device.ID : -1);
 }
 
 void TlkPhoneVantage::updateHookSwitchGroup(const Group& g) {

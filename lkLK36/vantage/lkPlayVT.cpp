@@ -22,6 +22,7 @@
 #include <cctype>
 
 #include "lkLK36/vantage/vantage_glyphs.h"
+#include "lkLK36/vantage/vantage_widgets.h"
 #include "platform/ui/dialogs.h"
 
 namespace {
@@ -112,20 +113,6 @@ std::vector<std::string> PlayChosenLists(const std::vector<std::string>& chosen)
         lists.push_back(list);
     }
     return lists;
-}
-
-void AddToFileHistory(QComboBox* box, const QString& text) {
-    const QString shown = box->currentText();
-    const QSignalBlocker detached(box);
-    if (box->count() == 0)
-        box->addItem(text);
-    else if (box->itemText(0) != text)
-        box->insertItem(0, text);
-    else
-        return;
-    // Adding an item may choose it; the box keeps showing what it showed.
-    box->setCurrentIndex(-1);
-    box->setEditText(shown);
 }
 
 TlkPlayVantage::TlkPlayVantage(TlkVantage& vantage) : VantageWindow(vantage, kPlayTraits) {

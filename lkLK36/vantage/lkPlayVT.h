@@ -23,9 +23,6 @@ PlayDialogStart PlayDialogStartOf(const std::string& fileList);
 // The file list growing file by file as the chosen files are appended: the first with its path,
 // each further one as "," and its bare name without a final ".wav" (any case).
 std::vector<std::string> PlayChosenLists(const std::vector<std::string>& chosen);
-// The file box's history after `text` was used: added when the history is empty, else put on top
-// unless it is the top entry already (letter case counts). The box's text stays as it was.
-void AddToFileHistory(QComboBox* box, const QString& text);
 
 class TlkPlayVantage : public VantageWindow, public PlayVantageObserver {
   public:

@@ -36,23 +36,9 @@ void TlkPlayVantage::showSourcePage() {
 
 void TlkPlayVantage::UpdateDeviceList() {
     TlkWavePlayDevice& device = play().Device;
-    deviceGroup()->setTitle(
-        QString::fromStdString(syntax("Device.ID = " + std::to_string(device.ID)) +
-                               syntax("    Device.Count = " + std::to_string(device.Count))));
+    showDeviceCaption(device.ID, device.Count);
     UpdateDeviceSettings();
-    QComboBox* combo = deviceCombo();
-    const TlkStringList& names = play().DeviceList();
-    const QSignalBlocker detached(combo);
-    bool same = combo->count() == static_cast<int>(names.size());
-    for (int i = 0; same && i < combo->count(); ++i)
-        same = combo->itemText(i).toStdString() == names[static_cast<std::size_t>(i)];
-    if (!same) {
-        combo->clear();
-        for (const std::string& name : names)
-            combo->addItem(QString::fromStdString(name));
-    }
-    const bool known = combo->count() > 0 && device.ID >= 0 && device.ID < combo->count();
-    combo->setCurrentIndex(known ? device.ID : -1);
+    fillCombo(deviceCombo(), play().DeviceList(), device.ID);
 }
 
 void TlkPlayVantage::UpdateDeviceSettings() {

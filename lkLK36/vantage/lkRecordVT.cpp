@@ -17,6 +17,7 @@
 #include <filesystem>
 
 #include "lkLK36/vantage/vantage_glyphs.h"
+#include "lkLK36/vantage/vantage_widgets.h"
 #include "platform/ui/dialogs.h"
 #include "platform/winmm/mmsystem.h"
 
@@ -315,7 +316,7 @@ void TlkRecordVantage::MenuDeviceActiveClick(bool value) {
     if (closing())
         return;
     component<QAction>("MenuDeviceActive")->setChecked(record().Device.Active);
-    addFileNameToHistory(combo->currentText());
+    AddToFileHistory(combo, combo->currentText());
     DesignerUpdate();
 }
 
@@ -369,7 +370,7 @@ void TlkRecordVantage::SpeedButtonFileSelectClick() {
     // The box shows the chosen name by now (the control refreshed it), or what it showed before
     // when nothing was chosen.
     auto* combo = component<QComboBox>("ComboBoxFileName");
-    addFileNameToHistory(combo->currentText());
+    AddToFileHistory(combo, combo->currentText());
     combo->setEditText(QString::fromStdString(record().Source.FileName));
     DesignerUpdate();
 }
@@ -383,17 +384,6 @@ void TlkRecordVantage::numberEditExit(const char* edit, const std::function<void
     store(ReadWholeNumber(component<QLineEdit>(edit)->text().toStdString()));
     if (!closing())
         DesignerUpdate();
-}
-
-void TlkRecordVantage::addFileNameToHistory(const QString& text) {
-    auto* combo = component<QComboBox>("ComboBoxFileName");
-    if (combo->count() > 0 && combo->itemText(0) == text)
-        return;
-    // Adding to the list may change the box's text; what was typed stays.
-    const QString shown = combo->currentText();
-    const QSignalBlocker detached(combo);
-    combo->insertItem(0, text);
-    combo->setEditText(shown);
 }
 
 // ---- templates ----

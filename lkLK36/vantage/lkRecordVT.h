@@ -55,5 +55,4 @@ class TlkRecordVantage : public VantageWindow, public RecordVantageObserver {
     // Reads a number edit, hands the value to a setter, then tells the designer.
     void numberEditExit(const char* edit, const std::function<void(LONG)>& store);
     void setPauseHint(bool pause);
-    void addFileNameToHistory(const QString& text);
 };

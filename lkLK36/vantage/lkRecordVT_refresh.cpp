@@ -36,14 +36,10 @@ void TlkRecordVantage::showSourcePage() {
 }
 
 void TlkRecordVantage::UpdateDeviceList() {
-    TlkRecordInternal& engine = record();
-    const TlkWaveRecordDevice& device = engine.Device;
-    deviceGroup()->setTitle(
-        QString::fromStdString(syntax("Device.ID = " + std::to_string(device.ID)) +
-                               syntax("    Device.Count = " + std::to_string(device.Count))));
+    const TlkWaveRecordDevice& device = record().Device;
+    showDeviceCaption(device.ID, device.Count);
     UpdateDeviceSettings();
-    const TlkStringList& names = engine.DeviceList();
-    fillCombo(deviceCombo(), names, names.empty() ? -1 : device.ID);
+    fillCombo(deviceCombo(), record().DeviceList(), device.ID);
 }
 
 void TlkRecordVantage::UpdateDeviceSettings() {

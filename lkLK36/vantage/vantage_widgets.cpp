@@ -35,3 +35,17 @@ void fillCombo(QComboBox* box, const TlkStringList& items, int chosen) {
     }
     box->setCurrentIndex(chosen >= 0 && chosen < box->count() ? chosen : -1);
 }
+
+void AddToFileHistory(QComboBox* box, const QString& text) {
+    const QString shown = box->currentText();
+    const QSignalBlocker detached(box);
+    if (box->count() == 0)
+        box->addItem(text);
+    else if (box->itemText(0) != text)
+        box->insertItem(0, text);
+    else
+        return;
+    // Adding an item may choose it; the box keeps showing what it showed.
+    box->setCurrentIndex(-1);
+    box->setEditText(shown);
+}

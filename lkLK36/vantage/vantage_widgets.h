@@ -11,6 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QString;
 
 void setText(QLineEdit* edit, const std::string& text);
 void setText(QLabel* label, const std::string& text);
@@ -18,3 +19,6 @@ void setChecked(QCheckBox* box, bool checked);
 // A combo box's items, rewritten only when they changed, and the chosen one (none when out of
 // range).
 void fillCombo(QComboBox* box, const TlkStringList& items, int chosen);
+// A file box's history after `text` was used: put on top unless it is the top entry already
+// (letter case counts). The box's text stays as it was.
+void AddToFileHistory(QComboBox* box, const QString& text);

@@ -184,6 +184,13 @@ QAction* VantageWindow::addMenuAction(QMenu* menu, const char* name, const char*
     return action;
 }
 
+void VantageWindow::showDeviceCaption(LONG id, LONG count) {
+    // Each half converted on its own, so both follow the syntax.
+    m_deviceGroup->setTitle(
+        QString::fromStdString(syntax("Device.ID = " + std::to_string(id)) +
+                               syntax("    Device.Count = " + std::to_string(count))));
+}
+
 void VantageWindow::addPopupMenu(const char* name, const char* caption,
                                  std::vector<VantagePopupItem> items) {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8(caption));

@@ -104,6 +104,8 @@ class VantageWindow : public QMainWindow, public VantageForm {
     QComboBox* deviceCombo() const { return m_deviceCombo; }
     QLabel* statusActive() const { return m_statusActive; }
     QLabel* statusInactive() const { return m_statusInactive; }
+    // The device group's caption, "Device.ID = n    Device.Count = n" in the chosen syntax.
+    void showDeviceCaption(LONG id, LONG count);
 
     // The shared menus, added to the menu bar where the kind's order puts them.
     void addPopupMenu(const char* name, const char* caption, std::vector<VantagePopupItem> items);

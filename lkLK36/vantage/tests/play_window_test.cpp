@@ -22,6 +22,7 @@
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/tests/wave_engine_support.h"
 #include "lkLK36/vantage/lkPlayVT.h"
+#include "lkLK36/vantage/vantage_widgets.h"
 #include "lkLK36/vantage/vantage_windows.h"
 #include "platform/core/virtual_time.h"
 #include "platform/ui/testing/scripted_dialogs.h"
