@@ -16,6 +16,7 @@
 #include "platform/core/folders.h"
 #include "platform/tapi/exchange.h"
 #include "vevuzer/monitoring/call_log.h"
+#include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/frm_main.h"
 #include "vevuzer/shell/text_helpers.h"
@@ -23,6 +24,17 @@
 namespace vevuzer::testing {
 
 using Trace = std::vector<std::string>;
+
+// Lines 1 to `count` assigned the exchange's first lines, the others no modem.
+inline void assignExchangeLines(int count = vevuzer::kLineCount) {
+    static constexpr std::string_view keys[] = {settings::key::line, settings::key::line2,
+                                                settings::key::line3, settings::key::line4};
+    for (int n = 1; n <= vevuzer::kLineCount; ++n) {
+        const auto line = static_cast<std::size_t>(n - 1);
+        settings::write(keys[line], n <= count ? tapi::exchange().config().lines.at(line).name
+                                               : std::string(settings::kNoModem));
+    }
+}
 
 inline std::vector<std::string> linesOfFile(const std::filesystem::path& path) {
     return linesOf(core::readFile(path).value_or(""));

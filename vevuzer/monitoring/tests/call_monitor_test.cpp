@@ -31,20 +31,12 @@ using namespace std::chrono_literals;
 using vevuzer::testing::Trace;
 using vevuzer::testing::TracedMainWindow;
 
-std::string exchangeLineName(int line) {
-    return tapi::exchange().config().lines.at(static_cast<std::size_t>(line - 1)).name;
-}
-
 class CallRoad : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_EQ(vevuzer::testing::registerControlLibrary(), S_OK);
         tapi::exchange().reset();
-        static constexpr std::string_view keys[] = {settings::key::line, settings::key::line2,
-                                                    settings::key::line3, settings::key::line4};
-        for (int n = 1; n <= vevuzer::kLineCount; ++n) {
-            settings::write(keys[n - 1], exchangeLineName(n));
-        }
+        vevuzer::testing::assignExchangeLines();
         // The roads run at the top of the hour, when the speaking clock would speak among them.
         settings::writeTruth(settings::key::clockenabled, false);
     }

@@ -42,14 +42,7 @@ class DialOut : public ::testing::Test {
     void SetUp() override {
         ASSERT_EQ(vevuzer::testing::registerControlLibrary(), S_OK);
         tapi::exchange().reset();
-        static constexpr std::string_view keys[] = {settings::key::line, settings::key::line2,
-                                                    settings::key::line3, settings::key::line4};
-        for (int n = 1; n <= 3; ++n) {
-            settings::write(
-                keys[n - 1],
-                tapi::exchange().config().lines.at(static_cast<std::size_t>(n - 1)).name);
-        }
-        settings::write(keys[3], settings::kNoModem);
+        vevuzer::testing::assignExchangeLines(3);
     }
 
     std::vector<std::string> logSince(std::size_t before) const {
