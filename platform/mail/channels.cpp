@@ -36,20 +36,10 @@ Channel* Channels::find(std::int32_t chan, std::int32_t& code) {
     return &m_channels[static_cast<std::size_t>(chan)];
 }
 
-std::int32_t Channels::close(Channel& channel) {
+void Channels::close(Channel& channel) {
     std::map<std::int32_t, std::int32_t> integers = std::move(channel.integers);
-    std::unique_ptr<Session> session = std::move(channel.session);
     channel = Channel{};
     channel.integers = std::move(integers);
-    channel.session = std::move(session);
-    if (!channel.session) {
-        return 0;
-    }
-    // The channel is free afterwards whatever the server answered: a failed QUIT must not leave
-    // the next exchange facing a half-closed connection.
-    const std::int32_t code = channel.session->close();
-    channel.session.reset();
-    return code < 0 ? code : 0;
 }
 
 std::int32_t Channels::release() {

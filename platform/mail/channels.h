@@ -1,28 +1,18 @@
-// Internal: the engine's channel table. Each attached channel holds the state of one exchange;
-// the SMTP and POP3 exchanges keep their connection in the channel's session.
+// Internal: the engine's channel table. Each attached channel holds the state of one exchange.
+// No connection outlives a call: every transfer opens and ends its own, so closing a channel only
+// forgets what the next call would have needed.
 #pragma once
 
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace mail {
 
-// An open connection on a channel (an SMTP or POP3 exchange under way).
-class Session {
-  public:
-    virtual ~Session() = default;
-    // Ends the exchange politely (QUIT) and closes the connection; a failure code or 0.
-    virtual std::int32_t close() = 0;
-};
-
 struct Channel {
     enum class Kind { None, Smtp, Pop3 };
-    std::unique_ptr<Session> session;  // a connection held open between calls, if any
-    // The exchange: None until a connect succeeds. Each transfer opens and ends its own
-    // connection, so what is kept between calls is what the next one needs.
+    // The exchange: None until a connect succeeds.
     Kind kind = Kind::None;
     std::string server;  // as given: "host" or "host:port"
     std::string serverAddress;
@@ -46,7 +36,7 @@ class Channels {
     // The channel `chan`, or nullptr with `code` set when the engine is not attached or the number
     // is out of range.
     Channel* find(std::int32_t chan, std::int32_t& code);
-    std::int32_t close(Channel& channel);
+    void close(Channel& channel);
     std::int32_t release();
 
   private:

@@ -15,10 +15,10 @@
 // SEE_BAD_CHANNEL_COUNT for a count out of range.
 std::int32_t seeAttach(std::int32_t numChans, std::int32_t keyCode = 0);
 
-// Ends the exchange on `chan`, closing its connection if one is open. Harmless on a channel with no
-// connection, and may be called again: 0 then. SEE_NOT_ATTACHED before seeAttach or after
-// seeRelease; SEE_BAD_CHANNEL for a channel number out of range. When an open connection cannot
-// be ended cleanly its failure code is returned, and the channel is closed all the same.
+// Ends the exchange on `chan`: the server it connected to and a message not yet sent are
+// forgotten (integer parameters stay). Harmless on a channel with no exchange, and may be called
+// again: 0. SEE_NOT_ATTACHED before seeAttach or after seeRelease; SEE_BAD_CHANNEL for a channel
+// number out of range.
 std::int32_t seeClose(std::int32_t chan);
 
 // Closes every channel and gives the engine up; seeAttach may be called again afterwards.
@@ -39,13 +39,21 @@ std::int32_t seeIntegerParam(std::int32_t chan, std::int32_t param, std::int32_t
 // String parameters. 51: extra header lines for the next message, joined by CR LF, ending at the
 // first NUL. Any other number is ignored.
 std::int32_t seeStringParam(std::int32_t chan, std::int32_t param, const char* text);
-// Connects to the SMTP server `server` ("host" or "host:port"; port 25 by default) as sender
-// `from` (an address, with or without angle brackets). The server is greeted, so a server that is
-// down, unknown or silent fails here.
+// Servers are "host" or "host:port", optionally after "smtps://" or "pop3s://" for a server that
+// speaks TLS from the start, as ports 465 and 995 do. Elsewhere TLS is used when the server offers
+// it (STARTTLS, STLS), plain text otherwise; certificates are checked against the system's store
+// ($BELLTALE_MAIL_CA_FILE replaces it). A refusal is reported by what the server said: a transient
+// one (SMTP 4xx, POP3 "[IN-USE]" or "[SYS/TEMP]") as SEE_SERVER_DEFERRED, a refused login (x3x,
+// "[AUTH]") as SEE_LOGIN_REFUSED, any other as SEE_SERVER_REFUSED.
+
+// Connects to the SMTP server `server` (port 25 by default) as sender `from` (an address, with or
+// without angle brackets). The server is greeted, so a server that is down, unknown or silent
+// fails here.
 std::int32_t seeSmtpConnect(std::int32_t chan, const char* server, const char* from,
                             const char* replyTo);
-// Logs in to the POP3 server `server` ("host" or "host:port"; port 110 by default) and counts the
-// messages waiting. SEE_LOGIN_REFUSED when the server refuses the user name or password.
+// Logs in to the POP3 server `server` (port 110 by default) and counts the messages waiting.
+// SEE_LOGIN_REFUSED when the server refuses the user name or password; SEE_ANSWER_UNREADABLE for
+// a listing longer than any real mailbox's.
 std::int32_t seePop3Connect(std::int32_t chan, const char* server, const char* user,
                             const char* password);
 // Debug item 25: the connected server's address, written into `buffer` (of `size` bytes, NUL

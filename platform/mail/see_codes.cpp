@@ -22,6 +22,12 @@ constexpr CodeText kCodes[] = {
     {SEE_ATTACHMENT_UNREADABLE, "SEE_ATTACHMENT_UNREADABLE",
      "The file to attach could not be read"},
     {SEE_TRANSFER_FAILED, "SEE_TRANSFER_FAILED", "The mail exchange failed"},
+    {SEE_SERVER_DEFERRED, "SEE_SERVER_DEFERRED",
+     "The mail server cannot take this now, try again later"},
+    {SEE_SECURE_FAILED, "SEE_SECURE_FAILED",
+     "A secure connection to the mail server could not be made"},
+    {SEE_ANSWER_UNREADABLE, "SEE_ANSWER_UNREADABLE",
+     "The mail server's answer was not understood or was too long"},
 };
 
 }  // namespace

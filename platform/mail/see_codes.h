@@ -21,6 +21,9 @@ inline constexpr std::int32_t SEE_CONNECTION_LOST = -114;
 inline constexpr std::int32_t SEE_SERVER_REFUSED = -115;
 inline constexpr std::int32_t SEE_ATTACHMENT_UNREADABLE = -116;
 inline constexpr std::int32_t SEE_TRANSFER_FAILED = -117;
+inline constexpr std::int32_t SEE_SERVER_DEFERRED = -118;
+inline constexpr std::int32_t SEE_SECURE_FAILED = -119;
+inline constexpr std::int32_t SEE_ANSWER_UNREADABLE = -120;
 
 namespace mail {
 

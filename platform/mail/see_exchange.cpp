@@ -1,6 +1,6 @@
 // The SMTP and POP3 exchanges over libcurl. A connect greets the server (SMTP) or logs in and
 // counts the messages (POP3) and lets the connection go; the send opens its own. Every transfer is
-// bounded by the channel's time-out.
+// bounded by the channel's time-out, and uses TLS where the server offers it.
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -107,11 +107,55 @@ std::int32_t codeOf(CURLcode result) {
         case CURLE_GOT_NOTHING:
             return SEE_CONNECTION_LOST;
         case CURLE_REMOTE_ACCESS_DENIED:
-        case CURLE_WEIRD_SERVER_REPLY:
             return SEE_SERVER_REFUSED;
+        case CURLE_WEIRD_SERVER_REPLY:
+            return SEE_ANSWER_UNREADABLE;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_USE_SSL_FAILED:
+            return SEE_SECURE_FAILED;
         default:
             return SEE_TRANSFER_FAILED;
     }
+}
+
+// The code naming a refusal the server gave in words: an SMTP reply of class 4 or 5 ("550 No
+// such user") or a POP3 "-ERR", with its response code when it has one ("-ERR [IN-USE] ...").
+// 0 when `reply` refuses nothing.
+std::int32_t refusalOf(std::string_view reply) {
+    const auto starts = [&](std::string_view head) { return reply.substr(0, head.size()) == head; };
+    if (starts("-ERR")) {
+        const std::string_view rest = reply.substr(4);
+        const auto tagged = [&](std::string_view tag) {
+            return rest.find_first_not_of(' ') != std::string_view::npos &&
+                   rest.substr(rest.find_first_not_of(' '), tag.size()) == tag;
+        };
+        if (tagged("[AUTH]"))
+            return SEE_LOGIN_REFUSED;
+        if (tagged("[IN-USE]") || tagged("[SYS/TEMP]") || tagged("[LOGIN-DELAY]"))
+            return SEE_SERVER_DEFERRED;
+        return SEE_SERVER_REFUSED;
+    }
+    const auto digit = [&](std::size_t i) {
+        return reply.size() > i && reply[i] >= '0' && reply[i] <= '9';
+    };
+    if (!digit(0) || !digit(1) || !digit(2))
+        return 0;
+    if (reply[0] != '4' && reply[0] != '5')
+        return 0;
+    // The second digit 3 is the authentication group (530, 535, 454 ...).
+    if (reply[1] == '3' || reply.substr(0, 3) == "454")
+        return SEE_LOGIN_REFUSED;
+    return reply[0] == '4' ? SEE_SERVER_DEFERRED : SEE_SERVER_REFUSED;
+}
+
+// The CA file that stands in for the system's store; tests trust a certificate of their own so.
+const char* caFile() {
+    const char* file = std::getenv("BELLTALE_MAIL_CA_FILE");
+    return file && *file ? file : nullptr;
 }
 
 class Easy {
@@ -119,6 +163,15 @@ class Easy {
     Easy() {
         static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
         m_curl = initialised ? curl_easy_init() : nullptr;
+        if (!m_curl)
+            return;
+        // The server's replies are watched so a refusal is reported as what it is; what the
+        // engine sends (the password among it) is not looked at.
+        curl_easy_setopt(m_curl, CURLOPT_DEBUGFUNCTION, watchReplies);
+        curl_easy_setopt(m_curl, CURLOPT_DEBUGDATA, this);
+        curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
+        if (const char* file = caFile())
+            curl_easy_setopt(m_curl, CURLOPT_CAINFO, file);
     }
     ~Easy() {
         if (m_curl)
@@ -134,6 +187,10 @@ class Easy {
         curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout));
         curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout));
+        // The wait for a reply has a bound of its own (two minutes unless set), which the
+        // overall one does not shorten after a message's body: set it too, in whole seconds.
+        curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                         static_cast<long>((timeout + 999) / 1000));
     }
     void addRecipient(const std::string& address) {
         m_recipients = curl_slist_append(m_recipients, address.c_str());
@@ -145,14 +202,68 @@ class Easy {
             return ip;
         return {};
     }
+    // Runs the transfer: 0, or the code of its failure, a refusal in the server's words first.
+    std::int32_t perform() {
+        const CURLcode result = curl_easy_perform(m_curl);
+        if (result == CURLE_OK)
+            return 0;
+        if (m_overflow)
+            return SEE_ANSWER_UNREADABLE;
+        switch (result) {
+            case CURLE_COULDNT_RESOLVE_HOST:
+            case CURLE_COULDNT_CONNECT:
+            case CURLE_OPERATION_TIMEDOUT:
+                return codeOf(result);
+            default:
+                break;
+        }
+        const std::int32_t refusal = refusalOf(m_lastReply);
+        if (refusal == SEE_SERVER_REFUSED && result == CURLE_LOGIN_DENIED)
+            return SEE_LOGIN_REFUSED;  // a plain "-ERR" to the password
+        return refusal != 0 ? refusal : codeOf(result);
+    }
+    void overflowed() { m_overflow = true; }
 
   private:
+    static int watchReplies(CURL*, curl_infotype type, char* data, std::size_t size, void* user) {
+        auto* easy = static_cast<Easy*>(user);
+        // The reply to the closing QUIT says nothing about why the exchange ended.
+        if (type == CURLINFO_HEADER_OUT &&
+            std::string_view(data, std::min<std::size_t>(size, 4)) == std::string_view("QUIT"))
+            easy->m_quitting = true;
+        if (type != CURLINFO_HEADER_IN || easy->m_quitting)
+            return 0;
+        // Only the head of a reply line decides; a hostile server's long line is not kept.
+        const std::string_view line(data, std::min<std::size_t>(size, 64));
+        easy->m_lastReply.assign(line.substr(0, line.find_first_of("\r\n")));
+        return 0;
+    }
+
     CURL* m_curl = nullptr;
     curl_slist* m_recipients = nullptr;
+    std::string m_lastReply;
+    bool m_quitting = false;
+    bool m_overflow = false;
 };
 
-std::string url(const char* scheme, const std::string& server) {
-    return std::string(scheme) + "://" + server + "/";
+// The transfer's address for `server`: "host", "host:port", or either after "smtps://" or
+// "pop3s://" for a server that speaks TLS from the start, as ports 465 and 995 do. On the other
+// ports TLS is used when the server offers it (STARTTLS, STLS) and plain text otherwise.
+std::string url(Easy& easy, const char* scheme, std::string server) {
+    const std::string secure = std::string(scheme) + "s://";
+    bool implicit = false;
+    if (server.rfind(secure, 0) == 0) {
+        implicit = true;
+        server.erase(0, secure.size());
+    } else if (server.rfind(std::string(scheme) + "://", 0) == 0) {
+        server.erase(0, std::strlen(scheme) + 3);
+    }
+    const auto colon = server.rfind(':');
+    const std::string port = colon == std::string::npos ? "" : server.substr(colon + 1);
+    implicit = implicit || port == (std::string_view(scheme) == "smtp" ? "465" : "995");
+    curl_easy_setopt(easy.get(), CURLOPT_USE_SSL,
+                     static_cast<long>(implicit ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    return (implicit ? secure : std::string(scheme) + "://") + server + "/";
 }
 
 // ---- The message ----
@@ -259,9 +370,37 @@ std::size_t readUpload(char* buffer, std::size_t size, std::size_t count, void* 
     return n;
 }
 
-std::size_t collect(char* data, std::size_t size, std::size_t count, void* user) {
-    static_cast<std::string*>(user)->append(data, size * count);
-    return size * count;
+// The POP3 listing has one line per message waiting ("<number> <size>"). It is counted as it
+// arrives and not kept: a server may list without end.
+struct Listing {
+    Easy* easy;
+    std::int32_t count = 0;
+    bool lineHasText = false;
+    std::uint64_t bytes = 0;
+};
+
+// Far more than any real mailbox lists (a line is a dozen bytes).
+constexpr std::uint64_t kMaxListingBytes = 16u << 20;
+
+std::size_t countListing(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* listing = static_cast<Listing*>(user);
+    const std::size_t n = size * count;
+    listing->bytes += n;
+    if (listing->bytes > kMaxListingBytes) {
+        listing->easy->overflowed();
+        return 0;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = data[i];
+        if (c == '\n') {
+            if (listing->lineHasText && listing->count < INT32_MAX)
+                ++listing->count;
+            listing->lineHasText = false;
+        } else if (c != ' ' && c != '\t' && c != '\r') {
+            listing->lineHasText = true;
+        }
+    }
+    return n;
 }
 
 }  // namespace
@@ -309,11 +448,11 @@ std::int32_t seeSmtpConnect(std::int32_t chan, const char* server, const char* f
     Easy easy;
     if (!easy.get())
         return SEE_TRANSFER_FAILED;
-    const std::string address = url("smtp", host);
+    const std::string address = url(easy, "smtp", host);
     curl_easy_setopt(easy.get(), CURLOPT_URL, address.c_str());
     curl_easy_setopt(easy.get(), CURLOPT_CONNECT_ONLY, 1L);
     easy.bound(timeoutMs(*channel));
-    if (const std::int32_t failed = codeOf(curl_easy_perform(easy.get())))
+    if (const std::int32_t failed = easy.perform())
         return failed;
     channel->kind = Channel::Kind::Smtp;
     channel->server = host;
@@ -336,28 +475,22 @@ std::int32_t seePop3Connect(std::int32_t chan, const char* server, const char* u
     Easy easy;
     if (!easy.get())
         return SEE_TRANSFER_FAILED;
-    const std::string address = url("pop3", host);
+    const std::string address = url(easy, "pop3", host);
     const std::string name = field(user);
     const std::string secret = field(password);
-    std::string listing;
+    Listing listing{&easy};
     curl_easy_setopt(easy.get(), CURLOPT_URL, address.c_str());
     curl_easy_setopt(easy.get(), CURLOPT_USERNAME, name.c_str());
     curl_easy_setopt(easy.get(), CURLOPT_PASSWORD, secret.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, collect);
+    curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, countListing);
     curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &listing);
     easy.bound(timeoutMs(*channel));
-    if (const std::int32_t failed = codeOf(curl_easy_perform(easy.get())))
+    if (const std::int32_t failed = easy.perform())
         return failed;
-    // The listing has one line per message waiting: "<number> <size>".
-    std::int32_t count = 0;
-    std::stringstream lines(listing);
-    std::string line;
-    while (std::getline(lines, line))
-        count += trimmed(line).empty() || trimmed(line) == "\r" ? 0 : 1;
     channel->kind = Channel::Kind::Pop3;
     channel->server = host;
     channel->serverAddress = easy.address();
-    channel->messageCount = count;
+    channel->messageCount = listing.count + (listing.lineHasText ? 1 : 0);
     return 0;
 }
 
@@ -456,7 +589,7 @@ std::int32_t seeDriver(std::int32_t chan) {
     Easy easy;
     if (!easy.get())
         return SEE_TRANSFER_FAILED;
-    const std::string address = url("smtp", channel->server);
+    const std::string address = url(easy, "smtp", channel->server);
     for (const std::string& recipient : channel->recipients)
         easy.addRecipient(recipient);
     Upload upload{&channel->message};
@@ -469,7 +602,7 @@ std::int32_t seeDriver(std::int32_t chan) {
     curl_easy_setopt(easy.get(), CURLOPT_INFILESIZE_LARGE,
                      static_cast<curl_off_t>(channel->message.size()));
     easy.bound(timeoutMs(*channel));
-    if (const std::int32_t failed = codeOf(curl_easy_perform(easy.get())))
+    if (const std::int32_t failed = easy.perform())
         return failed;
     channel->bytesSent = static_cast<std::int64_t>(channel->message.size());
     return 0;

@@ -9,7 +9,10 @@ std::int32_t seeAttach(std::int32_t numChans, std::int32_t /*keyCode*/) {
 std::int32_t seeClose(std::int32_t chan) {
     std::int32_t code = 0;
     mail::Channel* channel = mail::Channels::instance().find(chan, code);
-    return channel != nullptr ? mail::Channels::instance().close(*channel) : code;
+    if (channel == nullptr)
+        return code;
+    mail::Channels::instance().close(*channel);
+    return 0;
 }
 
 std::int32_t seeRelease() {

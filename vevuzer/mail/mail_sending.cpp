@@ -7,6 +7,7 @@
 #include "platform/net/ras.h"
 #include "platform/ui/dialogs.h"
 #include "vevuzer/settings/settings_store.h"
+#include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/speech_output.h"
 
 namespace vevuzer::mailing {
@@ -23,8 +24,17 @@ Exclusive::Exclusive() : m_acquired(!g_busy) {
 }
 
 Exclusive::~Exclusive() {
+    release();
+}
+
+void Exclusive::release() {
     if (m_acquired)
         g_busy = false;
+    m_acquired = false;
+}
+
+void logRefusal(std::string_view what) {
+    vevuzer::log("Another mail is being sent or fetched, " + std::string(what));
 }
 
 std::string errorMessage(std::int32_t code) {

@@ -28,10 +28,16 @@ class Exclusive {
     Exclusive& operator=(const Exclusive&) = delete;
     // False when another procedure held the channel already: do nothing then.
     bool acquired() const { return m_acquired; }
+    // Lets the channel go before the procedure ends: once its exchange is over, a message box
+    // that may wait for hours must not hold back the next mail.
+    void release();
 
   private:
     bool m_acquired;
 };
+
+// Logs that the procedure `what` ("the fax is not sent") was refused because another mail runs.
+void logRefusal(std::string_view what);
 
 // The line of errors.txt in the program folder for `code`: the last line containing the code's
 // decimal text, cut to 256 characters; empty when none does or the file cannot be read.

@@ -57,9 +57,11 @@ void hangUpWhenDialled(bool dialled) {
     }
 }
 
-void notificationFailed(MainWindow& window, std::int32_t code, bool dialled, bool portClosed) {
+void notificationFailed(MainWindow& window, mailing::Exclusive& exclusive, std::int32_t code,
+                        bool dialled, bool portClosed) {
     const std::string message = mailing::errorMessage(code);
     seeClose(0);
+    exclusive.release();
     hangUpWhenDialled(dialled);
     if (message.size() < 2) {
         ui::MsgBox("sorry, there was an error whilst sending this email!");
@@ -84,9 +86,9 @@ void sendmail(MainWindow& window, std::string_view number, std::string_view name
             "You have disabled email sending\r\nSo this send has been cancelled");
         return;
     }
-    const mailing::Exclusive exclusive;
+    mailing::Exclusive exclusive;
     if (!exclusive.acquired()) {
-        log("Another mail is being sent or fetched, this one is not sent");
+        mailing::logRefusal("this one is not sent");
         return;
     }
     const bool online = mod_clock::IsInternetConnected();
@@ -104,7 +106,7 @@ void sendmail(MainWindow& window, std::string_view number, std::string_view name
 
     std::int32_t result = seeIntegerParam(0, 8, 1);
     if (result < 0)
-        return notificationFailed(window, result, dialled, portClosed);
+        return notificationFailed(window, exclusive, result, dialled, portClosed);
     // A question the user cancels ends the send, which then changes nothing more.
     if (!mailing::askForServer()) {
         log("The user cancelled the mail server question, the email is not sent");
@@ -128,27 +130,27 @@ void sendmail(MainWindow& window, std::string_view number, std::string_view name
     const std::string smtp = settings::read(settings::mail::smtp);
     result = seeSmtpConnect(0, smtp.c_str(), std::string(mailing::kNoReplySender).c_str(), kNul);
     if (result < 0)
-        return notificationFailed(window, result, dialled, portClosed);
+        return notificationFailed(window, exclusive, result, dialled, portClosed);
     std::array<char, 41> field{};
     result = seeDebug(0, 25, field.data(), 40);
     log("connected, server IP address is " + std::string(field.data()));
     if (result < 0)
-        return notificationFailed(window, result, dialled, portClosed);
+        return notificationFailed(window, exclusive, result, dialled, portClosed);
     if ((result = seeIntegerParam(0, 9, 0)) < 0)
-        return notificationFailed(window, result, dialled, portClosed);
+        return notificationFailed(window, exclusive, result, dialled, portClosed);
     const std::string header = mailing::headerText("High", mailing::kWebHost);
     if ((result = seeStringParam(0, 51, header.c_str())) < 0)
-        return notificationFailed(window, result, dialled, portClosed);
+        return notificationFailed(window, exclusive, result, dialled, portClosed);
     log("Sending the email");
     const std::string to = "<" + settings::read(settings::mail::emailto) + ">";
     const std::string body = notificationBody(number, name);
     result = seeSendEmail(0, to.c_str(), kNul, kNul, "You have had an incoming call", body.c_str(),
                           kNul);
     if (result < 0 || (result = mailing::driveSend()) < 0)
-        return notificationFailed(window, result, dialled, portClosed);
+        return notificationFailed(window, exclusive, result, dialled, portClosed);
     log("The email has been sent");
     if ((result = seeIntegerParam(0, 9, 1)) < 0 || (result = seeClose(0)) < 0)
-        return notificationFailed(window, result, dialled, portClosed);
+        return notificationFailed(window, exclusive, result, dialled, portClosed);
     say("Your email has been sent", kSayNormal);
     form.setTxtDisplayText("\r\nYour email has been sent");
     if (settings::isOn(settings::mail::disconnect) && dialled) {
@@ -181,8 +183,10 @@ void checkemail(MainWindow& window) {
         }
     }
     const mailing::Exclusive exclusive;
-    if (!exclusive.acquired())
+    if (!exclusive.acquired()) {
+        mailing::logRefusal("the mailbox is not checked now");
         return;
+    }
     MainWindowForm& form = window.form();
     MainWindowState& state = window.state();
     form.setTxtDisplayText("Please Wait!\r\nI am checking your\r\nemail account for you");

@@ -22,6 +22,17 @@
 namespace {
 
 constexpr char kNul[] = "";
+constexpr char kAddressBreakers[] = ",;<>@";
+
+// The engine has one channel: a report or fax asked for while another mail runs is not sent,
+// and the user is told so rather than left waiting for a mail that never goes.
+void refuseWhileMailRuns(std::string_view what) {
+    vevuzer::mailing::logRefusal(what);
+    ui::MsgBox(
+        "Sorry, another email is being sent or collected at the moment. Please try again when it "
+        "has finished.",
+        ui::vbInformation, "Please wait");
+}
 
 std::string trimmedRight(std::string text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
@@ -90,14 +101,16 @@ void frm_settings::com_sendproblem_Click() {
             ui::vbInformation, "Already sent");
         return;
     }
-    const vevuzer::mailing::Exclusive exclusive;
+    vevuzer::mailing::Exclusive exclusive;
     if (!exclusive.acquired())
-        return;
+        return refuseWhileMailRuns("the problem report is not sent");
     vevuzer::log("User is sending a problem email to Fenwright Software");
     QWidget* button = findChild<QPushButton*>("com_sendproblem");
     m_txt_problem->hide();
     lockForSending(button, m_lab_wait, true);
-    const auto unlock = [this, button] {
+    // Every way out unlocks the page once the exchange is over, and lets the channel go then.
+    const auto unlock = [this, button, &exclusive] {
+        exclusive.release();
         m_SSTab1->setEnabled(true);
         setTab(Problems);
         lockForSending(button, m_lab_wait, false);
@@ -131,6 +144,7 @@ void frm_settings::com_sendproblem_Click() {
         return mailFailed(result, dialled, unlock);
     vevuzer::say("Your email has been sent, you should get a reply shortly!", vevuzer::kSayNormal);
     settings::write(settings::key::lastprob, problem);
+    exclusive.release();
     ui::MsgBox("Your message has been sent. You should get a response back soon", ui::vbInformation,
                "Sent");
     hangUpWhenDialled(dialled);
@@ -161,13 +175,23 @@ void frm_settings::Command21_Click() {
             ui::vbInformation, "Error!");
         return;
     }
-    const vevuzer::mailing::Exclusive exclusive;
-    if (!exclusive.acquired())
+    // The gateway's address is made of both fields: these characters would split or end it.
+    if (recipient.find_first_of(kAddressBreakers) != std::string::npos ||
+        number.find_first_of(kAddressBreakers) != std::string::npos) {
+        ui::MsgBox(
+            "Sorry, the recipients name and fax number cannot contain a comma, a semicolon, "
+            "'<', '>' or '@'. Please remove them and try again!",
+            ui::vbInformation, "Try again");
         return;
+    }
+    vevuzer::mailing::Exclusive exclusive;
+    if (!exclusive.acquired())
+        return refuseWhileMailRuns("the fax is not sent");
     vevuzer::log("User is sending a fax to " + number);
     QWidget* button = findChild<QPushButton*>("Command21");
     lockForSending(button, m_lab_wait1, true);
-    const auto unlock = [this, button] {
+    const auto unlock = [this, button, &exclusive] {
+        exclusive.release();
         m_SSTab1->setEnabled(true);
         setTab(QuickFax);
         lockForSending(button, m_lab_wait1, false);
@@ -215,6 +239,7 @@ void frm_settings::Command21_Click() {
     if ((result = seeIntegerParam(0, 9, 1)) < 0 || (result = seeClose(0)) < 0)
         return mailFailed(result, dialled, unlock);
     vevuzer::say("Your fax has been sent!", vevuzer::kSayNormal);
+    exclusive.release();
     ui::MsgBox("Your fax has been sent.", ui::vbInformation, "Sent");
     hangUpWhenDialled(dialled);
     unlock();

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "platform/mail/channels.h"
 #include "platform/mail/see.h"
 #include "platform/mail/see_codes.h"
 
@@ -63,45 +62,6 @@ TEST_F(SeeLifecycle, ChannelCountIsBounded) {
         EXPECT_EQ(nameOf(seeAttach(c.count, 0)), c.expected);
         seeRelease();
     }
-}
-
-// A connection as the exchanges will leave it on a channel.
-class FakeSession final : public mail::Session {
-  public:
-    FakeSession(int& closes, std::int32_t result) : m_closes(closes), m_result(result) {}
-    std::int32_t close() override {
-        ++m_closes;
-        return m_result;
-    }
-
-  private:
-    int& m_closes;
-    std::int32_t m_result;
-};
-
-void openSession(std::int32_t chan, int& closes, std::int32_t result) {
-    std::int32_t code = 0;
-    mail::Channel* channel = mail::Channels::instance().find(chan, code);
-    ASSERT_NE(channel, nullptr) << nameOf(code);
-    channel->session = std::make_unique<FakeSession>(closes, result);
-}
-
-TEST_F(SeeLifecycle, CloseEndsAnOpenExchangeOnce) {
-    ASSERT_EQ(seeAttach(1, 0), 0);
-    int closes = 0;
-    openSession(0, closes, -150);
-    EXPECT_EQ(seeClose(0), -150) << "a failed close reports its code";
-    EXPECT_EQ(seeClose(0), 0) << "the channel was freed all the same";
-    EXPECT_EQ(closes, 1);
-}
-
-TEST_F(SeeLifecycle, ReleaseClosesEveryOpenExchange) {
-    ASSERT_EQ(seeAttach(3, 0), 0);
-    int closes = 0;
-    openSession(0, closes, 0);
-    openSession(2, closes, -150);
-    EXPECT_EQ(nameOf(seeRelease()), "0");
-    EXPECT_EQ(closes, 2);
 }
 
 // errors.txt is made from the table and looked up by a code's decimal text as a substring: each

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -21,11 +23,14 @@
 #include "platform/mail/see_codes.h"
 #include "platform/mail/testing/mail_servers.h"
 #include "platform/speech/testing/speech_recorder.h"
+#include "platform/ui/dialog_responder.h"
 #include "platform/ui/testing/scripted_dialogs.h"
+#include "vevuzer/mail/mail_sending.h"
 #include "vevuzer/mail/sendmail.h"
 #include "vevuzer/settings/frm_settings.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
+#include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/frm_main.h"
 
 namespace {
@@ -38,6 +43,45 @@ std::string unixLines(std::string text) {
     std::erase(text, '\r');
     return text;
 }
+
+std::string logText() {
+    std::ifstream in(vevuzer::logFilePath(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Answers every message box with OK, noting whether a new mail could have taken the engine's
+// channel while the box waited.
+class GuardProbe final : private ui::DialogResponder {
+  public:
+    GuardProbe() : m_previous(ui::setDialogResponder(this)) {}
+    ~GuardProbe() { ui::setDialogResponder(m_previous); }
+    GuardProbe(const GuardProbe&) = delete;
+    GuardProbe& operator=(const GuardProbe&) = delete;
+
+    struct Box {
+        std::string title;
+        bool channelFree;
+    };
+    const std::vector<Box>& boxes() const { return m_boxes; }
+
+  private:
+    int respondToMsgBox(const ui::ShownDialog& shown) override {
+        const vevuzer::mailing::Exclusive probe;
+        m_boxes.push_back({shown.title, probe.acquired()});
+        return ui::vbOK;
+    }
+    std::optional<std::string> respondToInputBox(const ui::ShownDialog&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> respondToFileDialog(const ui::ShownDialog&) override {
+        return std::nullopt;
+    }
+
+    ui::DialogResponder* m_previous;
+    std::vector<Box> m_boxes;
+};
 
 class Mail : public ::testing::Test {
   protected:
@@ -197,6 +241,126 @@ TEST_F(Mail, TheProblemReportAndTheFaxFromTheSettingsWindow) {
     }
     EXPECT_TRUE(report);
     EXPECT_TRUE(fax);
+}
+
+// Once a mail's exchange is over, a message box about it (which may wait for hours on an
+// unattended desk) no longer holds the engine: the next mail can go while it waits.
+TEST_F(Mail, NoMessageBoxHoldsTheChannel) {
+    ASSERT_TRUE(m_servers->startSmtp());
+    const std::string down = "127.0.0.1:" + std::to_string(mail::testing::freePort());
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    window.findChild<QLineEdit*>("txt_emailaddress")->setText("ann@example.net");
+    window.findChild<QLineEdit*>("recipient")->setText("Front Desk");
+    window.findChild<QLineEdit*>("faxnumber")->setText("441632960123");
+    int problems = 0;
+    struct Case {
+        const char* what;
+        bool serverUp;
+        std::function<void()> send;
+    };
+    const Case cases[] = {
+        {"notification failed", false, [&] { vevuzer::sendmail(main.main(), "0123", ""); }},
+        {"problem report failed", false,
+         [&] {
+             window.findChild<QPlainTextEdit*>("txt_problem")
+                 ->setPlainText(QString("Problem %1").arg(++problems));
+             window.com_sendproblem_Click();
+         }},
+        {"problem report sent", true,
+         [&] {
+             window.findChild<QPlainTextEdit*>("txt_problem")
+                 ->setPlainText(QString("Problem %1").arg(++problems));
+             window.com_sendproblem_Click();
+         }},
+        {"fax failed", false, [&] { window.Command21_Click(); }},
+        {"fax sent", true, [&] { window.Command21_Click(); }},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        settings::write(key::smtp, row.serverUp ? m_servers->smtpServer() : down);
+        GuardProbe probe;
+        row.send();
+        ASSERT_EQ(probe.boxes().size(), 1u);
+        EXPECT_TRUE(probe.boxes()[0].channelFree) << probe.boxes()[0].title;
+    }
+}
+
+// A mail asked for while another runs is not sent: the refusal is logged, and the two buttons of
+// the settings window tell the user.
+TEST_F(Mail, AMailAskedForWhileAnotherRunsIsRefusedAndLogged) {
+    ASSERT_TRUE(m_servers->startSmtp());
+    settings::write(key::smtp, m_servers->smtpServer());
+    settings::write(key::checkemail, "True");
+    settings::write(key::pop3username, "ann");
+    settings::write(key::pop3password, "s3cret");
+    settings::write(key::pop3server, m_servers->smtpServer());
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    window.findChild<QPlainTextEdit*>("txt_problem")->setPlainText("It rings twice");
+    window.findChild<QLineEdit*>("txt_emailaddress")->setText("ann@example.net");
+    window.findChild<QLineEdit*>("recipient")->setText("Front Desk");
+    window.findChild<QLineEdit*>("faxnumber")->setText("441632960123");
+    struct Case {
+        const char* logged;
+        const char* box;  // the title of the box that tells the user, or nullptr
+        std::function<void()> ask;
+    };
+    const Case cases[] = {
+        {"this one is not sent", nullptr, [&] { vevuzer::sendmail(main.main(), "0123", ""); }},
+        {"the mailbox is not checked now", nullptr, [&] { vevuzer::checkemail(main.main()); }},
+        {"the problem report is not sent", "Please wait", [&] { window.com_sendproblem_Click(); }},
+        {"the fax is not sent", "Please wait", [&] { window.Command21_Click(); }},
+    };
+    const vevuzer::mailing::Exclusive running;
+    ASSERT_TRUE(running.acquired());
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.logged);
+        const std::size_t boxes = m_dialogs.shown().size();
+        row.ask();
+        EXPECT_NE(
+            logText().find(std::string("Another mail is being sent or fetched, ") + row.logged),
+            std::string::npos);
+        if (row.box) {
+            ASSERT_EQ(m_dialogs.shown().size(), boxes + 1);
+            EXPECT_EQ(m_dialogs.shown().back().title, row.box);
+            EXPECT_TRUE(window.findChild<QPushButton*>("com_ok")->isEnabled());
+        } else {
+            EXPECT_EQ(m_dialogs.shown().size(), boxes);
+        }
+    }
+    EXPECT_TRUE(m_servers->messages().empty());
+    EXPECT_EQ(settings::read(key::lastprob), "");
+}
+
+// The fax gateway's address is made of the recipient's name and number: a character that would
+// split or end it is refused before anything is sent.
+TEST_F(Mail, TheFaxRefusesFieldsThatWouldBreakItsAddress) {
+    ASSERT_TRUE(m_servers->startSmtp());
+    settings::write(key::smtp, m_servers->smtpServer());
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    window.findChild<QLineEdit*>("txt_emailaddress")->setText("ann@example.net");
+    struct Case {
+        const char* name;
+        const char* number;
+    };
+    const Case cases[] = {{"Front, Desk", "441632960123"},
+                          {"Front Desk", "441632960123,441632960124"},
+                          {"Desk@home", "441632960123"},
+                          {"Desk>", "441632960123"}};
+    for (const Case& row : cases) {
+        SCOPED_TRACE(std::string(row.name) + " / " + row.number);
+        window.findChild<QLineEdit*>("recipient")->setText(row.name);
+        window.findChild<QLineEdit*>("faxnumber")->setText(row.number);
+        const std::size_t boxes = m_dialogs.shown().size();
+        window.Command21_Click();
+        ASSERT_EQ(m_dialogs.shown().size(), boxes + 1);
+        EXPECT_EQ(m_dialogs.shown().back().title, "Try again");
+        EXPECT_NE(m_dialogs.shown().back().text.find("cannot contain a comma"), std::string::npos);
+    }
+    EXPECT_TRUE(m_servers->messages().empty());
+    EXPECT_EQ(logText().find("User is sending a fax"), std::string::npos);
 }
 
 // errors.txt, shipped with the program, holds one line per failure code of the engine.
