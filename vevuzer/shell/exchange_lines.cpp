@@ -51,6 +51,10 @@ std::vector<std::string> assignLineDevicesIfUnset(const HostedControl& control) 
         settings::write(kLineKeys[n], name);
         assigned.push_back("Line " + std::to_string(i + 1) + ": " + name);
     }
+    // A folder whose lines are assigned is set up: the settings window must show the stored
+    // devices, not the first-run choice of no modem on every line, or its first OK would store
+    // that and leave every line unwatched.
+    settings::write(settings::key::firstrun, settings::kFalse);
     return assigned;
 }
 

@@ -11,7 +11,8 @@ namespace vevuzer {
 class HostedControl;
 
 // Writes `line` .. `line4` that were never written with the names of the first four line devices
-// that the Line control `control` lists. Returns "Line N: name" for each line it assigned, for the
+// that the Line control `control` lists, and ends the first run, so the settings window shows what
+// is stored. Returns "Line N: name" for each line it assigned, for the
 // terminal.
 std::vector<std::string> assignLineDevicesIfUnset(const HostedControl& control);
 
