@@ -9,7 +9,7 @@ LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -
 # How long each fuzz target runs in `make test`; `make fuzz` runs them until stopped.
 FUZZ_SECONDS ?= 20
 
-.PHONY: run test deps build quiet-build test-build test-sanitize fuzz build-sanitize
+.PHONY: run test deps build quiet-build test-build test-locale test-sanitize fuzz build-sanitize
 
 deps:
 	@scripts/install-deps.sh
@@ -29,6 +29,16 @@ test-build: build
 	@rm -rf $(BUILD_DIR)/runtime && mkdir -p -m 700 $(BUILD_DIR)/runtime
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$(CURDIR)/$(BUILD_DIR)/runtime \
 		ctest --output-on-failure -j $(JOBS) --timeout 300
+	@$(MAKE) --no-print-directory test-locale
+
+# The tests of the settings and the caller records again under a locale that writes numbers with
+# a decimal comma, as a user's desktop may: what the program reads and writes must not follow it.
+LOCALE_TESTS := vevuzer_settings_tests vevuzer_settings_window_tests vevuzer_records_tests
+test-locale:
+	@cd $(BUILD_DIR) && suites=$$(for t in $(LOCALE_TESTS); do bin/$$t --gtest_list_tests; done | \
+		sed -n 's/^\([^ #]*\)\..*/\1/p' | sort -u | paste -sd'|') && \
+		LC_ALL=de_DE.UTF-8 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$(CURDIR)/$(BUILD_DIR)/runtime \
+		ctest --output-on-failure -j $(JOBS) --timeout 300 -R "^($$suites)\."
 
 build-sanitize: deps
 	@test -f $(SANITIZE_DIR)/CMakeCache.txt || cmake --preset sanitize -B $(SANITIZE_DIR) $(LAUNCHER)

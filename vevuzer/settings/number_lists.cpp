@@ -1,8 +1,7 @@
 #include "vevuzer/settings/number_lists.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 #include "platform/core/folders.h"
@@ -19,17 +18,24 @@ std::optional<double> numberIn(std::string_view text) {
         copy.pop_back();
     if (copy.empty())
         return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(copy.c_str(), &end);
-    if (end != copy.c_str() + copy.size() || !std::isfinite(value))
+    // The boxes hold numbers with a decimal point whatever the user's locale, which the C
+    // library's conversions would follow.
+    const char* first = copy.c_str();
+    const char* const last = first + copy.size();
+    if (*first == '+' && copy.size() > 1 && first[1] != '-')
+        ++first;
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
 std::string shortest(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
+    const auto [end, error] =
+        std::to_chars(std::begin(text), std::end(text), value, std::chars_format::general, 15);
+    return error == std::errc() ? std::string(text, end) : std::string();
 }
 
 std::string entry(std::string_view number) {
