@@ -639,6 +639,13 @@ void frm_settings::Form_Load() {
     loading = true;
     setTab(Modems);
     fillDeviceBoxes();
+    // The window lives as long as the program: a load clears what a cancelled visit left in the
+    // boxes that no key fills, so each visit starts from what is stored.
+    m_refusedDevices = {};
+    for (QLineEdit* box : {m_txt_phone, m_txt_number, m_recipient, m_faxnumber})
+        box->clear();
+    for (QPlainTextEdit* box : {m_txt_problem, m_faxmessage})
+        box->clear();
 
     std::string kind = settings::read(dialog::kind);
     if (kind.empty()) {
@@ -659,16 +666,15 @@ void frm_settings::Form_Load() {
     loading = true;
     const bool comp = settings::isOn(dialog::comp);
     m_chk_comp->setChecked(comp);
-    if (comp) {
-        setTabEnabled(Modems, false);
-        setTabEnabled(CallerId, false);
-    }
-    if (settings::startsWithWindows())
-        m_chk_lww->setChecked(true);
+    setTabEnabled(Modems, !comp);
+    setTabEnabled(CallerId, !comp);
+    m_chk_lww->setChecked(settings::startsWithWindows());
     setText(m_txt_emailaddress, settings::read(dialog::emailaddress));
     const std::string commport = settings::read(dialog::commport);
-    if (!commport.empty())
-        m_com_port->setEditText(q(commport));
+    m_com_port->setEditText(commport.empty() ? QString("select") : q(commport));
+    QFont plain = m_com_port->font();
+    plain.setBold(false);
+    m_com_port->setFont(plain);
     loadCheckBoxes();
     setText(m_pop3username, settings::read(dialog::pop3username));
     setText(m_pop3password, settings::read(dialog::pop3password));
@@ -720,8 +726,11 @@ void frm_settings::com_apply_Click() {
     settings::write(key::callback, text(m_txt_callback));
     settings::write(key::reclength, text(m_txt_rec));
     static constexpr std::string_view kLineKeys[] = {key::line, key::line2, key::line3, key::line4};
-    for (int N = 1; N <= 4; ++N)
-        settings::write(kLineKeys[N - 1], text(lineBox(N)));
+    for (int N = 1; N <= 4; ++N) {
+        const std::string shown = text(lineBox(N));
+        if (shown != m_refusedDevices[static_cast<std::size_t>(N - 1)])
+            settings::write(kLineKeys[N - 1], shown);
+    }
     writeTruth(key::clockenabled, m_chk_clockenabled->isChecked());
     writeTruth(key::blockwithheld, m_chk_blkwith->isChecked());
     settings::writeStartWithWindows(m_chk_lww->isChecked());
@@ -753,21 +762,24 @@ void frm_settings::com_cancel_Click() {
 
 namespace {
 
-void addTo(QPlainTextEdit* listBox, const QLineEdit* numberBox, std::string_view listName) {
+settings::ListEdit addTo(QPlainTextEdit* listBox, const QLineEdit* numberBox,
+                         std::string_view listName) {
     std::string list = text(listBox);
-    switch (settings::addToNumberList(list, text(numberBox))) {
+    const settings::ListEdit outcome = settings::addToNumberList(list, text(numberBox));
+    switch (outcome) {
         case settings::ListEdit::NoNumber:
             ui::MsgBox("You didn`t enter a phone number", ui::vbInformation);
-            return;
+            break;
         case settings::ListEdit::AlreadyListed:
             ui::MsgBox("The number you entered is already in the " + std::string(listName) +
                            " callers list",
                        ui::vbInformation);
-            return;
+            break;
         case settings::ListEdit::Done:
             setText(listBox, list);
-            return;
+            break;
     }
+    return outcome;
 }
 
 void removeFrom(QPlainTextEdit* listBox, const QLineEdit* numberBox) {
@@ -788,6 +800,26 @@ void frm_settings::setTxtPhone(std::string_view number) {
 
 void frm_settings::com_add_Click() {
     addTo(m_txt_blocked, m_txt_phone, "blocked");
+}
+
+bool frm_settings::blockCaller(std::string_view number) {
+    setTab(Blocked);
+    setTxtPhone(number);
+    if (addTo(m_txt_blocked, m_txt_phone, "blocked") != settings::ListEdit::Done)
+        return false;
+    // The stored list, not the box: edits not yet applied stay for Apply or Cancel to settle.
+    std::string stored = settings::loadNumberList(settings::kBlockedListFile);
+    if (settings::addToNumberList(stored, number) != settings::ListEdit::Done)
+        return true;
+    if (!settings::writeNumberList(settings::kBlockedListFile, stored)) {
+        vevuzer::log("The blocked callers list could not be written");
+        ui::MsgBox(
+            "Sorry, the blocked callers list could not be saved, so the caller is not "
+            "blocked yet. Please try again with the OK button of this window.",
+            ui::vbCritical, "Error!");
+        return false;
+    }
+    return true;
 }
 
 void frm_settings::com_remove_Click() {

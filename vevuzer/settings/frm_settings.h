@@ -66,6 +66,10 @@ class frm_settings : public ui::Form {
     // The blocked list's number box.
     void setTxtPhone(std::string_view number);
     void com_add_Click();
+    // The call list's block: the number goes into the blocked list box and, at once, into the
+    // stored list, so the caller is dropped whether or not the window is closed with OK. False,
+    // the user told why, when it was not added.
+    bool blockCaller(std::string_view number);
     void com_remove_Click();
     void com_addemail_Click();
     void com_removeemail_Click();
@@ -126,6 +130,9 @@ class frm_settings : public ui::Form {
     bool m_loaded = false;
     bool m_unloading = false;
     bool loading = false;
+    // Per line, the device the user chose that failed to open: Apply leaves the line's stored
+    // device as it is while the box shows it.
+    std::array<std::string, 4> m_refusedDevices;
 
     QTabWidget* m_SSTab1;
     std::array<QComboBox*, 4> m_lineBoxes{};

@@ -41,12 +41,14 @@ void frm_settings::lineDevice_Click(int N) {
 
     if (chosen == settings::kNoModem) {
         vevuzer::log("They have selected NO modem");
+        m_refusedDevices[static_cast<std::size_t>(N - 1)].clear();
         settings::write(kLineKeys[N - 1], settings::kNoModem);
         for (int tries = 0; tries < kCloseTries && active(); ++tries) {
             control.putBool(line::DeviceActive, false);
             core::DoEvents();
         }
-        vevuzer::log("Line " + n + " has been closed");
+        vevuzer::log(active() ? "Line " + n + " could not be closed, it is still open"
+                              : "Line " + n + " has been closed");
         return;
     }
 
@@ -65,13 +67,16 @@ void frm_settings::lineDevice_Click(int N) {
     if (!active() && control.getLong(line::ErrorNumber).value_or(-1) == 0)
         ui::MsgBox("This device may not be 100% TAPI complient", ui::vbInformation);
     if (active()) {
+        m_refusedDevices[static_cast<std::size_t>(N - 1)].clear();
         settings::write(kLineKeys[N - 1], chosen);
         vevuzer::log("The new device has been written to the registry");
         vevuzer::say("Device on line " + n + ", is okay", vevuzer::kSayNormal);
         vevuzer::log("User has been told the device is okay");
         return;
     }
-    // A device that did not open is not stored: the line keeps its earlier device.
+    // A device that did not open is not stored: the line keeps its earlier device, also when
+    // the box still shows the refused one at Apply.
+    m_refusedDevices[static_cast<std::size_t>(N - 1)] = chosen;
     vevuzer::log("There is a problem with the new device");
     vevuzer::log("The user has had a warning about the new device which is NOT ACTIVE");
     if (ui::MsgBox(kSwitchOffer, ui::vbYesNo, "Switch mode?") == ui::vbYes) {

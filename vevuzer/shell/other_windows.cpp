@@ -26,25 +26,6 @@ bool isRecording(std::string_view number) {
     return core::toLowerAscii(number).find(".wav") != std::string::npos;
 }
 
-// Whether a line of the address book holds the number, in any letter case.
-bool inAddressBook(std::string_view number) {
-    const auto book = core::findFileNoCase(core::programFolder() / "directory.ini");
-    if (!book)
-        return false;
-    const std::string wanted = core::toLowerAscii(number);
-    const std::string text = core::toLowerAscii(core::readFile(*book).value_or(""));
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        if (std::string_view(text).substr(start, end - start).find(wanted) != std::string::npos)
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 }  // namespace
 
 // The incoming-calls log window.
@@ -103,7 +84,8 @@ void frm_main::mn1_addcaler_Click() {
     }
     // An entry without a number (a withheld call) matches nothing in the book: it goes on to ask
     // for the number.
-    if (!number.empty() && inAddressBook(number)) {
+    // A book that cannot be read is reported by the Save below.
+    if (vevuzer::directoryHoldsNumber(number).value_or(false)) {
         ui::MsgBox(
             "Sorry, the number you are adding is already in the database. Please remove it "
             "manually before adding it again!",
@@ -132,12 +114,14 @@ void frm_main::mn1_addcaler_Click() {
     vevuzer::TelephoneDirectory& directory = showTelephoneDirectory().logic();
     directory.setTxtPhone(number);
     directory.setTxtName(name);
-    directory.Command2_Click();
+    // The Save refuses, or fails, with its own words; only a stored entry is reported as added.
+    if (!directory.Command2_Click())
+        return;
     ui::MsgBox("Your caller has been added successfully.", ui::vbInformation, "Complete");
 }
 
 // "Add to blocked callers list" on the call list's menu: the settings window's blocked list gets
-// the number, and is stored when the user applies the settings.
+// the number, and the stored list with it, before the message says so.
 void frm_main::mn1_blockcaller_Click() {
     const std::string entry = selectedEntry(*this);
     if (entry.empty())
@@ -147,10 +131,8 @@ void frm_main::mn1_blockcaller_Click() {
         ui::MsgBox("Sorry, this is a recording.", ui::vbInformation, "Sorry!");
         return;
     }
-    frm_settings& settingsWindow = showSettings();
-    settingsWindow.setTab(frm_settings::Blocked);
-    settingsWindow.setTxtPhone(vevuzer::trimBlanks(caller.number));
-    settingsWindow.com_add_Click();
+    if (!showSettings().blockCaller(vevuzer::trimBlanks(caller.number)))
+        return;
     ui::MsgBox("Your caller has been added to the blocked list", ui::vbInformation,
                "Caller blocked");
 }

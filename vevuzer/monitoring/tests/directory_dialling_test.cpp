@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/core/folders.h"
 #include "platform/core/virtual_time.h"
 #include "platform/registry/registry.h"
 #include "platform/serial/serial.h"
@@ -19,6 +20,7 @@
 #include "vevuzer/records/telephone_directory.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
+#include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/testing/control_library.h"
 
 namespace {
@@ -107,6 +109,41 @@ TEST(DirectoryDiallingSerial, TheRedBoxHangsTheModemUp) {
     EXPECT_TRUE(book.controls().Command4Visible);
     EXPECT_FALSE(book.controls().Text1Visible);
     EXPECT_EQ(window.main().commscan().interval(), 800u);
+}
+
+// A caller-ID unit on the port only listens: dialling is refused and nothing goes to the port.
+TEST(DirectoryDiallingSerial, TheCallerIdPlugRefusesToDial) {
+    core::VirtualTime time;
+    vevuzer::testing::FreshProgramFolder folder;
+    speech::SpeechRecorder spoken;
+    ui::ScriptedDialogs dialogs;
+    ASSERT_EQ(vevuzer::testing::registerControlLibrary(), S_OK);
+    modemsim::ModemSimulator plug;
+    ASSERT_TRUE(plug.ready());
+    registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, plug.devicePath(), "COM1");
+    settings::write(settings::key::comp, "True");
+    settings::write(settings::key::commport, "1");
+    settings::write(settings::key::kind, settings::kCallerIdPlug);
+    TracedMainWindow window;
+    window.Form_Load();
+    ASSERT_TRUE(window.main().comm().getBool(vevuzer::controls::comm::PortOpen).value_or(false));
+    const std::size_t sentBefore = plug.commands().size();
+    vevuzer::TelephoneDirectory book;
+    vevuzer::attachDirectoryDialling(window.main(), book);
+    book.Load();
+    book.setTxtPhone("01632-960123");
+    book.Command4_Click();
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().back().text,
+              "Sorry, you can't dial out with a Rochelle caller ID plug");
+    EXPECT_EQ(dialogs.shown().back().title, "Error!");
+    EXPECT_NE(core::readFile(vevuzer::logFilePath())
+                  .value_or("")
+                  .find("Speech command, now saying You cant do this with a caller ID plug!"),
+              std::string::npos);
+    EXPECT_TRUE(book.controls().Command4Visible);
+    EXPECT_FALSE(book.controls().Text1Visible);
+    EXPECT_EQ(plug.commands().size(), sentBefore) << "nothing dialled";
 }
 
 }  // namespace

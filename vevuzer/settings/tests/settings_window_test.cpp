@@ -3,6 +3,7 @@
 // serial modem set-up against the modem simulator, and the call list's add and block.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -12,6 +13,8 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <chrono>
+#include <clocale>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,6 +34,9 @@
 #include "vevuzer/settings/number_lists.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
+#include "vevuzer/shell/activity_log.h"
+#include "vevuzer/shell/exchange_lines.h"
+#include "vevuzer/shell/frm_info.h"
 #include "vevuzer/shell/frm_main.h"
 #include "vevuzer/shell/testing/control_library.h"
 
@@ -81,11 +87,21 @@ TEST(NumberLists, ArrowButtons) {
         {settings::minuteDown, "10", "9"},    {settings::minuteUp, "7", "8"},
         {settings::minuteDown, "x", "60"},    {settings::minuteUp, "x", "1"},
         {settings::minuteDown, "2.5", "1.5"}, {settings::attemptsUp, "50", "50"},
+        {settings::minuteUp, "2,5", "1"},     {settings::attemptsUp, "2,5", "2,5"},
+        {settings::attemptsUp, "+4", "5"},    {settings::minuteUp, "+-4", "1"},
         {settings::attemptsDown, "1", "1"},   {settings::attemptsDown, "2.5", "1.5"},
         {settings::attemptsUp, "5", "6"},     {settings::attemptsUp, "many", "many"},
     };
-    for (const Case& row : cases)
-        EXPECT_EQ(row.step(row.before), row.after) << row.before;
+    // A desktop that writes numbers with a decimal comma changes nothing in the boxes.
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    for (const char* locale : {"C", "de_DE.UTF-8"}) {
+        if (!std::setlocale(LC_ALL, locale))
+            continue;
+        SCOPED_TRACE(locale);
+        for (const Case& row : cases)
+            EXPECT_EQ(row.step(row.before), row.after) << row.before;
+    }
+    std::setlocale(LC_ALL, previous.c_str());
 }
 
 TEST(NumberLists, AListSplitOverLinesLoadsAsOneLine) {
@@ -428,6 +444,256 @@ TEST_F(SettingsWindow, TheCallListAddsToTheAddressBookAndBlocks) {
     frm_settings& window = main.showSettings();
     EXPECT_EQ(window.Tab(), frm_settings::Blocked);
     EXPECT_EQ(control<QPlainTextEdit>(window, "txt_blocked")->toPlainText(), " 01234567890,");
+}
+
+std::string logText() {
+    return core::readFile(vevuzer::logFilePath()).value_or("");
+}
+
+TEST_F(SettingsWindow, AssignedExchangeLinesAreShownAndKeptByTheFirstOk) {
+    settings::write(key::firstrun, settings::kTrue);
+    frm_main main;
+    ASSERT_EQ(vevuzer::assignLineDevicesIfUnset(main.main().lkLine(1)).size(), 4u);
+    frm_settings& window = main.showSettings();
+    m_time.runUntilIdle();
+    EXPECT_TRUE(m_dialogs.shown().empty()) << "no first-run welcome";
+    const char* boxes[] = {"ComboDevice", "com_line2", "com_line3", "com_line4"};
+    for (int N = 1; N <= 4; ++N)
+        EXPECT_EQ(control<QComboBox>(window, boxes[N - 1])->currentText().toStdString(),
+                  deviceName(N));
+    control<QPushButton>(window, "com_ok")->click();
+    for (const auto name : {key::line, key::line2, key::line3, key::line4})
+        EXPECT_NE(settings::read(name), "No modem on this line") << name;
+    EXPECT_EQ(settings::read(key::line4), deviceName(4));
+}
+
+TEST_F(SettingsWindow, EachVisitShowsWhatIsStoredWhateverTheLastOneLeft) {
+    settings::write(key::line2, deviceName(2));
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    control<QCheckBox>(window, "chk_lww")->setChecked(true);
+    const std::pair<const char*, const char*> typed[] = {
+        {"txt_phone", "0123"}, {"txt_number", "0456"}, {"recipient", "Ann"}, {"faxnumber", "44"}};
+    for (const auto& [name, value] : typed)
+        control<QLineEdit>(window, name)->setText(value);
+    for (const char* name : {"txt_problem", "faxmessage"})
+        control<QPlainTextEdit>(window, name)->setPlainText("typed");
+    window.com_kind_Click();
+    QComboBox* port = control<QComboBox>(window, "com_port");
+    port->setEditText("5");
+    // Compatibility mode offered for a device that does not open, and accepted.
+    tapi::exchange().setInjectedFailure("lineOpen", LINEERR_RESOURCEUNAVAIL);
+    m_dialogs.answerMsgBox(ui::vbOK);
+    m_dialogs.answerMsgBox(ui::vbYes);
+    control<QComboBox>(window, "com_line2")->setCurrentIndex(0);
+    window.lineDevice_Click(2);
+    ASSERT_FALSE(window.tabEnabled(frm_settings::Modems));
+    control<QPushButton>(window, "com_cancel")->click();
+
+    window.Show();
+    EXPECT_FALSE(control<QCheckBox>(window, "chk_lww")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>(window, "chk_comp")->isChecked());
+    EXPECT_TRUE(window.tabEnabled(frm_settings::Modems));
+    EXPECT_TRUE(window.tabEnabled(frm_settings::CallerId));
+    EXPECT_EQ(port->currentText(), "select");
+    EXPECT_FALSE(port->font().bold());
+    for (const auto& [name, value] : typed)
+        EXPECT_EQ(control<QLineEdit>(window, name)->text(), "") << name;
+    for (const char* name : {"txt_problem", "faxmessage"})
+        EXPECT_EQ(control<QPlainTextEdit>(window, name)->toPlainText(), "") << name;
+    EXPECT_EQ(control<QComboBox>(window, "com_line2")->currentText().toStdString(), deviceName(2));
+    control<QPushButton>(window, "com_ok")->click();
+    EXPECT_FALSE(settings::startsWithWindows());
+    EXPECT_EQ(settings::read(key::comp), "False");
+}
+
+TEST_F(SettingsWindow, ApplyKeepsTheStoredDeviceOfALineWhoseChoiceDidNotOpen) {
+    settings::write(key::line2, deviceName(2));
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    QComboBox* line2 = control<QComboBox>(window, "com_line2");
+    tapi::exchange().setInjectedFailure("lineOpen", LINEERR_RESOURCEUNAVAIL);
+    m_dialogs.answerMsgBox(ui::vbOK);
+    m_dialogs.answerMsgBox(ui::vbNo);
+    line2->setCurrentIndex(0);
+    window.lineDevice_Click(2);
+    ASSERT_EQ(line2->currentText().toStdString(), deviceName(1));
+    control<QPushButton>(window, "com_apply")->click();
+    EXPECT_EQ(settings::read(key::line2), deviceName(2));
+
+    // Once it opens, it is the line's device.
+    tapi::exchange().setInjectedFailure("lineOpen", 0);
+    window.lineDevice_Click(2);
+    control<QPushButton>(window, "com_apply")->click();
+    EXPECT_EQ(settings::read(key::line2), deviceName(1));
+}
+
+TEST_F(SettingsWindow, TheCallListsBlockIsStoredBeforeItSaysSo) {
+    core::rewriteFile(core::programFolder() / "blocked.ini", " 0800 1,\r\n");
+    frm_main main;
+    main.displayAddItem("1: 01234 567890,  ANN SMITH , 2 Mar 2026 09:00");
+    main.displayAddItem("Unknown Incoming call");
+    frm_settings& window = main.showSettings();
+    // Typing in the list that is not applied is left for the window's own buttons.
+    control<QPlainTextEdit>(window, "txt_blocked")->setPlainText(" 0800 1, 0777 2,");
+
+    main.setDisplayListIndex(0);
+    main.mn1_blockcaller_Click();
+    EXPECT_EQ(m_dialogs.shown().back().title, "Caller blocked");
+    EXPECT_EQ(core::readFile(core::programFolder() / "blocked.ini"), " 0800 1, 01234567890,\r\n");
+    EXPECT_EQ(control<QPlainTextEdit>(window, "txt_blocked")->toPlainText(),
+              " 0800 1, 0777 2, 01234567890,");
+    control<QPushButton>(window, "com_cancel")->click();
+    EXPECT_EQ(core::readFile(core::programFolder() / "blocked.ini"), " 0800 1, 01234567890,\r\n");
+
+    const std::size_t before = m_dialogs.shown().size();
+    main.setDisplayListIndex(1);
+    main.mn1_blockcaller_Click();
+    ASSERT_EQ(m_dialogs.shown().size(), before + 1);
+    EXPECT_EQ(m_dialogs.shown().back().text, "You didn`t enter a phone number");
+}
+
+TEST_F(SettingsWindow, TheCallListsAddSaysAddedOnlyWhenTheBookStoredIt) {
+    // A book that cannot be read refuses every Save.
+    std::filesystem::create_directory(core::programFolder() / "directory.ini");
+    frm_main main;
+    main.displayAddItem("1: 01234 567890,  ANN SMITH , 2 Mar 2026 09:00");
+    main.setDisplayListIndex(0);
+    main.mn1_addcaler_Click();
+    ASSERT_FALSE(m_dialogs.shown().empty());
+    for (const auto& dialog : m_dialogs.shown())
+        EXPECT_NE(dialog.title, "Complete") << dialog.text;
+}
+
+TEST_F(SettingsWindow, NoModemLogsALineClosedOnlyWhenItClosed) {
+    namespace line = vevuzer::controls::line;
+    settings::write(key::line2, deviceName(2));
+    frm_main main;
+    main.main().openlines();
+    frm_settings& window = main.showSettings();
+    ASSERT_TRUE(main.main().lkLine(2).getBool(line::DeviceActive).value_or(false));
+    tapi::exchange().setInjectedFailure("lineClose", LINEERR_OPERATIONFAILED);
+    QComboBox* line2 = control<QComboBox>(window, "com_line2");
+    line2->setCurrentIndex(line2->count() - 1);
+    window.lineDevice_Click(2);
+    ASSERT_TRUE(main.main().lkLine(2).getBool(line::DeviceActive).value_or(false));
+    EXPECT_EQ(logText().find("Line 2 has been closed"), std::string::npos);
+    EXPECT_NE(logText().find("Line 2 could not be closed"), std::string::npos);
+}
+
+TEST_F(SettingsWindow, UntickingCompatibilityModeRestartsInTelephonyMode) {
+    settings::write(key::comp, settings::kTrue);
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    QCheckBox* comp = control<QCheckBox>(window, "chk_comp");
+    ASSERT_TRUE(comp->isChecked());
+    comp->click();
+    EXPECT_EQ(settings::read(key::comp), "False");
+    ASSERT_EQ(m_dialogs.shown().size(), 1u);
+    EXPECT_EQ(m_dialogs.shown()[0].title, "TAPI mode selected");
+    EXPECT_TRUE(main.main().ended()) << "restarted";
+}
+
+TEST_F(SettingsWindow, TickingCompatibilityModeWaitsForApply) {
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    control<QCheckBox>(window, "chk_comp")->click();
+    EXPECT_TRUE(m_dialogs.shown().empty());
+    EXPECT_EQ(settings::read(key::comp, "never"), "never");
+    EXPECT_FALSE(main.main().ended());
+}
+
+TEST_F(SettingsWindow, TheRingSoundChooser) {
+    const std::string chosen = (core::programFolder() / "ring2.wav").string();
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    QLineEdit* wav = control<QLineEdit>(window, "txt_wav");
+    wav->setText("/old/ring.wav");
+    m_dialogs.cancelFileDialog();
+    control<QPushButton>(window, "Command12")->click();
+    EXPECT_EQ(wav->text(), "/old/ring.wav");
+    m_dialogs.answerFileDialog(chosen);
+    control<QPushButton>(window, "Command12")->click();
+    EXPECT_EQ(wav->text().toStdString(), chosen);
+    EXPECT_NE(logText().find(".wav file has been set to " + chosen), std::string::npos);
+    control<QPushButton>(window, "com_apply")->click();
+    EXPECT_EQ(settings::read(key::incoming), chosen);
+}
+
+TEST_F(SettingsWindow, EachHelpButtonShowsItsPagesHelp) {
+    struct Case {
+        const char* button;
+        const char* opening;
+    };
+    static constexpr Case cases[] = {
+        {"Command3",
+         "In this box, you need to select the TAPI compliant modem that you wish to "
+         "use on line 1."},
+        {"Command6",
+         "In this box, you need to select the TAPI compliant modem that you wish to "
+         "use on line 4."},
+        {"Command10", "The telephone number should be the one told to you by your telco"},
+        {"Command8", "The speaking clock simply announces the time"},
+        {"Command9", "When entering telephone numbers in to the blocked callers list"},
+        {"Command11", "Email notification mean that if a call comes in"},
+        {"Command20", "Your POP3 user name is usually"},
+        {"Command22", "The main thing to remember when sending a fax"},
+    };
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.button);
+        control<QPushButton>(window, row.button)->click();
+        frm_info* info = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            info = info ? info : dynamic_cast<frm_info*>(widget);
+        ASSERT_NE(info, nullptr);
+        EXPECT_TRUE(info->isVisible());
+        EXPECT_EQ(info->text().rfind(row.opening, 0), 0u) << info->text();
+    }
+}
+
+TEST_F(SettingsWindow, TheFaxFiltersComplainAndKeepTheText) {
+    struct Case {
+        const char* box;
+        const char* typed;
+        const char* complaint;  // empty when the text is accepted
+        const char* spoken;
+    };
+    static constexpr Case cases[] = {
+        {"faxnumber", "441632960123", "", ""},
+        {"faxnumber", "4416 3296", "Please DO NOT enter anything other than digits in this box",
+         "Invalid entry"},
+        {"faxnumber", "44.16", "Please DO NOT enter anything other than digits in this box",
+         "Invalid entry"},
+        {"faxnumber", "44-16", "Please DO NOT enter anything other than digits in this box",
+         "Invalid entry"},
+        {"faxnumber", "44,16", "Please DO NOT enter anything other than digits in this box",
+         "Invalid entry"},
+        {"recipient", "Ann Smith-Jones, Sales", "", ""},
+        {"recipient", "Dr. Smith", "Please dont enter full stops in to this box", "Error"},
+    };
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    for (const Case& row : cases) {
+        SCOPED_TRACE(std::string(row.box) + ": " + row.typed);
+        m_dialogs.reset();
+        const std::size_t logBefore = logText().size();
+        QLineEdit* box = control<QLineEdit>(window, row.box);
+        box->setText(row.typed);
+        EXPECT_EQ(box->text(), row.typed);
+        if (*row.complaint == '\0') {
+            EXPECT_TRUE(m_dialogs.shown().empty());
+            continue;
+        }
+        ASSERT_EQ(m_dialogs.shown().size(), 1u);
+        EXPECT_EQ(m_dialogs.shown()[0].text, row.complaint);
+        EXPECT_EQ(m_dialogs.shown()[0].title, "Error!");
+        EXPECT_NE(
+            logText().find(std::string("Speech command, now saying ") + row.spoken, logBefore),
+            std::string::npos);
+        box->clear();
+    }
 }
 
 }  // namespace
