@@ -105,11 +105,17 @@ HRESULT findServerEntry(std::string_view libraryPath, const char* entryPoint, vo
     if (!function)
         return E_POINTER;
     *function = nullptr;
-    const std::lock_guard lock(mutex);
-    auto found = loaded.find(libraryPath);
-    if (found == loaded.end()) {
+    void* handle = nullptr;
+    {
+        const std::lock_guard lock(mutex);
+        if (auto found = loaded.find(libraryPath); found != loaded.end())
+            handle = found->second;
+    }
+    if (!handle) {
+        // Loading runs the library's own initialisers, which may ask for another server: never
+        // under the lock. The loader counts references, so a load that lost a race costs nothing.
         const std::string path(libraryPath);
-        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             if (error) {
                 const char* reason = dlerror();
@@ -117,10 +123,11 @@ HRESULT findServerEntry(std::string_view libraryPath, const char* entryPoint, vo
             }
             return CO_E_DLLNOTFOUND;
         }
-        found = loaded.emplace(path, handle).first;
+        const std::lock_guard lock(mutex);
+        loaded.emplace(path, handle);
     }
     dlerror();
-    *function = dlsym(found->second, entryPoint);
+    *function = dlsym(handle, entryPoint);
     if (!*function) {
         if (error)
             *error = std::string(libraryPath) + " has no entry point " + entryPoint;

@@ -57,8 +57,15 @@ MessageWindow::MessageWindow(Handler handler) {
 
 MessageWindow::~MessageWindow() {
     auto& table = windows();
-    std::lock_guard lock(table.mutex);
-    table.handlers.erase(reinterpret_cast<std::uintptr_t>(m_hwnd));
+    std::shared_ptr<Handler> handler;  // its captures may close other windows: freed unlocked
+    {
+        std::lock_guard lock(table.mutex);
+        auto it = table.handlers.find(reinterpret_cast<std::uintptr_t>(m_hwnd));
+        if (it == table.handlers.end())
+            return;
+        handler = std::move(it->second);
+        table.handlers.erase(it);
+    }
 }
 
 void post(std::function<void()> task) {

@@ -86,19 +86,27 @@ bool Scheduler::onUiThread() const {
     return !app || QThread::currentThread() == app->thread();
 }
 
+// A queued task may own objects whose destructors post again: every task leaves the queue under
+// the lock but is destroyed (and run) only after the lock is released.
 void Scheduler::enableVirtual(OleDate start) {
-    std::lock_guard lock(m_mutex);
-    m_items.clear();
-    m_virtualStart = start;
-    m_virtualTick = kVirtualTickStart;
-    m_virtualThread = std::this_thread::get_id();
-    m_virtual = true;
+    std::map<Key, Item> dropped;
+    {
+        std::lock_guard lock(m_mutex);
+        dropped.swap(m_items);
+        m_virtualStart = start;
+        m_virtualTick = kVirtualTickStart;
+        m_virtualThread = std::this_thread::get_id();
+        m_virtual = true;
+    }
 }
 
 void Scheduler::disableVirtual() {
-    std::lock_guard lock(m_mutex);
-    m_items.clear();
-    m_virtual = false;
+    std::map<Key, Item> dropped;
+    {
+        std::lock_guard lock(m_mutex);
+        dropped.swap(m_items);
+        m_virtual = false;
+    }
 }
 
 void Scheduler::schedule(std::int64_t due, std::function<void()> task, std::string label) {
@@ -111,16 +119,13 @@ void Scheduler::schedule(std::int64_t due, std::function<void()> task, std::stri
         requestQtWakeup();
 }
 
-bool Scheduler::popDue(std::int64_t now, std::uint64_t seqLimit, std::function<void()>& task) {
+std::optional<Scheduler::Node> Scheduler::popDue(std::int64_t now, std::uint64_t seqLimit) {
     std::lock_guard lock(m_mutex);
     for (auto it = m_items.begin(); it != m_items.end() && it->first.first <= now; ++it) {
-        if (it->first.second < seqLimit) {
-            task = std::move(it->second.task);
-            m_items.erase(it);
-            return true;
-        }
+        if (it->first.second < seqLimit)
+            return m_items.extract(it);
     }
-    return false;
+    return std::nullopt;
 }
 
 int Scheduler::runPending() {
@@ -130,9 +135,8 @@ int Scheduler::runPending() {
         limit = m_nextSeq;
     }
     int ran = 0;
-    std::function<void()> task;
-    while (popDue(tick(), limit, task)) {
-        task();
+    while (auto node = popDue(tick(), limit)) {
+        node->mapped().task();
         ++ran;
     }
     return ran;
@@ -140,7 +144,7 @@ int Scheduler::runPending() {
 
 void Scheduler::advanceTo(std::int64_t target) {
     for (;;) {
-        std::function<void()> task;
+        Node node;
         {
             std::lock_guard lock(m_mutex);
             auto it = m_items.begin();
@@ -149,10 +153,9 @@ void Scheduler::advanceTo(std::int64_t target) {
             // The clock never goes back: an item that was due earlier runs at the current time.
             if (it->first.first > m_virtualTick)
                 m_virtualTick = it->first.first;
-            task = std::move(it->second.task);
-            m_items.erase(it);
+            node = m_items.extract(it);
         }
-        task();
+        node.mapped().task();
     }
     if (m_virtualTick < target)
         m_virtualTick = target;
@@ -161,10 +164,10 @@ void Scheduler::advanceTo(std::int64_t target) {
 void Scheduler::runUntilIdle() {
     // A handler that re-posts itself forever would hang the test: stop and say so.
     for (int guard = 0; guard < 1'000'000; ++guard) {
-        std::function<void()> task;
-        if (!popDue(m_virtualTick, UINT64_MAX, task))
+        auto node = popDue(m_virtualTick, UINT64_MAX);
+        if (!node)
             return;
-        task();
+        node->mapped().task();
     }
     std::fprintf(stderr, "core: runUntilIdle gave up; still queued:\n%s", describe().c_str());
 }

@@ -59,7 +59,9 @@ class Scheduler {
         std::function<void()> task;
         std::string label;
     };
-    bool popDue(std::int64_t now, std::uint64_t seqLimit, std::function<void()>& task);
+    using Node = std::map<Key, Item>::node_type;
+    // Takes the item out under the lock; the caller runs and destroys it with the lock released.
+    std::optional<Node> popDue(std::int64_t now, std::uint64_t seqLimit);
     void requestQtWakeup();
 
     mutable std::mutex m_mutex;

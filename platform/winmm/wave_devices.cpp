@@ -231,11 +231,12 @@ UINT registerWaveDevice(WaveDeviceInfo info, std::shared_ptr<WaveDeviceBackend> 
 
 bool unregisterWaveDevice(WaveDirection direction, UINT id) {
     ensureConfigured();
+    std::optional<DeviceEntry> gone;  // a backend's destructor may call back in: freed unlocked
     std::lock_guard lock(table().mutex);
     auto& entries = table().of(direction);
     if (id >= entries.size() || !entries[id])
         return false;
-    entries[id].reset();
+    gone.swap(entries[id]);
     trimEmptyTail(entries);
     return true;
 }
@@ -273,13 +274,16 @@ std::string standardWaveDeviceSetting() {
 }
 
 void configureStandardWaveDevices(std::string_view spec) {
+    std::vector<DeviceEntry> gone;  // their backends are let go with the table unlocked
     {
         std::lock_guard lock(table().mutex);
         table().configured = true;
         for (auto* entries : {&table().outputs, &table().inputs}) {
             for (auto& entry : *entries)
-                if (entry && entry->info.owner == kStandardOwner)
+                if (entry && entry->info.owner == kStandardOwner) {
+                    gone.push_back(std::move(*entry));
                     entry.reset();
+                }
             trimEmptyTail(*entries);
         }
     }
@@ -301,13 +305,17 @@ UINT deviceCount(WaveDirection direction) {
 
 MMRESULT lookupDevice(WaveDirection direction, UINT id, DeviceEntry& out) {
     ensureConfigured();
-    std::lock_guard lock(table().mutex);
-    auto& entries = table().of(direction);
-    if (id >= entries.size())
-        return MMSYSERR_BADDEVICEID;
-    if (!entries[id])
-        return MMSYSERR_NODRIVER;
-    out = *entries[id];
+    DeviceEntry found;
+    {
+        std::lock_guard lock(table().mutex);
+        auto& entries = table().of(direction);
+        if (id >= entries.size())
+            return MMSYSERR_BADDEVICEID;
+        if (!entries[id])
+            return MMSYSERR_NODRIVER;
+        found = *entries[id];
+    }
+    out = std::move(found);  // what `out` held before is let go with the table unlocked
     return MMSYSERR_NOERROR;
 }
 

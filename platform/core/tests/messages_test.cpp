@@ -191,6 +191,72 @@ TEST(VirtualTime, WaitsForOwedBackgroundWork) {
     worker.join();
 }
 
+// Posts a message from its destructor, as a sound player does when it closes its device.
+struct PostsWhenDestroyed {
+    HWND target;
+    ~PostsWhenDestroyed() { PostMessageA(target, WM_USER, 1, 0); }
+};
+
+// Queues a task owning the last reference to a poster, and a second task behind it.
+void queueTaskOwningPoster(HWND target) {
+    auto poster = std::make_shared<PostsWhenDestroyed>(target);
+    core::post([poster = std::move(poster)] {});
+    core::post([] {});
+}
+
+TEST(VirtualTime, TaskWhoseCaptureAPostsFromItsDestructor) {
+    struct Case {
+        const char* name;
+        std::function<void(VirtualTime&)> drain;
+    };
+    const Case cases[] = {
+        {"pump", [](VirtualTime&) { core::DoEvents(); }},
+        {"advance", [](VirtualTime& time) { time.advance(10ms); }},
+        {"run until idle", [](VirtualTime& time) { time.runUntilIdle(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        VirtualTime time;
+        int received = 0;
+        core::MessageWindow window([&](UINT, WPARAM, LPARAM) {
+            ++received;
+            return LRESULT{0};
+        });
+        queueTaskOwningPoster(window.hwnd());
+        c.drain(time);
+        time.runUntilIdle();
+        EXPECT_EQ(received, 1) << "still queued:\n" << time.pending();
+    }
+}
+
+TEST(VirtualTime, EndingItDropsTasksWhoseCapturesPost) {
+    struct PostsOnDrop {
+        bool* dropped;
+        ~PostsOnDrop() {
+            *dropped = true;
+            core::post([] {});
+        }
+    };
+    bool dropped = false;
+    {
+        VirtualTime time;
+        auto owned = std::make_shared<PostsOnDrop>(&dropped);
+        core::post([owned = std::move(owned)] {});
+    }
+    EXPECT_TRUE(dropped);
+}
+
+TEST(MessageWindow, HandlerOwningAnotherWindowClosesIt) {
+    auto inner = std::make_shared<core::MessageWindow>([](UINT, WPARAM, LPARAM) { return 0; });
+    const HWND innerHwnd = inner->hwnd();
+    {
+        core::MessageWindow outer(
+            [inner = std::move(inner)](UINT, WPARAM, LPARAM) { return LRESULT{0}; });
+        EXPECT_TRUE(IsWindow(innerHwnd));
+    }
+    EXPECT_FALSE(IsWindow(innerHwnd));
+}
+
 // The same interface in real time, without and with a Qt event loop.
 void realTimeSmoke() {
     bool fired = false;
@@ -209,6 +275,14 @@ void realTimeSmoke() {
     });
     EXPECT_TRUE(core::pumpUntil([&] { return received.load(); }, 5000));
     poster.join();
+
+    std::atomic<int> fromDestructor = 0;
+    core::MessageWindow target([&](UINT, WPARAM, LPARAM) {
+        ++fromDestructor;
+        return LRESULT{0};
+    });
+    queueTaskOwningPoster(target.hwnd());
+    EXPECT_TRUE(core::pumpUntil([&] { return fromDestructor.load() == 1; }, 5000));
 
     const auto start = core::tickCount64();
     EXPECT_FALSE(core::pumpUntil([] { return false; }, 30));

@@ -1,0 +1,127 @@
+// Calls that overlap while the ring sound plays, through the real program with the real sound
+// path: the shipped ring sound on the null wave device, paced by the program's own clock. Each
+// new ring replaces the sound still playing, so players are let go while others start.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "platform/registry/registry.h"
+#include "platform/registry/vb_settings.h"
+#include "tests/e2e/running_program.h"
+
+namespace {
+
+using namespace e2e;
+using namespace std::chrono_literals;
+
+// Polls until `done` or the hang guard runs out: how long the program takes is not measured here.
+bool eventually(const std::function<bool()>& done) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangGuardMs);
+    while (std::chrono::steady_clock::now() < giveUp) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return done();
+}
+
+std::size_t lineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class OverlappingRings : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_root = makeTempFolder();
+        ASSERT_FALSE(m_root.empty());
+        fs::create_directories(runtime());
+        fs::permissions(runtime(), fs::perms::owner_all);
+        markSpeechComponentsInstalled(home());
+        writeFile(assets() / "errors.txt", "-1 Could not connect\r\n");
+        fs::copy_file(fs::path(BELLTALE_ASSETS) / "ring.wav", assets() / "ring.wav");
+        setenv("BELLTALE_HOME", home().c_str(), 1);
+        registry::dropCache();
+        // Speech stays quiet; the ring sound does not.
+        vb::SaveSetting("Belltale", "data", "silence", "True");
+        unsetenv("BELLTALE_HOME");
+        registry::dropCache();
+        RunningProgram registration(REGSVR_PROGRAM, {"/s", LKLK36_LIBRARY}, environment(),
+                                    m_root / "stderr-regsvr");
+        ASSERT_EQ(registration.finish(), 0);
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+
+    fs::path home() const { return m_root / "home"; }
+    fs::path assets() const { return m_root / "assets"; }
+    fs::path runtime() const { return m_root / "runtime"; }
+    std::vector<std::string> environment() const {
+        return environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
+                                {"BELLTALE_HOME", home().string()},
+                                {"BELLTALE_ASSETS", assets().string()},
+                                {"XDG_RUNTIME_DIR", runtime().string()},
+                                {"BELLTALE_EXCHANGE_SOCKET", "on"},
+                                {"BELLTALE_WAVE_DEVICES", "null"}});
+    }
+
+    // Starts telsim with `arguments` on each of `lines` at once and waits for all of them.
+    void allAtOnce(const std::vector<int>& lines,
+                   const std::function<std::vector<std::string>(int)>& arguments) const {
+        std::vector<std::unique_ptr<RunningProgram>> telsims;
+        for (int line : lines) {
+            telsims.push_back(std::make_unique<RunningProgram>(
+                TELSIM_PROGRAM, arguments(line), environment(),
+                m_root / ("stderr-telsim-" + std::to_string(line))));
+        }
+        for (auto& telsim : telsims)
+            telsim->finish();
+    }
+    std::string telsimList() const {
+        RunningProgram list(TELSIM_PROGRAM, {"list"}, environment(), m_root / "stderr-list");
+        const int status = list.finish();
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? list.output() : std::string();
+    }
+    std::string callLog() const { return readFile(home() / "inclog.txt"); }
+
+    fs::path m_root;
+};
+
+TEST_F(OverlappingRings, EveryCallerIsLoggedAndTheExchangeStillAnswers) {
+    RunningProgram program(VEVUZER_PROGRAM, {"--assign-exchange-lines"}, environment(),
+                           m_root / "stderr");
+    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(m_root / "stderr");
+    ASSERT_TRUE(fs::exists(home() / "ring.wav"));
+
+    // Two lines ring at once, then all four, each time well within the ring sound's length.
+    std::size_t expected = 0;
+    for (const std::vector<int>& lines : {std::vector<int>{1, 2}, std::vector<int>{1, 2, 3, 4}}) {
+        const std::size_t round = expected;
+        allAtOnce(lines, [&](int line) -> std::vector<std::string> {
+            const std::string caller = std::to_string(100 + round + line);
+            return {"ring",   std::to_string(line), "--number", "01632960" + caller,
+                    "--name", "CALLER " + caller};
+        });
+        expected += lines.size();
+        EXPECT_TRUE(eventually([&] { return lineCount(callLog()) >= expected; }))
+            << callLog() << readFile(home() / "log.txt");
+        EXPECT_NE(telsimList(), "") << "the exchange no longer answers";
+        allAtOnce(lines, [](int line) -> std::vector<std::string> {
+            return {"hangup", std::to_string(line)};
+        });
+    }
+    const std::string calls = callLog();
+    for (const char* caller : {"01632960101, ", "01632960102, ", "01632960103, ", "01632960104, ",
+                               "01632960105, ", "01632960106, "}) {
+        EXPECT_NE(calls.find(caller), std::string::npos) << caller << " not in\n" << calls;
+    }
+    const std::string log = readFile(home() / "log.txt");
+    for (const char* line :
+         {"Line 1 is ringing, playing wav ring file", "Line 2 is ringing, playing wav ring file"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << " not in\n" << log;
+    }
+    EXPECT_EQ(WEXITSTATUS(program.stopWith(SIGTERM)), 0);
+}
+
+}  // namespace
