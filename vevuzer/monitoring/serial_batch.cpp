@@ -38,36 +38,12 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-// The key of a line is the run of letters and "_" just before its "=": noise in front of it (a
-// stray control byte, an unfinished line) does not hide it.
-std::string_view keyOf(std::string_view beforeEquals) {
-    const std::string_view text = trimmed(beforeEquals);
-    std::size_t start = text.size();
-    while (start > 0) {
-        const char c = upper(text[start - 1]);
-        if (!((c >= 'A' && c <= 'Z') || c == '_')) {
-            break;
-        }
-        --start;
-    }
-    return text.substr(start);
-}
-
-// Keys in order of preference: the first one present gives the value.
+// Number keywords in order of preference: the first one the batch holds gives the value. NMBR
+// inside DDN_NMBR is the dialled number's keyword, not the caller's.
 constexpr std::array<std::string_view, 5> kNumberKeys = {"NMBR", "NUMBER", "DDN_NMBR", "DDN",
                                                          "NBR"};
 constexpr std::array<std::string_view, 2> kNameKeys = {"NAME", "NME"};
-
-template <std::size_t N>
-std::optional<std::size_t> rankOf(std::string_view key,
-                                  const std::array<std::string_view, N>& keys) {
-    for (std::size_t i = 0; i < N; ++i) {
-        if (equalsNoCase(key, keys[i])) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
+constexpr std::string_view kDialledPrefix = "DDN_";
 
 struct Field {
     std::string value;
@@ -236,39 +212,69 @@ void forEachLine(std::string_view text, Visit visit) {
     }
 }
 
+// Where `keyword` first stands in the text, in any case and wherever it is: devices put two
+// fields on one line, and noise bytes may come right before a keyword. NMBR as the end of DDN_NMBR
+// is not the caller's number.
+std::optional<std::size_t> findKeyword(std::string_view text, std::string_view keyword) {
+    const auto same = [](char x, char y) { return upper(x) == upper(y); };
+    for (auto from = text.begin();;) {
+        const auto found = std::search(from, text.end(), keyword.begin(), keyword.end(), same);
+        if (found == text.end()) {
+            return std::nullopt;
+        }
+        const auto at = static_cast<std::size_t>(found - text.begin());
+        const bool dialled =
+            equalsNoCase(keyword, "NMBR") && at >= kDialledPrefix.size() &&
+            equalsNoCase(text.substr(at - kDialledPrefix.size(), kDialledPrefix.size()),
+                         kDialledPrefix);
+        if (!dialled) {
+            return at;
+        }
+        from = found + 1;
+    }
+}
+
+// The text after the first "=" that follows the keyword at `at`, up to the line's end; nothing
+// when the line ends first.
+std::optional<std::string_view> valueAfter(std::string_view text, std::size_t at) {
+    const std::size_t lineEnd = text.find_first_of("\r\n", at);
+    const std::string_view rest =
+        text.substr(at, lineEnd == std::string_view::npos ? lineEnd : lineEnd - at);
+    const std::size_t equals = rest.find('=');
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return rest.substr(equals + 1);
+}
+
+// The value of the first keyword of `keys` that the text holds at all.
+template <std::size_t N>
+std::optional<std::string_view> firstValue(std::string_view text,
+                                           const std::array<std::string_view, N>& keys) {
+    for (const std::string_view key : keys) {
+        if (const std::optional<std::size_t> at = findKeyword(text, key)) {
+            return valueAfter(text, *at);
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 SerialCallerId parseCallerIdText(std::string_view text) {
     SerialCallerId id;
-    std::optional<std::size_t> numberRank;
-    std::optional<std::size_t> nameRank;
-    Field number;
-    Field name;
-    forEachLine(text, [&](std::string_view line) {
-        if (isRingLine(line)) {
-            id.ring = true;
-            return;
-        }
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos) {
-            return;
-        }
-        const std::string_view key = keyOf(line.substr(0, equals));
-        const std::string_view value = line.substr(equals + 1);
-        if (const auto rank = rankOf(key, kNumberKeys);
-            rank && (!numberRank || *rank < *numberRank)) {
-            numberRank = rank;
-            number = fieldOf(value);
-        } else if (const auto rank = rankOf(key, kNameKeys);
-                   rank && (!nameRank || *rank < *nameRank)) {
-            nameRank = rank;
-            name = fieldOf(value);
-        }
-    });
+    forEachLine(text, [&id](std::string_view line) { id.ring = id.ring || isRingLine(line); });
+    const Field number = fieldOf(firstValue(text, kNumberKeys).value_or(""));
+    const Field name = fieldOf(firstValue(text, kNameKeys).value_or(""));
     id.number = number.value;
     id.name = name.value;
-    id.withheld = number.withheld || name.withheld;
-    id.outOfArea = number.outOfArea || name.outOfArea;
+    id.withheld = number.withheld;
+    id.outOfArea = number.outOfArea;
+    // Beside a number, "P" or "O" is only a name too short to keep: the number is the caller's.
+    if (id.number.empty() && !number.withheld && !number.outOfArea) {
+        id.withheld = name.withheld;
+        id.outOfArea = name.outOfArea;
+    }
     flagFromValues(id);
     return id;
 }

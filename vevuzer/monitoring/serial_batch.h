@@ -30,11 +30,12 @@ struct SerialCallerId {
 // block, anything else as text lines.
 SerialCallerId parseSerialBatch(std::string_view batch, SerialDevice device);
 
-// Text lines "KEY = value" ended by CR, LF or both; keys in any case, blanks around "=" or not.
-// The number comes from NMBR, else NUMBER, else DDN_NMBR, else DDN, else NBR; the name from NAME,
-// else NME. A value "P" means withheld and "O" out of area; other values shorter than 3 characters
-// count as missing. A key without "=" on its own line gives nothing. Other lines (DATE, TIME,
-// MESG, "OK", noise) are passed over.
+// Caller-ID text as modems send it. Keywords are found anywhere in the text, in any case; the
+// number comes from NMBR, else NUMBER, else DDN_NMBR, else DDN, else NBR; the name from NAME, else
+// NME. A keyword's value is the text after the first "=" that follows it on its line, up to CR or
+// LF; a keyword whose line has no "=" after it gives nothing. A number "P" means withheld and "O"
+// out of area; a name "P" or "O" means so only when no number came. Other values shorter than 3
+// characters (blanks counted) are missing. A ring is a line that is "RING".
 SerialCallerId parseCallerIdText(std::string_view text);
 
 // The first valid data block in the bytes: multiple-data (type 0x80, parameters by their codes in

@@ -53,7 +53,11 @@ TEST(SerialCallerIdText, ReadsModemReportsAsModemsSendThem) {
         // Withheld and out of area as single letters, in either field.
         {"RING\r\nDATE = 0302\r\nTIME = 0915\r\nNMBR = P\r\n", {"", "", true, false, true}},
         {"DATE = 0302\r\nTIME = 0915\r\nNMBR = O\r\nNAME = O\r\n", {"", "", false, true, false}},
-        {"NMBR=0123456789\r\nNAME=P\r\n", {"0123456789", "", true, false, false}},
+        // Beside a number, "P" or "O" is a name too short to keep; alone, it says why.
+        {"NMBR=0123456789\r\nNAME=P\r\n", {"0123456789", "", false, false, false}},
+        {"NAME = O\r\nNMBR = 2125550100\r\n", {"2125550100", "", false, false, false}},
+        {"RING\r\nNAME = P\r\n", {"", "", true, false, true}},
+        {"NMBR=12\r\nNAME = O\r\n", {"", "", false, true, false}},
         // Modems that spell it out.
         {"NMBR = WITHHELD\r\n", {"WITHHELD", "", true, false, false}},
         {"NAME = OUTOFAREA\r\n", {"", "OUTOFAREA", false, true, false}},
@@ -76,6 +80,16 @@ TEST(SerialCallerIdText, ReadsModemReportsAsModemsSendThem) {
         {"OK\r\n\x10\x7f"
          "NMBR = 0123456789\r\nAT&F\r\n\r\nERROR\r\nNAME = ANN\r\n",
          {"0123456789", "ANN", false, false, false}},
+        // Keywords anywhere: two fields on one line (the name runs to the line's end), noise
+        // right before a keyword, any letter case.
+        {"NAME=SMITH J      NMBR=2125550100\r\n",
+         {"2125550100", "SMITH J      NMBR=2125550100", false, false, false}},
+        {"DATE=0302 TIME=0915 NMBR=2125550100\r\n", {"2125550100", "", false, false, false}},
+        {"\x02\x13NmBr=2125550100\r\n\x7f\x01name=JONES\r\n",
+         {"2125550100", "JONES", false, false, false}},
+        {"RING\r\nCALLER NMBR: 2125550100\r\n", {"", "", false, false, true}},
+        // NMBR at the end of DDN_NMBR is the dialled number's keyword.
+        {"DDN_NMBR=5551234567 NUMBER=2125550100\r\n", {"2125550100", "", false, false, false}},
         {"", {"", "", false, false, false}},
     };
     for (const Case& row : cases) {
