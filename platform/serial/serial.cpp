@@ -154,7 +154,7 @@ class MSCommObject final
     HRESULT getInput(BSTR* text) {
         if (!m_device)
             return fail(comPortNotOpen);
-        take();
+        take();  // may close a port whose device went away; its last bytes are still given
         std::size_t count = m_received.size();
         if (m_inputLen > 0)
             count = std::min<std::size_t>(count, static_cast<std::size_t>(m_inputLen));
@@ -317,12 +317,28 @@ class MSCommObject final
         m_received.clear();
     }
 
-    // Moves what the device received into the control's buffer.
+    // Moves what the device received into the control's buffer, whose oldest bytes go when it
+    // would pass the limit. A device that has gone closes the port.
     void take() {
         std::string bytes = m_device->readAvailable();
         if (m_nullDiscard)
             std::erase(bytes, '\0');
         m_received += bytes;
+        if (m_received.size() > kReadLimit) {
+            const std::size_t dropped = m_received.size() - kReadLimit;
+            m_received.erase(0, dropped);
+            m_announced = m_announced > dropped ? m_announced - dropped : 0;
+        }
+        if (m_device->hungUp())
+            lose();
+    }
+
+    // The device went away: the port is closed, and what arrived before stays to be read.
+    void lose() {
+        m_watch.setInterval(0);
+        openControls().erase(this);
+        m_device->close();
+        m_device.reset();
     }
 
     void startWatching() {

@@ -7,16 +7,22 @@
 // (its code is the byte's value) and `Output` sends one byte per character. A member that cannot do
 // its work fails with the control's error number (comPortInvalid, comPortNotOpen ...) in the error
 // object's description and in the HRESULT's code. DTR, RTS and the modem status lines are
-// best-effort: a device without them (a pseudo-terminal) still opens. Events (`OnComm`) reach the
+// best-effort: a device without them (a pseudo-terminal) still opens. A device that goes away while
+// open (unplugged, the far end of a terminal closed) closes the port at the next read: `Input`
+// still gives what arrived before, and `PortOpen` reads False from then on. A read takes at most
+// kReadLimit bytes, and the control keeps at most that many unread (the newest), so a device that
+// never pauses cannot fill the memory. Events (`OnComm`) reach the
 // container on the UI thread when it pumps. UI thread only.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/com/object.h"
 #include "platform/com/oleauto.h"
@@ -73,10 +79,26 @@ constexpr HRESULT errorHresult(LONG number) {
     return static_cast<HRESULT>(0x800A0000u | static_cast<std::uint32_t>(number));
 }
 
+// The most bytes one read takes from a device, and the most the control keeps unread.
+inline constexpr std::size_t kReadLimit = 64 * 1024;
+
 // The registry key that maps port numbers to devices.
 inline constexpr std::string_view kSerialCommKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 // The device path of port `port` (1 and up).
 std::string devicePathOfPort(int port);
+
+// The map filled as the machine's devices come: each of `devices` (device paths, as
+// machineSerialDevices() lists them) that no mapping names yet gets the lowest port number left,
+// keyed by its link in `byIdFolder` (a USB device's stable name, "/dev/serial/by-id") when it has
+// one, so it keeps its number across starts. A built-in port /dev/ttyS<k> keeps port k+1, its
+// number without a map. A mapping already there, the user's included, is never changed. Returns
+// the mappings added, as "path = COMn".
+std::vector<std::string> fillSerialCommMap(std::vector<std::string> devices,
+                                           const std::filesystem::path& byIdFolder);
+// The serial devices of this machine (built-in, USB and ACM ports that have a driver).
+std::vector<std::string> machineSerialDevices();
+// Every port number the map or a built-in device of `devices` gives, in order: "COMn = path".
+std::vector<std::string> serialPortList(const std::vector<std::string>& devices);
 
 // Line parameters, as `Settings` writes them: "9600,N,8,1".
 struct LineSettings {
@@ -111,6 +133,9 @@ class Device {
     virtual void discardInput() = 0;
     // The ring indicator line; nothing when the device has none.
     virtual std::optional<bool> ringIndicator() = 0;
+    // True once the device has gone (unplugged, or the far end of a terminal closed), as seen by
+    // the last read: it carries nothing more until it is opened again.
+    virtual bool hungUp() = 0;
 };
 
 // The device a new control drives. Tests replace it; an empty function restores QSerialPort.

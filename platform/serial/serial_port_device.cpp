@@ -1,6 +1,8 @@
 // The serial device over QSerialPort. Reads never wait: what the kernel holds is taken by polling
 // the port with a zero timeout, so the control reads the same way in a real run and in virtual
 // time, without depending on Qt's event loop.
+#include <poll.h>
+
 #include <QSerialPort>
 
 #include <filesystem>
@@ -19,6 +21,9 @@ class SerialPortDevice final : public Device {
             return false;
         }
         m_port.setPortName(QString::fromStdString(path));
+        // Qt's own buffer would otherwise take whatever a device sends, without limit.
+        m_port.setReadBufferSize(static_cast<qint64>(kReadLimit));
+        m_hungUp = false;
         if (!m_port.open(QIODevice::ReadWrite)) {
             m_error = m_port.error() == QSerialPort::DeviceNotFoundError ? comPortInvalid
                                                                          : comHardwareUnavailable;
@@ -52,13 +57,18 @@ class SerialPortDevice final : public Device {
         return settle(m_port.setRequestToSend(on));
     }
 
+    // Takes what the kernel holds, up to the read limit: a device that never pauses would keep an
+    // unbounded loop going.
     std::string readAvailable() override {
-        while (m_port.waitForReadyRead(0)) {
+        const auto limit = static_cast<qint64>(kReadLimit);
+        while (m_port.bytesAvailable() < limit && m_port.waitForReadyRead(0)) {
         }
+        noteHangUp();
         m_port.clearError();
-        const QByteArray bytes = m_port.readAll();
+        const QByteArray bytes = m_port.read(limit);
         return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     }
+    bool hungUp() override { return m_hungUp; }
     bool write(std::string_view bytes) override {
         const qint64 written = m_port.write(bytes.data(), static_cast<qint64>(bytes.size()));
         // Hand everything to the kernel now: the program may pump no event loop for a while.
@@ -81,6 +91,19 @@ class SerialPortDevice final : public Device {
     }
 
   private:
+    // An unplugged device or a terminal whose far end closed reports a hang-up for ever: reads
+    // give nothing and polling it would never wait.
+    void noteHangUp() {
+        if (m_port.error() == QSerialPort::ResourceError) {
+            m_hungUp = true;
+            return;
+        }
+        pollfd fd{static_cast<int>(m_port.handle()), POLLIN, 0};
+        if (fd.fd >= 0 && ::poll(&fd, 1, 0) > 0 && (fd.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+            m_hungUp = true;
+        }
+    }
+
     static QSerialPort::Parity parityOf(char parity) {
         switch (parity) {
             case 'E':
@@ -102,6 +125,7 @@ class SerialPortDevice final : public Device {
 
     QSerialPort m_port;
     LONG m_error = 0;
+    bool m_hungUp = false;
 };
 
 }  // namespace

@@ -136,6 +136,10 @@ struct ModemSimulator::State {
             echo = true;
         } else if (sameCommand(command, "AT&F") || sameCommand(command, "ATZ")) {
             echo = options.echo;
+            if (sameCommand(command, "AT&F") && !options.factoryResetReply.empty()) {
+                writeLocked(options.factoryResetReply);
+                return;
+            }
         }
         reply("OK");
     }

@@ -25,6 +25,9 @@ struct Options {
     std::vector<std::string> acceptedCallerIdCommands = {"AT+VCID=1"};
     // Whether the modem echoes what it receives, as modems do after "ATE1".
     bool echo = false;
+    // The bytes sent, as they are, in answer to "AT&F"; empty: the usual "OK" line. A modem that
+    // is still starting up, or a device that is no modem, answers with something else.
+    std::string factoryResetReply;
 };
 
 class ModemSimulator {

@@ -46,8 +46,11 @@ PostCallTimer::PostCallTimer(MainWindow& window, MainWindowForm& form)
 PostCallTimer::~PostCallTimer() = default;
 
 void PostCallTimer::Timer1_Timer() {
-    if (m_recorder->running())
+    // A tick that comes while the recorder pumps would start a second recording on the same line.
+    if (m_recorder->running()) {
+        log("A call-back recording is already running, this one is not started");
         return;
+    }
     serialRingWithoutCallerData();
     if (!lineRingWithoutCallerId())
         return;

@@ -5,11 +5,13 @@
 #include <cmath>
 #include <string>
 
+#include "platform/core/clock.h"
 #include "platform/core/messages.h"
 #include "platform/core/text.h"
 #include "vevuzer/monitoring/call_log.h"
 #include "vevuzer/monitoring/monitoring_text.h"
 #include "vevuzer/monitoring/number_list.h"
+#include "vevuzer/monitoring/post_call.h"
 #include "vevuzer/monitoring/serial_batch.h"
 #include "vevuzer/records/INIFuncs.h"
 #include "vevuzer/settings/settings_store.h"
@@ -42,6 +44,15 @@ constexpr double kUnknownCallListSeconds = 15;
 constexpr double kNewCallStatusSeconds = 30;
 constexpr double kBlockedStatusSeconds = 10;
 constexpr int kBlockedCallHoldSeconds = 1;
+// A caller's lines are a few hundred bytes: a batch keeps its newest 64 KiB, and a device that
+// never pauses still has its batch read every few seconds.
+constexpr std::size_t kLongestBatch = 64 * 1024;
+constexpr std::int64_t kLongestGatheringMs = 3000;
+// The activity log shows the start of a long batch and says how long it was.
+constexpr std::size_t kLongestDump = 4 * 1024;
+// A device that went away is looked for again this often.
+constexpr std::int64_t kReopenMs = 5000;
+constexpr double kPortStatusSeconds = 30;
 constexpr std::string_view kWithheld = "Withheld";
 constexpr std::string_view kUnavailable = "Unavailable";
 constexpr std::string_view kNoNumber = "No Number";
@@ -114,6 +125,7 @@ void SerialMonitor::initport() {
     if (port.empty()) {
         return;
     }
+    m_lost = false;
     MainWindowState& state = m_window.state();
     const HostedControl& control = m_window.comm();
     state.portinit = true;
@@ -146,7 +158,14 @@ void SerialMonitor::initport() {
         log("Tried to Open Comm " + commPort() + " but it failed to open.");
         return;
     }
-    if (unit) {
+    prepareOpenPort();
+}
+
+// The device on the freshly opened port: a modem is reset and given its caller-ID enable command.
+void SerialMonitor::prepareOpenPort() {
+    MainWindowState& state = m_window.state();
+    const HostedControl& control = m_window.comm();
+    if (callerIdUnit()) {
         log("Port now open and ready for use");
         control.putLong(comm::InBufferCount, 0);
         mod_clock::Pause(kSetUpPauseSeconds);
@@ -163,6 +182,43 @@ void SerialMonitor::initport() {
         control.putText(comm::Output, init + std::string(kCr));
     }
     log("All okay, modem is now ready");
+}
+
+std::string SerialMonitor::deviceName() const {
+    return callerIdUnit() ? "caller ID plug" : "modem";
+}
+
+// The device went away under the reader (unplugged, switched off): said once, then looked for
+// every few seconds by the reader's own tick, so nothing waits or spins meanwhile.
+void SerialMonitor::portLost() {
+    m_lost = true;
+    m_nextReopen = core::tickCount64() + kReopenMs;
+    log("The " + deviceName() + " on comm " + commPort() +
+        " has gone (unplugged or switched off), looking for it every 5 seconds");
+    m_form.setTxtDisplayText("The " + deviceName() + " on comm " + commPort() + std::string(kCrLf) +
+                             "has gone. Plug it in again");
+    m_window.state().statuscountdown = kPortStatusSeconds;
+}
+
+void SerialMonitor::reopenLostPort() {
+    if (core::tickCount64() < m_nextReopen) {
+        return;
+    }
+    m_nextReopen = core::tickCount64() + kReopenMs;
+    const HostedControl& control = m_window.comm();
+    if (FAILED(control.putBool(comm::PortOpen, true)) ||
+        !control.getBool(comm::PortOpen).value_or(false)) {
+        return;
+    }
+    m_lost = false;
+    log("The " + deviceName() + " on comm " + commPort() + " is back");
+    m_form.setTxtDisplayText("The " + deviceName() + " on comm " + commPort() + std::string(kCrLf) +
+                             "is back");
+    m_window.state().statuscountdown = kPortStatusSeconds;
+    // A device plugged in again has forgotten its set-up; the pauses pump, and the reader waits.
+    m_reading = true;
+    prepareOpenPort();
+    m_reading = false;
 }
 
 // ---- The caller-ID unit's ring ----
@@ -202,19 +258,37 @@ void SerialMonitor::commscan_Timer() {
     const HostedControl& control = m_window.comm();
     // The status timer may restart the reader while a batch is read and the drop of a blocked
     // caller pumps: the batch in hand is finished first.
-    if (m_reading || !control.getBool(comm::PortOpen).value_or(false)) {
+    if (m_reading) {
+        return;
+    }
+    if (!control.getBool(comm::PortOpen).value_or(false)) {
+        if (m_lost) {
+            reopenLostPort();
+        }
         return;
     }
     const std::string input = bytesOfText(control.getText(comm::Input).value_or(""));
+    // The read closes a port whose device went away; what came before it is still read.
+    const bool lost = !control.getBool(comm::PortOpen).value_or(false);
     if (m_serialbuffer.empty() && input.empty()) {
+        if (lost) {
+            portLost();
+        }
         return;
     }
     log("Modem data coming in on port " + commPort());
     if (!input.empty()) {
-        // Still coming: read the batch once the port is quiet for a tick.
-        m_window.commscan().setInterval(kGatheringPollMs);
-        m_serialbuffer += input;
-        return;
+        if (m_serialbuffer.empty()) {
+            m_gatheringSince = core::tickCount64();
+            m_gathered = 0;
+        }
+        gather(input);
+        // Still coming: read the batch once the port is quiet for a tick, or once it has gathered
+        // for long enough that a device which never pauses does not hide a caller.
+        if (!lost && core::tickCount64() - m_gatheringSince < kLongestGatheringMs) {
+            m_window.commscan().setInterval(kGatheringPollMs);
+            return;
+        }
     }
     m_window.commscan().setInterval(0);
     m_reading = true;
@@ -222,9 +296,29 @@ void SerialMonitor::commscan_Timer() {
     m_reading = false;
     control.putLong(comm::InBufferCount, 0);
     log("Buffer dump from modem on comm " + commPort());
-    log(textOfBytes(m_serialbuffer));
+    logDump();
     m_serialbuffer.clear();
     m_window.commscan().setInterval(kIdlePollMs);
+    if (lost) {
+        portLost();
+    }
+}
+
+void SerialMonitor::gather(const std::string& input) {
+    m_gathered += input.size();
+    m_serialbuffer += input;
+    if (m_serialbuffer.size() > kLongestBatch) {
+        m_serialbuffer.erase(0, m_serialbuffer.size() - kLongestBatch);
+    }
+}
+
+void SerialMonitor::logDump() {
+    if (m_gathered <= kLongestDump && m_serialbuffer.size() <= kLongestDump) {
+        log(textOfBytes(m_serialbuffer));
+        return;
+    }
+    log(textOfBytes(std::string_view(m_serialbuffer).substr(0, kLongestDump)) + " ... (" +
+        std::to_string(m_gathered) + " bytes in all)");
 }
 
 void SerialMonitor::readBatch() {
@@ -290,7 +384,7 @@ void SerialMonitor::processCaller(const SerialCallerId& parsed) {
     if (!m_form.formVisible()) {
         m_form.setFormVisible(true);
     }
-    ++state.newcalls;
+    countNewCall(state);
     state.callbackpending = false;
     state.statuscountdown = kNewCallStatusSeconds;
     if (!run.number.empty() && !run.withheld) {

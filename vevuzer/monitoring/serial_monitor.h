@@ -6,6 +6,7 @@
 // caller pump messages.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace vevuzer {
@@ -29,7 +30,9 @@ class SerialMonitor {
     // The port's event: a caller-ID unit's ring.
     void comm_OnComm();
     // The reader's tick: 300 ms while idle, 200 ms while bytes keep coming, stopped while a batch
-    // is read.
+    // is read. A batch keeps its newest 64 KiB and is read after 3 s of gathering even when the
+    // port never goes quiet. A device that goes away under the reader is logged once, shown in
+    // the status box and looked for every 5 s; when it is back it is set up again.
     void commscan_Timer();
 
     // What the reader has gathered and not yet read.
@@ -39,6 +42,12 @@ class SerialMonitor {
     struct CallerRun;
     bool callerIdUnit() const;
     std::string commPort() const;
+    std::string deviceName() const;
+    void prepareOpenPort();
+    void portLost();
+    void reopenLostPort();
+    void gather(const std::string& input);
+    void logDump();
     void readBatch();
     void alertRing(bool callerData, const std::string& unknownLog);
     void showUnknownCall(const std::string& logged);
@@ -52,6 +61,10 @@ class SerialMonitor {
     MainWindowForm& m_form;
     std::string m_serialbuffer;  // bytes, one character each
     bool m_reading = false;
+    std::int64_t m_gatheringSince = 0;  // when the batch in hand began, by the tick count
+    std::size_t m_gathered = 0;         // its bytes, those no longer kept included
+    bool m_lost = false;                // the device went away; the port is closed
+    std::int64_t m_nextReopen = 0;
 };
 
 }  // namespace vevuzer

@@ -112,7 +112,8 @@ void frm_settings::com_port_Click() {
     const std::string reply = m_comm.getText(comm::Input).value_or("");
     appendDebug("Modem replies with: " + reply);
     core::DoEvents();
-    if (reply.size() < 2) {
+    // Characters, not the bytes of their text: a lone noise byte is no reply.
+    if (core::toUtf16(reply).size() < 2) {
         vevuzer::log("Modem didn`t respond with anything at all");
         settings::write(key::commport, "");
         m_comm.putBool(comm::PortOpen, false);

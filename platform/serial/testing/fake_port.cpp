@@ -14,6 +14,7 @@ struct FakePort::State {
     bool dtr = false;
     bool rts = false;
     bool ring = false;
+    bool unplugged = false;
     int opens = 0;
 };
 
@@ -24,6 +25,9 @@ class FakeDevice final : public Device {
     explicit FakeDevice(std::shared_ptr<FakePort::State> state) : m_state(std::move(state)) {}
 
     bool open(const std::string& path) override {
+        if (m_state->unplugged) {
+            m_state->openError = comPortInvalid;
+        }
         if (m_state->openError != 0) {
             return false;
         }
@@ -61,6 +65,7 @@ class FakeDevice final : public Device {
     }
     void discardInput() override { m_state->received.clear(); }
     std::optional<bool> ringIndicator() override { return m_state->ring; }
+    bool hungUp() override { return m_state->unplugged; }
 
   private:
     std::shared_ptr<FakePort::State> m_state;
@@ -84,6 +89,13 @@ void FakePort::refuseParity(bool refuse) {
 }
 void FakePort::feed(std::string_view bytes) {
     m_state->received += bytes;
+}
+void FakePort::unplug() {
+    m_state->unplugged = true;
+}
+void FakePort::plugIn() {
+    m_state->unplugged = false;
+    m_state->openError = 0;
 }
 void FakePort::setRing(bool on) {
     m_state->ring = on;

@@ -25,6 +25,10 @@ class FakePort {
 
     // Bytes as if the far end had sent them.
     void feed(std::string_view bytes);
+    // The device goes away: an open port sees it hang up at its next read, and opens fail
+    // (comPortInvalid) until it is plugged in again.
+    void unplug();
+    void plugIn();
     // The ring indicator line.
     void setRing(bool on);
     // Everything controls wrote, in order.

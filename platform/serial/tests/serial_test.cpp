@@ -6,14 +6,18 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/com/connection_point.h"
 #include "platform/com/dispatch_client.h"
+#include "platform/core/folders.h"
 #include "platform/core/text.h"
 #include "platform/core/virtual_time.h"
 #include "platform/registry/registry.h"
@@ -241,6 +245,118 @@ TEST_F(SerialControl, TheTestHookRaisesARingOnTheOpenPortOfADevice) {
     EXPECT_TRUE(m_events.empty());  // it arrives when the program pumps
     m_time.runUntilIdle();
     EXPECT_EQ(m_events, std::vector<LONG>{serial::comEvRing});
+}
+
+}  // namespace
+
+namespace {
+
+// The far end of a terminal goes (an unplugged modem hangs up the same way): the port closes at
+// the next read, and opens again once a device is back.
+TEST_F(SerialControl, ADeviceThatGoesAwayClosesThePortAtTheNextRead) {
+    auto modem = std::make_unique<modemsim::ModemSimulator>();
+    ASSERT_TRUE(modem->ready());
+    const fs::path link = m_home / "ttyModem";
+    fs::create_symlink(modem->devicePath(), link);
+    mapPort(1, link.string());
+    ASSERT_EQ(failure(put(serial::DISPID_PortOpen, true)), "S_OK");
+    modem->send("\r\nRING\r\n");
+    std::string got;
+    for (int i = 0; i < 500 && got.size() < 8; ++i) {
+        std::this_thread::sleep_for(5ms);
+        got += input();
+    }
+    EXPECT_EQ(got, "\r\nRING\r\n");
+    EXPECT_TRUE(portOpen());
+    modem.reset();
+    EXPECT_EQ(input(), "");
+    EXPECT_FALSE(portOpen());
+    EXPECT_EQ(failure(put(serial::DISPID_PortOpen, true)), "comPortInvalid");
+
+    modem = std::make_unique<modemsim::ModemSimulator>();
+    fs::remove(link);
+    fs::create_symlink(modem->devicePath(), link);
+    EXPECT_EQ(failure(put(serial::DISPID_PortOpen, true)), "S_OK");
+    EXPECT_TRUE(portOpen());
+}
+
+// A device that never pauses: one read takes a bounded amount, and the control keeps no more.
+TEST_F(SerialControl, ReadsFromADeviceThatNeverPausesAreBounded) {
+    modemsim::ModemSimulator modem;
+    ASSERT_TRUE(modem.ready());
+    mapPort(1, modem.devicePath());
+    ASSERT_EQ(failure(put(serial::DISPID_PortOpen, true)), "S_OK");
+    std::atomic<bool> sending{true};
+    std::thread stream([&] {
+        const std::string chunk(4096, 'x');
+        while (sending) {
+            modem.send(chunk);
+        }
+    });
+    std::size_t largest = 0;
+    std::size_t total = 0;
+    for (int i = 0; i < 40; ++i) {
+        std::this_thread::sleep_for(10ms);
+        const std::size_t got =
+            core::toUtf16(m_comm.get(serial::DISPID_Input).value.toString().value_or("")).size();
+        largest = std::max(largest, got);
+        total += got;
+    }
+    sending = false;
+    // The reader keeps taking from the terminal until the stream stops, so the writer can end.
+    for (int i = 0; i < 100; ++i) {
+        m_comm.get(serial::DISPID_Input);
+    }
+    stream.join();
+    EXPECT_GT(total, 0u);
+    EXPECT_LE(largest, serial::kReadLimit);
+}
+
+TEST(SerialPortMap, FillsTheMapFromTheMachinesDevicesKeepingWhatIsThere) {
+    const fs::path home = fs::path(::testing::TempDir()) / "serial-map";
+    fs::remove_all(home);
+    fs::create_directories(home / "by-id");
+    ::setenv("BELLTALE_HOME", home.c_str(), 1);
+    registry::dropCache();
+    // Stand-ins for device nodes, and a USB modem's stable name.
+    for (const char* node : {"ttyUSB0", "ttyUSB1", "ttyACM0"}) {
+        core::rewriteFile(home / node, "");
+    }
+    const std::string usb0 = (home / "ttyUSB0").string();
+    const std::string usb1 = (home / "ttyUSB1").string();
+    const std::string acm0 = (home / "ttyACM0").string();
+    const fs::path stable = home / "by-id" / "usb-Acme_Voice_Modem_1234-if00";
+    fs::create_symlink(usb0, stable);
+    // The user gave the ACM device a number of their own.
+    registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, acm0, "COM7");
+
+    struct Step {
+        const char* what;
+        std::vector<std::string> devices;
+        std::vector<std::string> added;
+    };
+    const Step steps[] = {
+        // Built-in ports keep their own numbers; the modem takes the lowest left, by its stable
+        // name; the user's mapping stays.
+        {"first start", {"/dev/ttyS0", "/dev/ttyS1", usb0, acm0}, {stable.string() + " = COM3"}},
+        {"the same devices again", {"/dev/ttyS0", "/dev/ttyS1", usb0, acm0}, {}},
+        // Another device, with no stable name, takes the next number.
+        {"a second adapter", {"/dev/ttyS0", usb0, usb1}, {usb1 + " = COM2"}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        EXPECT_EQ(serial::fillSerialCommMap(step.devices, home / "by-id"), step.added);
+    }
+    // Plugged into another socket, the modem is another node under the same stable name.
+    fs::remove(stable);
+    fs::create_symlink(usb1, stable);
+    EXPECT_EQ(serial::fillSerialCommMap({usb1}, home / "by-id"), std::vector<std::string>{});
+    EXPECT_EQ(serial::devicePathOfPort(3), stable.string());
+    EXPECT_EQ(serial::devicePathOfPort(7), acm0);
+    EXPECT_EQ(serial::serialPortList({"/dev/ttyS0"}),
+              (std::vector<std::string>{"COM1 = /dev/ttyS0", "COM2 = " + usb1,
+                                        "COM3 = " + stable.string(), "COM7 = " + acm0}));
+    fs::remove_all(home);
 }
 
 }  // namespace

@@ -241,6 +241,10 @@ TEST_F(CallBackRecorder, OneRecordingWhateverComesWhileItWaits) {
 
     EXPECT_TRUE(interrupted);
     EXPECT_FALSE(timer.recorder().running());
+    // Every tick that came while it recorded was refused, each with its line.
+    EXPECT_GE(count(linesOfFile(vevuzer::logFilePath()),
+                    "A call-back recording is already running, this one is not started"),
+              1u);
     const std::vector<std::string> calls = linesOfFile(vevuzer::callLogPath());
     ASSERT_FALSE(calls.empty());
     EXPECT_TRUE(startsWith(calls.back(), "1.wav, Caller ID recording on line 2, , "))

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -224,6 +226,12 @@ TEST_F(SerialRoad, RunsTheCallerIdRoadForEachKindOfCaller) {
         {"on the e-mail list", ring + report("01632960555", "MAIL ME"),
          "mail me, 0 1 6 3 2 9 6 0 5 5 5 ", "01632960555", "MAIL ME", "MAIL ME", "MAIL ME",
          "01632960555", "", "", true},
+        // "P" or "O" beside a number is only a short name: the number is blocked or mailed.
+        {"blocked number named P", ring + report("01632960999", "P"), ", 0 1 6 3 2 9 6 0 9 9 9 ",
+         "01632960999", "", "No name available", "", "01632960999", "",
+         "01632960999\r\nIs a blocked number\r\nand was disconnected", false},
+        {"listed number named O", ring + report("01632960555", "O"), ", 0 1 6 3 2 9 6 0 5 5 5 ",
+         "01632960555", "", "No name available", "", "01632960555", "", "", true},
     };
     for (const CallerCase& row : cases) {
         SCOPED_TRACE(row.what);
@@ -278,6 +286,16 @@ TEST_F(SerialRoad, ARingWithoutCallerIdAlertsAndACallerIsShownOncePerCall) {
     rig.modemSends(m_time, batch);
     EXPECT_EQ(linesOfFile(vevuzer::callLogPath()).size(), 1u);
     EXPECT_EQ(state.newcalls, 1);
+}
+
+TEST_F(SerialRoad, TheNewCallCountStopsAtItsTop) {
+    Rig rig;
+    rig.load(m_time);
+    rig.window.main().state().newcalls = 32767;
+    rig.modemSends(m_time, report("01632960777"));
+    EXPECT_EQ(rig.window.main().state().newcalls, 32767);
+    EXPECT_EQ(rig.window.txtDisplayText().rfind("You have had 32767 new calls\r\n", 0), 0u)
+        << rig.window.txtDisplayText();
 }
 
 // The UK way: the caller ID comes before the first ring; the rings that follow only ring.
@@ -359,6 +377,95 @@ TEST_F(SerialRoad, BytesSplitAcrossReadsAtEveryPositionGiveOneCaller) {
         // The hold-off runs out and the next call is shown afresh.
         m_time.advance(12000ms);
     }
+}
+
+// A device that never pauses: the batch stays bounded, the activity log gets the start of each
+// dump and its length, and a caller inside the stream is read without waiting for a pause.
+TEST_F(SerialRoad, ADeviceThatNeverPausesIsReadInBoundedBatches) {
+    serial::testing::FakePort port;
+    Rig rig;
+    rig.window.Form_Load();
+    m_time.advance(2000ms);
+    std::size_t chunk = 16 * 1024;  // far faster than any serial line
+    core::Timer stream([&] { port.feed(std::string(chunk, 'x') + "\r\n"); });
+    stream.setInterval(100);
+    const vevuzer::SerialMonitor& reader = rig.window.main().serialMonitor();
+    std::size_t largest = 0;
+    core::Timer watch([&] { largest = std::max(largest, reader.serialbuffer().size()); });
+    watch.setInterval(50);
+    m_time.advance(10s);
+    EXPECT_LE(largest, serial::kReadLimit);
+    for (const std::string& line : linesOfFile(vevuzer::logFilePath())) {
+        ASSERT_LE(line.size(), 8u * 1024) << line.substr(0, 80);
+    }
+    const std::vector<std::string> log = linesOfFile(vevuzer::logFilePath());
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& line) {
+        return line.find(" bytes in all)") != std::string::npos;
+    }));
+
+    // At a serial line's pace, 9600 baud, with a caller in the middle of the stream.
+    chunk = 96;
+    m_time.advance(2s);
+    port.feed(std::string(kRing) + report("01632960123", "ANN SMITH"));
+    m_time.advance(8s);
+    stream.setInterval(0);
+    const std::vector<std::string> calls = linesOfFile(vevuzer::callLogPath());
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].rfind("01632960123, ANN SMITH, ", 0), 0u) << calls[0];
+}
+
+// The modem goes (the simulator ends, as an unplugged modem's terminal hangs up) and comes back
+// on the same link: one line says it went, the status box shows it, the port is looked for
+// every few seconds, one line says it is back, and it is set up and read again.
+TEST_F(SerialRoad, AModemUnpluggedAndPluggedInAgainIsSetUpAndReadAgain) {
+    Rig rig;
+    auto modem = std::make_unique<modemsim::ModemSimulator>();
+    ASSERT_TRUE(modem->ready());
+    const std::filesystem::path link = core::programFolder() / "ttyModem";
+    std::filesystem::create_symlink(modem->devicePath(), link);
+    registry::deleteValue(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, rig.modem.devicePath());
+    registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, link.string(), "COM1");
+    rig.window.Form_Load();
+    ASSERT_TRUE(modem->waitForCommands(2, 5s));
+    m_time.advance(2000ms);
+    const vevuzer::HostedControl& port = rig.window.main().comm();
+    ASSERT_TRUE(port.getBool(comm::PortOpen).value_or(false));
+
+    const auto count = [](std::string_view text) {
+        const std::vector<std::string> log = linesOfFile(vevuzer::logFilePath());
+        return std::count(log.begin(), log.end(), text);
+    };
+    constexpr std::string_view kGone =
+        "The modem on comm 1 has gone (unplugged or switched off), looking for it every 5 seconds";
+    constexpr std::string_view kBack = "The modem on comm 1 is back";
+    modem.reset();
+    m_time.advance(1000ms);
+    EXPECT_EQ(count(kGone), 1);
+    EXPECT_FALSE(port.getBool(comm::PortOpen).value_or(true));
+    EXPECT_EQ(rig.window.txtDisplayText(), "The modem on comm 1\r\nhas gone. Plug it in again");
+    m_time.advance(20s);
+    EXPECT_EQ(count(kGone), 1) << "said once";
+    EXPECT_EQ(count(kBack), 0);
+
+    modem = std::make_unique<modemsim::ModemSimulator>();
+    ASSERT_TRUE(modem->ready());
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(modem->devicePath(), link);
+    m_time.advance(6s);
+    EXPECT_EQ(count(kBack), 1);
+    EXPECT_TRUE(port.getBool(comm::PortOpen).value_or(false));
+    ASSERT_TRUE(modem->waitForCommands(2, 5s));
+    EXPECT_EQ(modem->commands(), (std::vector<std::string>{"AT&F", "AT+VCID=1"}));
+    m_time.advance(2000ms);
+
+    modem->send(std::string(kRing) + report("01632960123", "ANN SMITH"));
+    for (int i = 0; i < 500 && linesOfFile(vevuzer::callLogPath()).empty(); ++i) {
+        std::this_thread::sleep_for(2ms);
+        m_time.advance(100ms);
+    }
+    const std::vector<std::string> calls = linesOfFile(vevuzer::callLogPath());
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].rfind("01632960123, ANN SMITH, ", 0), 0u) << calls[0];
 }
 
 }  // namespace

@@ -397,6 +397,40 @@ TEST_F(ModemSetUp, NoModemOrNoPortEndsWithoutARestart) {
     close(silent);
 }
 
+// What answers "AT&F": one character of any byte is no reply; "ok" in any case acknowledges.
+TEST_F(ModemSetUp, TheResetReplyDecidesWhetherAModemAnswered) {
+    struct Case {
+        const char* what;
+        std::string reply;
+        const char* lastTitle;
+        bool restarted;
+    };
+    const Case cases[] = {
+        {"a noise byte", "\xFF", "Error!", false},
+        {"one letter", "K", "Error!", false},
+        {"lower case ok", "\r\nok\r\n", "Congratulations!", true},
+        {"two characters without ok", "\r\n", "Congratulations!", true},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        vevuzer::testing::FreshProgramFolder folder;
+        SetUp();
+        modemsim::Options options;
+        options.factoryResetReply = row.reply;
+        modemsim::ModemSimulator modem(options);
+        ASSERT_TRUE(modem.ready());
+        mapPort(1, modem.devicePath());
+        m_dialogs.reset();
+        frm_main main;
+        frm_settings& window = main.showSettings();
+        choosePort(window, 1);
+        ASSERT_FALSE(m_dialogs.shown().empty());
+        EXPECT_EQ(m_dialogs.shown().back().title, row.lastTitle);
+        EXPECT_EQ(main.main().ended(), row.restarted);
+        EXPECT_EQ(settings::read(key::commport, "never"), row.restarted ? "1" : "");
+    }
+}
+
 TEST_F(ModemSetUp, TheCallerIdUnitIsStoredWithoutOpeningThePort) {
     frm_main main;
     frm_settings& window = main.showSettings();
