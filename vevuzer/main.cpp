@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/core/folders.h"
 #include "platform/core/messages.h"
@@ -53,13 +55,43 @@ const char* optionValue(int argc, char* argv[], const char* option) {
     return nullptr;
 }
 
-void useSerialModem(const char* device) {
-    registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, device, "COM1");
+// The device keeps the port number the map gives it; a device the map does not name takes the
+// lowest number the map leaves free. The lines are marked as without a modem, which ends the first
+// run as the settings window's set-up would.
+void useSerialModem(const std::string& device) {
+    int port = 0;
+    std::set<int> taken;
+    for (const auto& [path, data] :
+         registry::stringValues(HKEY_LOCAL_MACHINE, serial::kSerialCommKey)) {
+        const int number = std::atoi(data.size() > 3 ? data.c_str() + 3 : "0");
+        taken.insert(number);
+        if (path == device)
+            port = number;
+    }
+    if (port < 1) {
+        port = 1;
+        while (taken.count(port))
+            ++port;
+        registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, device,
+                              "COM" + std::to_string(port));
+    }
     settings::write(settings::key::comp, settings::kTrue);
-    settings::write(settings::key::commport, "1");
+    settings::write(settings::key::commport, std::to_string(port));
     settings::write(settings::key::kind, settings::kStandardModem);
     settings::write(settings::key::init, "AT+VCID=1");
-    std::printf("vevuzer: compatibility mode on the modem at %s (port 1)\n", device);
+    for (const std::string_view line : {settings::key::line, settings::key::line2}) {
+        if (settings::read(line, settings::kNeverSaved) == settings::kNeverSaved)
+            settings::write(line, settings::kNoModem);
+    }
+    std::printf("vevuzer: compatibility mode on the modem at %s (port %d)\n", device.c_str(), port);
+}
+
+// The serial ports as the activity log lists them at start.
+std::string serialPortsText(const std::vector<std::string>& devices) {
+    std::string text;
+    for (const std::string& port : serial::serialPortList(devices))
+        text += (text.empty() ? "" : ", ") + port;
+    return "Serial ports: " + (text.empty() ? std::string("none found") : text);
 }
 
 }  // namespace
@@ -90,9 +122,13 @@ int main(int argc, char* argv[]) {
     if (!core::fillProgramFolder(&error)) {
         std::fprintf(stderr, "vevuzer: could not fill the program folder: %s\n", error.c_str());
     }
+    // The serial-port map follows the machine's devices, as Windows keeps it.
+    const std::vector<std::string> serialDevices = serial::machineSerialDevices();
+    serial::fillSerialCommMap(serialDevices, "/dev/serial/by-id");
     if (const char* device = optionValue(argc, argv, "--serial-modem")) {
         useSerialModem(device);
     }
+    vevuzer::setRestartArguments(std::vector<std::string>(argv + 1, argv + argc));
 
     // The restart program that ends a first-run installation starts the program named here; one
     // named by whoever started us is kept.
@@ -123,6 +159,7 @@ int main(int argc, char* argv[]) {
     });
     closeOnQuitSignals(&mainWindow);
     mainWindow.Form_Load();
+    vevuzer::log(serialPortsText(serialDevices));
     if (!mainWindow.main().controlLibraryRegistered()) {
         std::fprintf(stderr, "vevuzer: the control library is not registered: run regsvr %s\n",
                      controlLibraryHint(argv[0]).c_str());

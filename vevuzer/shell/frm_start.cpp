@@ -8,6 +8,8 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/core/folders.h"
 #include "platform/shell/launch.h"
@@ -28,11 +30,18 @@ constexpr int kInstallRuns = 2;
 constexpr char kInstallerArgument[] = "/Q:A";
 
 // Started without waiting; one that cannot start is simply not run.
-void startInProgramFolder(const char* program, bool installer) {
+std::vector<std::string>& restartArguments() {
+    static std::vector<std::string> arguments;
+    return arguments;
+}
+
+void startInProgramFolder(const char* program, bool installer,
+                          const std::vector<std::string>& arguments = {}) {
     const std::string folder = core::programFolder().string();
     std::vector<std::string> argv{(core::programFolder() / program).string()};
     if (installer)
         argv.emplace_back(kInstallerArgument);
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
     shell::startDetached(argv, folder);
 }
 
@@ -100,7 +109,8 @@ void frm_wait::Timer2_Timer() {
     if (m_ticks >= kRestartTick) {
         m_Timer2.setInterval(0);
         moveTwips(0, 0);
-        startInProgramFolder("reboot.exe", false);
+        // The start after the installation is the one the user asked for: same arguments.
+        startInProgramFolder("reboot.exe", false, restartArguments());
         m_endProgram();
         return;
     }
@@ -109,6 +119,10 @@ void frm_wait::Timer2_Timer() {
 }
 
 namespace vevuzer {
+
+void setRestartArguments(std::vector<std::string> arguments) {
+    restartArguments() = std::move(arguments);
+}
 
 void startRestartProgram() {
     startInProgramFolder("reboot.exe", false);

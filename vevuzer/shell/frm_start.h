@@ -5,6 +5,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/core/messages.h"
 #include "platform/ui/form.h"
@@ -40,5 +42,9 @@ bool frm_start_Load(const std::function<void()>& endProgram);
 // Starts the program folder's restart program "reboot.exe", which starts the program again once
 // this one has ended. Does not wait.
 void startRestartProgram();
+
+// The arguments the program was started with, which the restart after the first-run installation
+// passes on.
+void setRestartArguments(std::vector<std::string> arguments);
 
 }  // namespace vevuzer

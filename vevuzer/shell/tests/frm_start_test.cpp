@@ -77,6 +77,8 @@ TEST(StartUpWindow, InstallerWindowStartsTheInstallersThenTheRestartProgram) {
     const std::string programs = core::programFolder().string();
     std::vector<int> bar;
     int ended = 0;
+    // The start the user asked for comes after the installation, with its arguments.
+    vevuzer::setRestartArguments({"--serial-modem", "/dev/ttyUSB0"});
     frm_wait wait([&] { ++ended; });
     wait.Form_Load();
     EXPECT_EQ(wait.twipsLeft(), 0);
@@ -97,7 +99,9 @@ TEST(StartUpWindow, InstallerWindowStartsTheInstallersThenTheRestartProgram) {
     std::sort(started.begin(), started.end(),
               [](const auto& a, const auto& b) { return a.argv < b.argv; });
     EXPECT_EQ(started[0].argv, (std::vector<std::string>{programs + "/agent.exe", "/Q:A"}));
-    EXPECT_EQ(started[1].argv, (std::vector<std::string>{programs + "/reboot.exe"}));
+    EXPECT_EQ(started[1].argv, (std::vector<std::string>{programs + "/reboot.exe", "--serial-modem",
+                                                         "/dev/ttyUSB0"}));
+    vevuzer::setRestartArguments({});
     EXPECT_EQ(started[2].argv, (std::vector<std::string>{programs + "/speech.exe", "/Q:A"}));
     EXPECT_EQ(started[0].directory, programs);
 }
