@@ -52,12 +52,13 @@ std::string TlkHookSwitch::pendingModeName() const {
 
 TlkReply TlkHookSwitch::await(LONG& slot, LONG requestId) {
     TlkPhoneInternal& phone = m_owner;
-    if (requestId <= 0) {
-        // TAPI never gives 0 as a request ID: taken as the failure it is.
-        const LONG code = requestId < 0 ? requestId : PHONEERR_OPERATIONFAILED;
-        phone.FillErrorStrings(code);
-        return {TlkReplyOutcome::Replied, code};
+    if (requestId < 0) {
+        phone.FillErrorStrings(requestId);
+        return {TlkReplyOutcome::Replied, requestId};
     }
+    // Only a negative answer is a failure: 0 leaves the slot free, which is a request done.
+    if (requestId == 0)
+        return {TlkReplyOutcome::Replied, 0};
     slot = requestId;
     phone.TAPI.expectReply(requestId);
     const TlkLifeGuard guard = phone.lifeGuard();

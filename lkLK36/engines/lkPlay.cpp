@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "lkLK36/engines/lkLKConst.h"
 
@@ -108,8 +109,12 @@ TlkPlayInternal::~TlkPlayInternal() {
     beginDestroy();
     // Nothing reaches the host any more and nothing waits: the device is reset and closed at once.
     m_timer.setInterval(0);
-    if (m_handle)
+    if (m_handle) {
+        // The device's level is given back silently, so the next player does not inherit it.
+        if (Volume.Enabled && Volume.Reset)
+            waveOutSetVolume(m_handle, Volume.SystemVolume);
         waveOutReset(m_handle);
+    }
     closeDevice();
     freeData();
     m_window.reset();
@@ -325,8 +330,8 @@ void TlkPlayInternal::applyVolumePosition() {
         FillErrorStrings(static_cast<LONG>(code));
 }
 
-void TlkPlayInternal::restoreSystemVolume(const char* text) {
-    log().Add(0, text + std::to_string(volumePercent(Volume.SystemVolume)) + "]");
+void TlkPlayInternal::restoreSystemVolume(const char* text, const char* end) {
+    log().Add(0, text + std::to_string(volumePercent(Volume.SystemVolume)) + end);
     if (const MMRESULT code = waveOutSetVolume(m_handle, Volume.SystemVolume))
         FillErrorStrings(static_cast<LONG>(code));
 }
@@ -511,7 +516,11 @@ bool TlkPlayInternal::LoadData() {
         if (total > 0x7FFFFFFF)
             return FailStart(WAV_ERROR_NOMEMORY);
         const std::size_t at = m_data.size();
-        m_data.resize(static_cast<std::size_t>(total));
+        try {
+            m_data.resize(static_cast<std::size_t>(total));
+        } catch (const std::bad_alloc&) {
+            return FailStart(WAV_ERROR_NOMEMORY);
+        }
         const LONG size = static_cast<LONG>(wave.dataSize);
         if (mmioRead(wave.file, m_data.data() + at, size) != size) {
             FailStart(WAV_ERROR_FILECORRUPT);
@@ -624,7 +633,7 @@ bool TlkPlayInternal::FailStart(LONG code) {
     m_loadedWaiting = false;
     if (m_handle) {
         if (Volume.Enabled && Volume.Reset)
-            restoreSystemVolume("\tReset system volume := ");
+            restoreSystemVolume("\tReset system volume := ", "");
         waveOutReset(m_handle);
         closeDevice();
     }

@@ -137,7 +137,7 @@ class TlkPlayInternal : public TlkSharedControl {
     void TimerTick();
     bool continueAfterWarning(LONG code);
     void applyVolumePosition();
-    void restoreSystemVolume(const char* text);
+    void restoreSystemVolume(const char* text, const char* end = "]");
     void followTimer();
     void closeDevice();
     void freeData();

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <new>
+#include <string>
 
 #include "lkLK36/engines/lkLKConst.h"
+#include "platform/core/folders.h"
 #include "platform/winmm/wave_format.h"
 
 namespace {
@@ -193,8 +196,9 @@ void TlkRecordInternal::SetSourceFileName(const std::string& value) {
     const std::filesystem::path path(value);
     std::error_code ec;
     const std::filesystem::path folder = path.parent_path();
+    // A bare name would be saved wherever the process happens to run: the folder must be named.
     Source.Valid =
-        !path.filename().empty() && (folder.empty() || std::filesystem::is_directory(folder, ec));
+        !path.filename().empty() && !folder.empty() && std::filesystem::is_directory(folder, ec);
     view().UpdateFileName();
     DesignerUpdate();
 }
@@ -268,8 +272,14 @@ bool TlkRecordInternal::StartRecord() {
 // Gives the device a fresh buffer; on failure the error is recorded (not reported) and nothing of
 // the buffer is left.
 bool TlkRecordInternal::queueBuffer() {
-    auto buffer = std::make_unique<Buffer>();
-    buffer->data.assign(m_bufferSize, 0);
+    std::unique_ptr<Buffer> buffer;
+    try {
+        buffer = std::make_unique<Buffer>();
+        buffer->data.assign(m_bufferSize, 0);
+    } catch (const std::bad_alloc&) {
+        Error().set(WAV_ERROR_NOMEMORY, errorName(WAV_ERROR_NOMEMORY));
+        return false;
+    }
     WAVEHDR& header = buffer->header;
     header.lpData = buffer->data.data();
     header.dwBufferLength = m_bufferSize;
@@ -356,8 +366,10 @@ void TlkRecordInternal::bufferFilled(WAVEHDR* header) {
     if (!Device.Active || !m_capturing || !m_handle)
         return;  // a handler stopped or paused the recording meanwhile
     if (!queueBuffer()) {
+        // The stop clears the error record: the reason is kept to be reported after it.
+        const LONG code = Error().Number();
         StopCapture();
-        FillErrorStrings(Error().Number());
+        FillErrorStrings(code);
         if (guard)
             CloseOut();
     }
@@ -484,22 +496,13 @@ bool TlkRecordInternal::SaveWaveFile() {
     std::string name = Source.FileName;
     if (std::filesystem::path(name).extension().empty())
         name += ".wav";
-    WAVEFORMATEX format = m_formatBlock ? *m_formatBlock : WAVEFORMATEX{};
-    HMMIO file = mmioOpenA(name.data(), nullptr, MMIO_CREATE | MMIO_WRITE);
-    if (!file) {
+    const std::filesystem::path path(name);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path.parent_path(), ec)) {
         FillErrorStrings(WAV_ERROR_FILEOPEN);
         return false;
     }
-    // Every write is checked: a disk that fills up half way gives an error, never a file that
-    // claims to be complete.
-    bool written = true;
-    auto write = [&](const void* bytes, DWORD count) {
-        if (written && count > 0)
-            written = mmioWrite(file, static_cast<const char*>(bytes), static_cast<LONG>(count)) ==
-                      static_cast<LONG>(count);
-    };
-    auto writeWord = [&](DWORD value) { write(&value, sizeof value); };
-    write("RIFF", 4);
+    WAVEFORMATEX format = m_formatBlock ? *m_formatBlock : WAVEFORMATEX{};
     if (Device.Trim > 0) {
         log().Add(0, "\t\tTriming");
         log().Add(
@@ -515,30 +518,44 @@ bool TlkRecordInternal::SaveWaveFile() {
     }
     const DWORD bytes = static_cast<DWORD>(Source.Format.Bytes());
     const DWORD n = bytes == 0 ? 1 : bytes;
-    writeWord(n + kHeaderBytes - 8);
-    write("WAVE", 4);
-    write("fmt ", 4);
-    writeWord(sizeof(WAVEFORMATEX));
-    write(&format, sizeof format);
-    write("data", 4);
-    writeWord(n);
-    DWORD left = bytes;
-    for (const auto& buffer : m_chain) {
-        const DWORD count = std::min(left, buffer->header.dwBytesRecorded);
-        write(buffer->data.data(), count);
-        left -= count;
-        if (left == 0)
-            break;
+    // The file is made whole in memory and put in place by a temporary copy and a rename, so a
+    // crash while saving never leaves a broken recording under the name.
+    std::string content;
+    try {
+        content.reserve(kHeaderBytes + n);
+        auto write = [&](const void* data, std::size_t count) {
+            content.append(static_cast<const char*>(data), count);
+        };
+        auto writeWord = [&](DWORD value) { write(&value, sizeof value); };
+        write("RIFF", 4);
+        writeWord(n + kHeaderBytes - 8);
+        write("WAVE", 4);
+        write("fmt ", 4);
+        writeWord(sizeof(WAVEFORMATEX));
+        write(&format, sizeof format);
+        write("data", 4);
+        writeWord(n);
+        DWORD left = bytes;
+        for (const auto& buffer : m_chain) {
+            const DWORD count = std::min(left, buffer->header.dwBytesRecorded);
+            write(buffer->data.data(), count);
+            left -= count;
+            if (left == 0)
+                break;
+        }
+        // An empty recording declares one byte: it is written, as silence, so the file holds what
+        // its header says.
+        if (bytes == 0) {
+            const char silence = silenceOf(format);
+            write(&silence, 1);
+        }
+    } catch (const std::bad_alloc&) {
+        FillErrorStrings(WAV_ERROR_NOMEMORY);
+        return false;
     }
-    // An empty recording declares one byte: it is written, as silence, so the file holds what
-    // its header says.
-    if (bytes == 0) {
-        const char silence = silenceOf(format);
-        write(&silence, 1);
-    }
-    if (mmioClose(file, 0) != MMSYSERR_NOERROR)
-        written = false;
-    if (!written) {
+    // Every byte reaches the disk before the name is given: a disk that fills up half way gives
+    // an error, never a file that claims to be complete.
+    if (!core::rewriteFile(path, content)) {
         FillErrorStrings(WAV_ERROR_FILEWRITE);
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -224,6 +225,7 @@ TEST_F(PlayEngine, WaitReturnsAfterTheEnd) {
 }
 
 TEST_F(PlayEngine, WaitingOnALoopTimesOutAndReleasesEverything) {
+    engine->Vantage().SetDevEnv(deDelphi);            // the texts as written
     engine->SetSourceFileName(wave("a.wav", 16000));  // 1 s
     engine->SetDeviceWait(true);
     engine->SetDeviceLoop(true);
@@ -232,6 +234,36 @@ TEST_F(PlayEngine, WaitingOnALoopTimesOutAndReleasesEverything) {
     EXPECT_FALSE(engine->Device.Active);
     EXPECT_FALSE(engine->deviceOpen());
     EXPECT_FALSE(engine->dataLoaded());
+    // The device's own level, given back on the way out, is logged as a plain number.
+    const auto& lines = engine->log().Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "\tReset system volume := 100"), lines.end());
+}
+
+// A file too large for the memory there is ends the start with -7 and frees everything.
+TEST_F(PlayEngine, DataThatFindsNoMemoryIsReportedAndLeavesNothingOpen) {
+    if (!LargeAllocationsFail::usable())
+        GTEST_SKIP() << "sanitizers manage memory of their own";
+    const std::uint32_t size = 16 << 20;  // mostly a hole in the file
+    writeBytes(dir / "big.wav", RiffImage()
+                                    .chunk("fmt ", RiffImage::format(pcmFormat()))
+                                    .claimedChunk("data", size, 16)
+                                    .image());
+    std::filesystem::resize_file(dir / "big.wav", size + 64);
+    engine->SetSourceFileName((dir / "big.wav").string());
+    ASSERT_TRUE(engine->Source.Valid) << engine->Error().Name();
+    {
+        const LargeAllocationsFail noMemory(8 << 20);
+        engine->SetDeviceActive(true);
+    }
+    EXPECT_EQ(trace, (std::vector<std::string>{"OnError WAV_ERROR_NOMEMORY"}));
+    EXPECT_FALSE(engine->Device.Active);
+    EXPECT_FALSE(engine->deviceOpen());
+    EXPECT_FALSE(engine->dataLoaded());
+    // Nothing is held: a small file plays next.
+    engine->SetSourceFileName(wave("a.wav", 1600));
+    engine->SetDeviceActive(true);
+    time.advance(200ms);
+    EXPECT_EQ(samplesOf(played()), pattern(1600));
 }
 
 TEST_F(PlayEngine, AStartWhilePausedLoadsOnceAndPlaysWhenThePauseEnds) {
@@ -367,13 +399,20 @@ TEST_F(PlayEngine, DeviceSettersGuardTheirValues) {
 
 // A control destroyed while it plays tells nobody and leaves the device free for the next.
 TEST_F(PlayEngine, DestroyedWhilePlayingItLetsTheDeviceGo) {
+    const LONG id = engine->Device.ID;
+    const auto device = reinterpret_cast<HWAVEOUT>(static_cast<UINT_PTR>(id));
+    waveOutSetVolume(device, 0x40004000);
+    engine->SetVolumeDefault(false);
+    engine->SetVolumePosition(100);
     engine->SetSourceFileName(wave("a.wav", 16000));
     engine->SetDeviceActive(true);
     time.advance(300ms);
-    const LONG id = engine->Device.ID;
     engine.reset();
     time.advance(2s);
     EXPECT_EQ(trace, (std::vector<std::string>{"OnLoaded"}));
+    DWORD volume = 0;
+    waveOutGetVolume(device, &volume);
+    EXPECT_EQ(volume, 0x40004000u) << "the next player finds the device's own level";
     TlkPlayInternal next;
     next.SetDeviceID(id);
     next.SetSourceFileName((dir / "a.wav").string());

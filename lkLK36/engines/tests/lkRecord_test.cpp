@@ -4,10 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
+
+#include <sys/resource.h>
 
 #include "lkLK36/engines/lkLKConst.h"
 #include "lkLK36/engines/tests/wave_engine_support.h"
@@ -228,11 +233,16 @@ TEST_F(RecordEngine, SettersGuardTheirValues) {
     engine->SetDevicePause(true);
     EXPECT_EQ(engine->Error().Name(), "WAV_ERROR_DEVICEINACTIVE");
 
-    engine->SetSourceFileName((dir / "nowhere" / "call.wav").string());
-    EXPECT_FALSE(engine->Source.Valid);
-    engine->SetDeviceActive(true);
-    EXPECT_EQ(engine->Error().Name(), "WAV_ERROR_DIRNOTFOUND");
-    EXPECT_FALSE(engine->Device.Active);
+    // The folder must be named and exist: a bare name would land wherever the process runs.
+    for (const std::string& name :
+         {(dir / "nowhere" / "call.wav").string(), std::string("call.wav")}) {
+        SCOPED_TRACE(name);
+        engine->SetSourceFileName(name);
+        EXPECT_FALSE(engine->Source.Valid);
+        engine->SetDeviceActive(true);
+        EXPECT_EQ(engine->Error().Name(), "WAV_ERROR_DIRNOTFOUND");
+        EXPECT_FALSE(engine->Device.Active);
+    }
 
     // A name without extension is saved with ".wav".
     engine->SetSourceFileName((dir / "call").string());
@@ -278,12 +288,78 @@ TEST_F(RecordEngine, PauseKeepsEveryBufferOnceInOrder) {
     EXPECT_TRUE(std::equal(bytes.begin() + 46, bytes.end(), heard(0, 40000).begin()));
 }
 
-TEST_F(RecordEngine, AFailedSaveIsAnError) {
-    // The file is a device that takes no byte: every write fails, as on a full disk.
-    std::filesystem::create_symlink("/dev/full", dir / "full.wav");
-    engine->SetSourceFileName((dir / "full.wav").string());
-    record(1s);
+// A save that fails, as on a full disk, is an error and leaves the file it would replace whole.
+TEST_F(RecordEngine, AFailedSaveIsAnErrorAndKeepsTheFileBefore) {
+    const std::vector<std::uint8_t> before(600, 0x5A);
+    writeBytes(file(), before);
+    engine->SetDeviceActive(true);
+    time.advance(1s);
+    {
+        // No file may grow past 4 KiB: the write fails as it does when the disk is full.
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit cap = old;
+        cap.rlim_cur = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &cap);
+        engine->SetDeviceActive(false);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    }
     EXPECT_EQ(trace, (std::vector<std::string>{"OnError WAV_ERROR_FILEWRITE", "OnDone"}));
+    EXPECT_EQ(readBytes(file()), before);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"call.wav", "heard.wav"})) << "no copy is left";
+}
+
+// A buffer that finds no memory, at the start or later, is reported as -7; a start gives the device
+// back, a recording under way ends in order and keeps what it has.
+TEST_F(RecordEngine, ABufferThatFindsNoMemoryIsReported) {
+    if (!LargeAllocationsFail::usable())
+        GTEST_SKIP() << "sanitizers manage memory of their own";
+    engine->Source.Format.SetID(wfPCM44100S16);
+    engine->SetDeviceBuffer(60000);  // 10 MiB a buffer
+    struct Case {
+        const char* when;
+        std::chrono::milliseconds before;  // recorded before memory runs out
+        std::vector<std::string> trace;
+        std::size_t saved;  // bytes of sound in the file, or 0 for none
+    };
+    const Case cases[] = {
+        {"at the start", 0ms, {"OnError WAV_ERROR_NOMEMORY"}, 0},
+        {"when a buffer comes back", 60s, {"OnError WAV_ERROR_NOMEMORY", "OnDone"}, 10584000},
+    };
+    std::optional<LargeAllocationsFail> noMemory;
+    engine->OnError = [&] {
+        noMemory.reset();  // memory is back: the file can be saved
+        trace.push_back("OnError " + engine->Error().Name());
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.when);
+        std::filesystem::remove(file());
+        trace.clear();
+        if (c.before > 0ms) {
+            engine->SetDeviceActive(true);
+            ASSERT_TRUE(engine->deviceOpen());
+            noMemory.emplace(8 << 20);
+            time.advance(c.before + 100ms);
+        } else {
+            noMemory.emplace(8 << 20);
+            engine->SetDeviceActive(true);
+        }
+        noMemory.reset();
+        EXPECT_EQ(trace, c.trace);
+        EXPECT_FALSE(engine->Device.Active);
+        EXPECT_FALSE(engine->deviceOpen());
+        EXPECT_EQ(engine->bufferCount(), 0u);
+        if (c.saved)
+            EXPECT_EQ(readBytes(file()).size(), 46u + c.saved);
+        else
+            EXPECT_FALSE(std::filesystem::exists(file()));
+    }
 }
 
 TEST_F(RecordEngine, WarningBoxAnswersForAHostWithoutHandler) {

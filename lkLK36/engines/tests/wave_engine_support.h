@@ -84,4 +84,16 @@ inline std::vector<std::string> lastLines(TlkSharedControl& control, std::size_t
     return {lines.begin() + static_cast<std::ptrdiff_t>(from), lines.end()};
 }
 
+// While alive, every allocation of `bytes` or more fails as it does on a machine out of memory.
+// Sanitizers bring allocators of their own, so under them `usable()` is false and nothing fails.
+class LargeAllocationsFail {
+  public:
+    explicit LargeAllocationsFail(std::size_t bytes);
+    ~LargeAllocationsFail() { lift(); }
+    LargeAllocationsFail(const LargeAllocationsFail&) = delete;
+    LargeAllocationsFail& operator=(const LargeAllocationsFail&) = delete;
+    void lift();
+    static bool usable();
+};
+
 }  // namespace wavetest
