@@ -362,6 +362,7 @@ class TlkCall {
 
     bool monitorsReachTAPI() const;
     void keepMonitorSettings();
+    void clearShownDigits();
     bool gatherSettingAccepted(bool inRange);
     void finishGatherSetting();
 

@@ -51,8 +51,16 @@ void TlkCall::SetGatherDigitsActive(bool value) {
         GatherDigits.Active = value;
         keepMonitorSettings();
         owner.Error().Clear();
+        clearShownDigits();
     }
     monitorWindow(owner).UpdateDigitsPage();
+}
+
+// Digits shown from before a monitor was switched would pass for what it found since.
+void TlkCall::clearShownDigits() {
+    LineVantageObserver& window = monitorWindow(m_owner);
+    window.ShowGatheredDigits({});
+    window.ShowReceivedDigit({});
 }
 
 // The settings of a running gathering cannot change under it; TAPI has them already.
@@ -127,6 +135,7 @@ void TlkCall::SetMonitorDigitsActive(bool value) {
     MonitorDigits.Active = value;
     keepMonitorSettings();
     owner.Error().Clear();
+    clearShownDigits();
 }
 
 // ---- media-mode monitoring ----

@@ -152,6 +152,7 @@ TlkLineVantage::TlkLineVantage(TlkVantage& vantage) : VantageWindow(vantage, kLi
     pages->addTab(buildTerminalPage(), "Terminal");
     pages->addTab(buildTransferPage(), "Transfer");
     buildMenus();
+    applyStoredHints();
     // Lists whose items change with every call keep their size, so a refresh repaints only them
     // and never lays the whole window out anew.
     for (QComboBox* combo : findChildren<QComboBox*>()) {
@@ -1187,13 +1188,17 @@ void TlkLineVantage::callFromCombo(const char* combo, const std::function<void(D
 void TlkLineVantage::dropDownCalls(const char* combo, const TlkStringList& list) {
     QComboBox* box = component<QComboBox>(combo);
     const QSignalBlocker detached(box);
-    const QString text = box->currentText();
+    const QString text =
+        box->currentIndex() >= 0 || box->isEditable() ? box->currentText() : box->placeholderText();
     box->clear();
     for (const std::string& handle : list)
         box->addItem(QString::fromStdString(handle));
     if (box->count() > 0 && ReadWholeNumber("$" + box->itemText(0).toStdString()) == 0)
         box->removeItem(0);
-    box->setCurrentIndex(box->findText(text));
+    const int shown = box->findText(text);
+    box->setCurrentIndex(shown);
+    // A handle that is no longer a call stays shown as it was, outside the list.
+    box->setPlaceholderText(shown < 0 ? text : QString());
     if (box->isEditable())
         box->setEditText(text);
 }

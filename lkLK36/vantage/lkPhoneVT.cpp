@@ -132,6 +132,7 @@ TlkPhoneVantage::TlkPhoneVantage(TlkVantage& vantage) : VantageWindow(vantage, k
     pageControl()->insertTab(0, buildHookSwitchPage(), "Hook Switch");
     pageControl()->addTab(buildInfoPage(), "Misc.");
     buildMenus();
+    applyStoredHints();
     onSignal(deviceCombo(), &QComboBox::activated, [this] {
         phone().SetDeviceID(deviceCombo()->currentIndex());
         if (!closing())

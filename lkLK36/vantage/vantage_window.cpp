@@ -391,6 +391,19 @@ void VantageWindow::applyTemplates() {
     }
 }
 
+void VantageWindow::applyStoredHints() {
+    for (const VantageTemplate& t : templates()) {
+        if (t.target != VantageTemplate::Hint)
+            continue;
+        QWidget* widget = component(t.component.c_str());
+        if (!widget || !widget->toolTip().isEmpty())
+            continue;
+        std::string text = t.text;
+        std::replace(text.begin(), text.end(), '~', '.');
+        widget->setToolTip(QString::fromStdString(text));
+    }
+}
+
 // ---- the Log page ----
 
 void VantageWindow::LayoutLogPanel() {
@@ -432,6 +445,16 @@ void VantageWindow::showLogLines(std::vector<std::string> lines) {
             break;
         }
     }
+    // A line that holds a line break (a caller's name may) is more than one block of the memo:
+    // when such a line leaves, the memo is written again rather than counted.
+    const auto breaksLine = [](const std::string& line) {
+        return line.find_first_of("\r\n") != std::string::npos ||
+               line.find("\u2028") != std::string::npos || line.find("\u2029") != std::string::npos;
+    };
+    if (follows &&
+        std::any_of(m_shownLog.begin(), m_shownLog.begin() + static_cast<std::ptrdiff_t>(dropped),
+                    breaksLine))
+        follows = false;
     if (!follows || dropped == m_shownLog.size()) {
         QString text;
         for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -124,6 +124,9 @@ class VantageWindow : public QMainWindow, public VantageForm {
     void DesignerUpdate() { m_vantage.DesignerUpdate(); }
     std::string syntax(std::string_view neutral) const { return m_vantage.ToDevEnvSyntax(neutral); }
     void applyTemplates();
+    // The hints as the layout stores them, before any switch of the environment: a component the
+    // layout gives no hint of its own gets its template's neutral path, with "." for "~".
+    void applyStoredHints();
 
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;

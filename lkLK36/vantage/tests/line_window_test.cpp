@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -272,10 +273,152 @@ TEST_F(LineWindow, TerminalModeBoxesSetTheSumOfTheirBits) {
     line->SetDeviceActive(true);
     if (line->Terminal.Count == 0)
         GTEST_SKIP() << "the exchange's line has no terminal";
-    auto* buttons = w->component<QCheckBox>("CheckBoxLINETERMMODE_BUTTONS");
-    buttons->setChecked(true);
-    emit buttons->clicked(true);
-    EXPECT_EQ(line->Terminal.ActiveModes & 0x1, line->Terminal.AvailableModes & 0x1);
+    ASSERT_EQ(line->Terminal.ActiveModes, 0u);
+    // A mode the exchange's terminal offers.
+    auto* ringer = w->component<QCheckBox>("CheckBoxLINETERMMODE_RINGER");
+    ringer->setChecked(true);
+    emit ringer->clicked(true);
+    EXPECT_EQ(line->Terminal.ActiveModes, static_cast<DWORD>(LINETERMMODE_RINGER));
+}
+
+// The list of calls opens on the current calls; a handle shown that is no longer one stays shown.
+TEST_F(LineWindow, APrimaryCallThatIsNoLongerACallKeepsItsTextWhenTheListOpens) {
+    TlkLineVantage* w = open();
+    line->SetDeviceActive(true);
+    const DWORD call = ringWithCallerId();
+    ASSERT_NE(call, 0u);
+    const DWORD gone = call + 0x100;
+    line->Transfer.PrimaryCall = gone;
+    line->Conference.PrimaryCall = gone;
+    w->UpdateTransferPanel(0, 0, 0);
+    w->UpdateConferencePanel(0, 0, 0);
+    // What a list that cannot be edited shows: its item, or the text it holds outside the list.
+    const auto shown = [](const QComboBox* box) {
+        return (box->currentIndex() >= 0 ? box->currentText() : box->placeholderText())
+            .toStdString();
+    };
+    for (const char* name : {"ComboBoxTransferPrimaryCall", "ComboBoxConferencePrimaryCall"}) {
+        SCOPED_TRACE(name);
+        auto* box = w->component<QComboBox>(name);
+        ASSERT_FALSE(box->isEditable());
+        for (int opened = 0; opened < 2; ++opened) {
+            box->showPopup();
+            box->hidePopup();
+            ASSERT_EQ(box->count(), 1);
+            EXPECT_EQ(box->itemText(0).toStdString(), Hex8(call));
+            EXPECT_EQ(shown(box), Hex8(gone));
+        }
+        // Choosing the call shows it.
+        box->showPopup();
+        box->setCurrentIndex(0);
+        box->hidePopup();
+        EXPECT_EQ(shown(box), Hex8(call));
+    }
+}
+
+// Switching either digit monitor clears the digits shown from before.
+TEST_F(LineWindow, SwitchingADigitMonitorClearsTheDigitsShown) {
+    TlkLineVantage* w = open();
+    line->SetDeviceActive(true);
+    ASSERT_NE(ringWithCallerId(), 0u);
+    choose("MenuCall", "MenuCallAnswer");
+    time.advance(300ms);
+    auto* gathered = w->component<QLineEdit>("EditCDGOnDigitsGathered");
+    auto* received = w->component<QLineEdit>("EditCDGOnDigitReceived");
+    TlkCall& call = line->Call;
+    const auto digit = [&](const char* digits) {
+        ASSERT_TRUE(tapi::exchange().sendDigits(0, digits));
+        time.advance(500ms);
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> before;  // leaves a digit shown and the switch to test ahead
+        std::function<void()> toggle;
+    };
+    const Case cases[] = {
+        {"gathering on",
+         [&] {
+             call.SetGatherDigitsCount(1);
+             call.SetGatherDigitsActive(true);
+             call.SetMonitorDigitsActive(true);
+             digit("5");  // both shown; the gathering has ended
+         },
+         [&] { call.SetGatherDigitsActive(true); }},
+        {"gathering off",
+         [&] {
+             call.SetGatherDigitsCount(5);
+             call.SetGatherDigitsActive(true);
+             digit("6");  // received, still gathering
+         },
+         [&] { call.SetGatherDigitsActive(false); }},
+        {"digit monitor off", [&] { digit("7"); }, [&] { call.SetMonitorDigitsActive(false); }},
+        {"digit monitor on",
+         [&] {
+             call.SetGatherDigitsCount(1);
+             call.SetGatherDigitsActive(true);
+             digit("8");  // gathered, not received
+         },
+         [&] { call.SetMonitorDigitsActive(true); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.before();
+        ASSERT_NE(gathered->text() + received->text(), QString());
+        c.toggle();
+        EXPECT_EQ(gathered->text().toStdString(), "");
+        EXPECT_EQ(received->text().toStdString(), "");
+    }
+}
+
+// The template table gives each hint its neutral path from the start, and the syntax switch writes
+// it again in the language chosen.
+TEST_F(LineWindow, TemplatesGiveHintsFromTheStartAndInEachSyntax) {
+    struct Case {
+        const char* component;
+        const char* stored;  // as the window opens
+        const char* cppBuilder;
+        const char* visualBasic;
+    };
+    static constexpr Case cases[] = {
+        {"ImageStatusActive", "lkLine.Device.Active = True & lkLine.Call.Active = False",
+         "lkLine->Device->Active == True & lkLine->Call->Active == False",
+         "lkLine.DeviceActive = True & lkLine.Call.Active = False"},
+        {"ComboBoxAddress", "lkLine.Address.Name", "lkLine->Address->Name", "lkLine.AddressName"},
+        {"TreeViewCallDetails", "lkLine.Call Status", "lkLine->Call Status", "lkLine.Call Status"},
+        {"EditSendDigitsDuration",
+         "lkLine.Call.SendDigits (Digits,Duration) //String, milliseconds",
+         "lkLine->Call->SendDigits (Digits,Duration) //String, milliseconds",
+         "lkLine.CallSendDigits (Digits,Duration) 'String, milliseconds"},
+        {"ComboBoxSendTone", "lkLine.Call.SendTone (Tone,Duration) //Integer, milliseconds",
+         "lkLine->Call->SendTone (Tone,Duration) //Integer, milliseconds",
+         "lkLine.CallSendTone (Tone,Duration) 'Integer, milliseconds"},
+        {"EditHandoffApp", "lkLine.Call.Handoff (Application) //String",
+         "lkLine->Call->Handoff (Application) //String",
+         "lkLine.CallHandoff (Application) 'String"},
+        {"EditInfoWaveRecordDeviceClass", "lkLine.WaveRecord.DeviceClass",
+         "lkLine->WaveRecord->DeviceClass", "lkLine.WaveRecordDeviceClass"},
+        {"EditCallerIDFormatMask", "lkLine.Call.CallerID.MaskNumber",
+         "lkLine->Call->CallerID->MaskNumber", "lkLine.CallCallerIDMaskNumber"},
+    };
+    TlkLineVantage* w = open();
+    const auto hint = [&](const char* name) {
+        QWidget* widget = w->component(name);
+        return widget ? widget->toolTip().toStdString() : std::string("<none>");
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(hint(c.component), c.stored) << c.component;
+    choose("MenuDevEnv", "MenuDevEnvCBuilder");
+    for (const Case& c : cases)
+        EXPECT_EQ(hint(c.component), c.cppBuilder) << c.component;
+    choose("MenuDevEnv", "MenuDevEnvVB");
+    for (const Case& c : cases)
+        EXPECT_EQ(hint(c.component), c.visualBasic) << c.component;
+    choose("MenuDevEnv", "MenuDevEnvDelphi");
+    for (const Case& c : cases)
+        EXPECT_EQ(hint(c.component), c.stored) << c.component;
+    // Captions follow the same table.
+    EXPECT_EQ(w->component<QLabel>("LabelWaveRecordDeviceClass")->text().toStdString(),
+              "WaveRecord.DeviceClass");
 }
 
 }  // namespace

@@ -109,6 +109,18 @@ TEST_F(PhoneWindow, OpensOnItsLogPageShowingTheDeviceAndAPhoneWithoutAHeadset) {
     EXPECT_TRUE(treeHas("\tHandset.Available = True"));
     EXPECT_TRUE(treeHas("\tLine.Available = True"));
     EXPECT_EQ(part<QLineEdit>("EditInfoLineDeviceClass")->text().toStdString(), "tapi/line");
+
+    // Every hint is there from the start, as the layout stores it.
+    const std::pair<const char*, const char*> hints[] = {
+        {"SpeedButtonDeviceInactive", "lkPhone.Device.Active := False"},
+        {"ButtonHandsetVolumeGainSet", "Set lkPhone.HandSet.Volume & lkPhone.HandSet.Gain"},
+        {"RBSpeakerphoneMicrophoneOnly", "lkPhone.Speakerphone.MicrophoneOnly"},
+        {"TBHeadsetGain", "lkPhone.Headset.Gain"},
+        {"EditInfoLineDeviceClass", "lkPhone.Line.DeviceClass"},
+        {"MemoLog", "lkPhone.Vantage.Log.Lines"},
+    };
+    for (const auto& [component, hint] : hints)
+        EXPECT_EQ(part(component)->toolTip().toStdString(), hint) << component;
 }
 
 TEST_F(PhoneWindow, HookswitchControlsSetTheModesAndTheWindowFollowsThePhone) {

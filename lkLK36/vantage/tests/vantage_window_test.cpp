@@ -89,6 +89,14 @@ TEST_F(VantageFrame, TheMemoFollowsALogThatDropsItsOldestLines) {
     EXPECT_EQ(memo->toPlainText().toStdString(), "five\nsix");
     line->log().setLines({"other"});
     EXPECT_EQ(memo->toPlainText().toStdString(), "other");
+    // A caller's name may break its line in the memo; the line goes all the same once it leaves.
+    for (const char* name : {"Ann\nLee", "Ann\r\nLee", "Ann\rLee", "Ann\u2029Lee"}) {
+        SCOPED_TRACE(name);
+        line->log().setLines({std::string("Caller ") + name, "x"});
+        line->log().Add(1, "y");
+        line->log().Add(1, "z");
+        EXPECT_EQ(memo->toPlainText().toStdString(), "x\ny\nz");
+    }
 }
 
 TEST_F(VantageFrame, TheCountItemShowsTheSettingsRowAndAnUnreadableCountChangesNothing) {
