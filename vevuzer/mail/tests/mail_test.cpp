@@ -22,9 +22,12 @@
 #include "platform/mail/see.h"
 #include "platform/mail/see_codes.h"
 #include "platform/mail/testing/mail_servers.h"
+#include "platform/registry/registry.h"
+#include "platform/serial/serial.h"
 #include "platform/speech/testing/speech_recorder.h"
 #include "platform/ui/dialog_responder.h"
 #include "platform/ui/testing/scripted_dialogs.h"
+#include "tools/modemsim/modem_simulator.h"
 #include "vevuzer/mail/mail_sending.h"
 #include "vevuzer/mail/sendmail.h"
 #include "vevuzer/settings/frm_settings.h"
@@ -361,6 +364,110 @@ TEST_F(Mail, TheFaxRefusesFieldsThatWouldBreakItsAddress) {
     }
     EXPECT_TRUE(m_servers->messages().empty());
     EXPECT_EQ(logText().find("User is sending a fax"), std::string::npos);
+}
+
+// A serial modem is set free for the notification (dialled and hung up, then closed) and opened
+// again afterwards, whether the mail went or failed; the mailbox check closes and reopens it
+// without a word to the modem. A caller-ID plug is left open.
+TEST_F(Mail, TheSerialPortIsFreedForTheMailAndOpenedAgain) {
+    modemsim::ModemSimulator modem;
+    ASSERT_TRUE(modem.ready());
+    ASSERT_TRUE(m_servers->startSmtp());
+    registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, modem.devicePath(), "COM1");
+    settings::write(key::comp, "True");
+    settings::write(key::commport, "1");
+    settings::write(key::init, "AT+VCID=1");
+    settings::write(key::checkemail, "True");
+    settings::write(key::pop3username, "ann");
+    settings::write(key::pop3password, "s3cret");
+    const bool pop3 = m_servers->startPop3("ann", "s3cret");
+    const std::string down = "127.0.0.1:" + std::to_string(mail::testing::freePort());
+    struct Case {
+        const char* what;
+        const char* kind;
+        bool notification;  // else the mailbox check
+        bool serverUp;
+        std::vector<std::string> modemHears;  // the commands the mail sends the modem
+    };
+    const Case cases[] = {
+        {"notification sent", "", true, true, {"ATDT", "ATH"}},
+        {"notification failed", "", true, false, {"ATDT", "ATH"}},
+        {"notification, caller-ID plug", settings::kCallerIdPlug.data(), true, true, {}},
+        {"mailbox checked", "", false, true, {}},
+        {"mailbox check failed", "", false, false, {}},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        if (!row.notification && row.serverUp && !pop3)
+            continue;
+        settings::write(key::kind, row.kind);
+        settings::write(key::smtp, row.serverUp ? m_servers->smtpServer() : down);
+        settings::write(key::pop3server, row.serverUp ? m_servers->pop3Server() : down);
+        // A modem is set up with these when the port opens; a caller-ID plug is told nothing.
+        const bool plug = row.kind[0] != '\0';
+        const std::vector<std::string> setUp =
+            plug ? std::vector<std::string>{} : std::vector<std::string>{"AT&F", "AT+VCID=1"};
+        const std::size_t start = modem.commands().size();
+        frm_main main;
+        main.main().initport();
+        ASSERT_TRUE(main.main().comm().getBool(vevuzer::controls::comm::PortOpen).value_or(false));
+        ASSERT_TRUE(modem.waitForCommands(start + setUp.size(), std::chrono::seconds(10)));
+        const std::size_t before = modem.commands().size();
+        const std::size_t delivered = m_servers->messages().size();
+        if (row.notification)
+            vevuzer::sendmail(main.main(), "0123", "");
+        else
+            vevuzer::checkemail(main.main());
+        // The mail's own commands, then the port set up again.
+        std::vector<std::string> expected = row.modemHears;
+        expected.insert(expected.end(), setUp.begin(), setUp.end());
+        modem.waitForCommands(before + expected.size(), std::chrono::seconds(10));
+        const std::vector<std::string> commands = modem.commands();
+        EXPECT_EQ(
+            std::vector<std::string>(commands.begin() + static_cast<long>(before), commands.end()),
+            expected);
+        EXPECT_TRUE(main.main().comm().getBool(vevuzer::controls::comm::PortOpen).value_or(false));
+        if (row.notification) {
+            EXPECT_EQ(m_servers->messages().size(), delivered + (row.serverUp ? 1 : 0));
+        }
+    }
+}
+
+// A report or fax that fails, or whose server question is cancelled, gives the page back as it
+// was: the buttons and pages unlocked, the page shown, the problem text visible.
+TEST_F(Mail, AFailedReportOrFaxGivesThePageBack) {
+    const std::string down = "127.0.0.1:" + std::to_string(mail::testing::freePort());
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    window.findChild<QLineEdit*>("txt_emailaddress")->setText("ann@example.net");
+    window.findChild<QLineEdit*>("recipient")->setText("Front Desk");
+    window.findChild<QLineEdit*>("faxnumber")->setText("441632960123");
+    auto* problem = window.findChild<QPlainTextEdit*>("txt_problem");
+    int sent = 0;
+    struct Case {
+        const char* what;
+        bool cancelServer;
+        bool fax;
+    };
+    for (const Case& row :
+         {Case{"report failed", false, false}, Case{"report cancelled", true, false},
+          Case{"fax failed", false, true}, Case{"fax cancelled", true, true}}) {
+        SCOPED_TRACE(row.what);
+        settings::write(key::smtp, row.cancelServer ? "" : down);
+        if (row.cancelServer)
+            m_dialogs.cancelInputBox();
+        problem->setPlainText(QString("Problem %1").arg(++sent));
+        if (row.fax)
+            window.Command21_Click();
+        else
+            window.com_sendproblem_Click();
+        EXPECT_EQ(window.Tab(), row.fax ? frm_settings::QuickFax : frm_settings::Problems);
+        for (const char* name :
+             {"com_apply", "com_cancel", "com_ok", "com_sendproblem", "Command21"})
+            EXPECT_TRUE(window.findChild<QPushButton*>(name)->isEnabled()) << name;
+        EXPECT_FALSE(problem->isHidden());
+        EXPECT_NE(settings::read(key::lastprob), problem->toPlainText().toStdString());
+    }
 }
 
 // errors.txt, shipped with the program, holds one line per failure code of the engine.
