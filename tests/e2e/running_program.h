@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -137,6 +138,21 @@ class RunningProgram {
         waitpid(m_pid, &status, 0);
         m_reaped = true;
         return status;
+    }
+
+    // Sends `signal` and waits up to the hang guard for the program to end: its wait status, or
+    // nothing when it did not end (it is killed then).
+    std::optional<int> stopWithin(int signal) {
+        kill(m_pid, signal);
+        for (int waited = 0; waited < kHangGuardMs; waited += 20) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_reaped = true;
+                return status;
+            }
+            usleep(20000);
+        }
+        return std::nullopt;
     }
 
     // Reads the output to its end and waits for the program to end; returns its wait status.
