@@ -1,14 +1,14 @@
 #include "platform/inet/inet.h"
 
-#include <curl/curl.h>
-
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <mutex>
 #include <thread>
 
 #include "platform/core/messages.h"
+#include "platform/curl/curl_library.h"
 
 namespace inet {
 namespace {
@@ -16,11 +16,6 @@ namespace {
 // A document larger than this is refused rather than held in memory: no answer the program asks
 // for comes near it.
 constexpr std::size_t kMaxDocument = 256u * 1024 * 1024;
-
-void initialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 }  // namespace
 
@@ -32,6 +27,7 @@ struct Inet::Shared {
     bool finished = false;
     std::string result;
     long responseCode = 0;
+    std::string errorText;
     std::thread worker;
     // Read by the worker.
     std::atomic<bool> cancelled{false};
@@ -88,29 +84,33 @@ void runTransfer(std::shared_ptr<Inet::Shared> shared, std::string url, long tim
 
     short finalState = icError;
     long responseCode = 0;
-    if (CURL* curl = curl_easy_init()) {
-        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    std::string errorText;
+    const curlrt::Functions* lib = curlrt::load(&errorText);
+    if (!lib) {
+        std::fprintf(stderr, "inet: %s\n", errorText.c_str());
+    } else if (CURL* curl = lib->easy_init()) {
+        lib->easy_setopt(curl, CURLOPT_URL, url.c_str());
+        lib->easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        lib->easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        lib->easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+        lib->easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
         // An error page is not the document asked for.
-        curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeoutSeconds);
+        lib->easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+        lib->easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        lib->easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeoutSeconds);
         // A slow modem line may take minutes for a large file; only a stalled one gives up.
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeoutSeconds);
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-        curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
-        curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
-        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
-        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-        const CURLcode code = curl_easy_perform(curl);
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &responseCode);
-        curl_easy_cleanup(curl);
+        lib->easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        lib->easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeoutSeconds);
+        lib->easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
+        lib->easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+        lib->easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
+        lib->easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+        lib->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        lib->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+        lib->easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+        const CURLcode code = lib->easy_perform(curl);
+        lib->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &responseCode);
+        lib->easy_cleanup(curl);
         if (code == CURLE_OK) {
             Inet::Shared::postState(shared, icResponseReceived);
             finalState = icResponseCompleted;
@@ -121,11 +121,13 @@ void runTransfer(std::shared_ptr<Inet::Shared> shared, std::string url, long tim
     if (finalState != icResponseCompleted)
         transfer.body.clear();
 
-    core::post([shared, finalState, responseCode, body = std::move(transfer.body)]() mutable {
+    core::post([shared, finalState, responseCode, body = std::move(transfer.body),
+                errorText = std::move(errorText)]() mutable {
         if (!shared->alive)
             return;
         shared->result = std::move(body);
         shared->responseCode = responseCode;
+        shared->errorText = std::move(errorText);
         shared->finished = true;
         if (shared->handler)
             shared->handler(finalState);
@@ -135,9 +137,7 @@ void runTransfer(std::shared_ptr<Inet::Shared> shared, std::string url, long tim
 
 }  // namespace
 
-Inet::Inet() : m_shared(std::make_shared<Shared>()) {
-    initialiseCurlOnce();
-}
+Inet::Inet() : m_shared(std::make_shared<Shared>()) {}
 
 Inet::~Inet() {
     m_shared->alive = false;
@@ -160,6 +160,7 @@ std::string Inet::fetch(std::string_view url) {
     shared->finished = false;
     shared->cancelled = false;
     shared->result.clear();
+    shared->errorText.clear();
     if (shared->worker.joinable())
         shared->worker.join();
     // Made here, before the worker exists, so no pump can miss it.
@@ -194,6 +195,10 @@ void Inet::Cancel() {
 
 long Inet::ResponseCode() const {
     return m_shared->responseCode;
+}
+
+std::string Inet::ErrorText() const {
+    return m_shared->errorText;
 }
 
 }  // namespace inet

@@ -71,6 +71,8 @@ class Inet {
 
     // The HTTP status of the last transfer that got an answer (0 when none did).
     long ResponseCode() const;
+    // Why the last transfer could not even start (libcurl could not be loaded); empty otherwise.
+    std::string ErrorText() const;
 
     struct Shared;  // opaque; shared with the worker and its posted events
 

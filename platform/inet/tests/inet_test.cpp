@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,20 @@ TEST_F(InetTest, AFailedTransferEndsInTheErrorStateWithNothing) {
         EXPECT_EQ(m_states.back(), inet::icError);
         EXPECT_FALSE(m_inet.StillExecuting());
     }
+}
+
+TEST_F(InetTest, WithoutLibcurlATransferFailsSayingSoAndTheNextOneWorks) {
+    ASSERT_TRUE(m_server.running());
+    m_server.serve("versions.txt", "belltale:4.2.0:");
+    setenv("BELLTALE_LIBCURL", "libcurl-that-is-not-here.so.4", 1);
+    EXPECT_EQ(m_inet.OpenURL(m_server.address() + "/versions.txt"), "");
+    unsetenv("BELLTALE_LIBCURL");
+    EXPECT_EQ(m_states, (States{inet::icConnecting, inet::icError}));
+    EXPECT_NE(m_inet.ErrorText().find("libcurl could not be loaded"), std::string::npos);
+    EXPECT_NE(m_inet.ErrorText().find("libcurl-that-is-not-here.so.4"), std::string::npos);
+
+    EXPECT_EQ(m_inet.OpenURL(m_server.address() + "/versions.txt"), "belltale:4.2.0:");
+    EXPECT_EQ(m_inet.ErrorText(), "");
 }
 
 TEST_F(InetTest, KeepsTheProgramLiveAndRefusesASecondTransferMeanwhile) {
