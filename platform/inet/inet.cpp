@@ -1,8 +1,11 @@
 #include "platform/inet/inet.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <limits>
 #include <mutex>
 #include <thread>
@@ -13,9 +16,15 @@
 namespace inet {
 namespace {
 
-// A document larger than this is refused rather than held in memory: no answer the program asks
-// for comes near it.
-constexpr std::size_t kMaxDocument = 256u * 1024 * 1024;
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -45,29 +54,70 @@ namespace {
 
 struct Transfer {
     std::shared_ptr<Inet::Shared> shared;
+    std::size_t maxDocument = kLargestDocument;
     std::string body;
+    std::string problem;  // why a transfer libcurl finished is still refused, or was ended
     bool headersSeen = false;
-    bool tooLarge = false;
+    // What the headers of the last response (after any redirect) said about the body's end.
+    bool lengthGiven = false;
+    bool chunked = false;
+    bool framed = false;  // HTTP/2 and later mark the end of every stream themselves
 };
 
+// Called by libcurl, which is C: nothing may be thrown through it. Returning less than it was
+// given ends the transfer with a write error.
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto& transfer = *static_cast<Transfer*>(user);
     const std::size_t bytes = size * count;
-    if (transfer.body.size() + bytes > kMaxDocument) {
-        transfer.tooLarge = true;
-        return 0;  // ends the transfer with a write error
+    if (transfer.body.size() + bytes > transfer.maxDocument) {
+        transfer.problem =
+            "the document is larger than " + std::to_string(transfer.maxDocument) + " bytes";
+        return 0;
     }
-    transfer.body.append(data, bytes);
+    try {
+        transfer.body.append(data, bytes);
+    } catch (const std::exception&) {
+        transfer.problem = "there is not enough memory for the document";
+        return 0;
+    }
     return bytes;
 }
 
-std::size_t onHeader(char* /*data*/, std::size_t size, std::size_t count, void* user) {
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto& transfer = *static_cast<Transfer*>(user);
+    const std::size_t bytes = size * count;
+    const std::string_view line(data, bytes);
+    if (startsWithNoCase(line, "http/")) {
+        // A new response (the first, or one after a redirect): only the last one's body is kept.
+        transfer.lengthGiven = false;
+        transfer.chunked = false;
+        transfer.framed = !startsWithNoCase(line, "http/1.");
+    } else if (startsWithNoCase(line, "content-length:")) {
+        transfer.lengthGiven = true;
+    } else if (startsWithNoCase(line, "transfer-encoding:")) {
+        std::string value(line.substr(18));
+        std::transform(value.begin(), value.end(), value.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        transfer.chunked = value.find("chunked") != std::string::npos;
+    }
     if (!transfer.headersSeen) {
         transfer.headersSeen = true;
-        Inet::Shared::postState(transfer.shared, icReceivingResponse);
+        try {
+            Inet::Shared::postState(transfer.shared, icReceivingResponse);
+        } catch (const std::exception&) {
+            transfer.problem = "there is not enough memory for the document";
+            return 0;
+        }
     }
-    return size * count;
+    return bytes;
+}
+
+// Whether the response said where its body ends. Without a length, chunks or a framed protocol a
+// body ends where the connection closes, and a server that drops the connection half-way then
+// looks like one that sent everything.
+bool endMarked(const Transfer& transfer, long responseCode) {
+    return transfer.lengthGiven || transfer.chunked || transfer.framed || responseCode == 204 ||
+           responseCode == 304;
 }
 
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
@@ -78,8 +128,10 @@ int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 // The worker: one transfer, then the final state and the document in one posted message, so the
 // UI thread sees the states in order and the result together with the last of them.
 void runTransfer(std::shared_ptr<Inet::Shared> shared, std::string url, long timeoutSeconds,
-                 std::unique_ptr<core::BackgroundWork> owed) {
-    Transfer transfer{shared, {}, false, false};
+                 std::size_t maxDocument, std::unique_ptr<core::BackgroundWork> owed) {
+    Transfer transfer;
+    transfer.shared = shared;
+    transfer.maxDocument = maxDocument;
     Inet::Shared::postState(shared, icConnecting);
 
     short finalState = icError;
@@ -91,7 +143,11 @@ void runTransfer(std::shared_ptr<Inet::Shared> shared, std::string url, long tim
     } else if (CURL* curl = lib->easy_init()) {
         lib->easy_setopt(curl, CURLOPT_URL, url.c_str());
         lib->easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        lib->easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        // What came over https never continues over plain http.
+        lib->easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR,
+                         startsWithNoCase(url, "https:") ? "https" : "http,https");
+        // A declared length over the limit is refused before any of the body comes.
+        lib->easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(maxDocument));
         lib->easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
         lib->easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
         // An error page is not the document asked for.
@@ -111,12 +167,18 @@ void runTransfer(std::shared_ptr<Inet::Shared> shared, std::string url, long tim
         const CURLcode code = lib->easy_perform(curl);
         lib->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &responseCode);
         lib->easy_cleanup(curl);
-        if (code == CURLE_OK) {
+        if (code == CURLE_OK && !endMarked(transfer, responseCode))
+            transfer.problem = "the server did not mark where the document ends";
+        if (code == CURLE_OK && transfer.problem.empty()) {
             Inet::Shared::postState(shared, icResponseReceived);
             finalState = icResponseCompleted;
         } else if (shared->cancelled) {
             finalState = icDisconnected;
+        } else if (code == CURLE_FILESIZE_EXCEEDED) {
+            transfer.problem =
+                "the document is larger than " + std::to_string(maxDocument) + " bytes";
         }
+        errorText = std::move(transfer.problem);
     }
     if (finalState != icResponseCompleted)
         transfer.body.clear();
@@ -165,8 +227,8 @@ std::string Inet::fetch(std::string_view url) {
         shared->worker.join();
     // Made here, before the worker exists, so no pump can miss it.
     auto owed = std::make_unique<core::BackgroundWork>();
-    shared->worker =
-        std::thread(runTransfer, shared, std::string(url), m_requestTimeout, std::move(owed));
+    shared->worker = std::thread(runTransfer, shared, std::string(url), m_requestTimeout,
+                                 m_maxDocument, std::move(owed));
     core::pumpUntil([&shared] { return shared->finished; }, std::numeric_limits<DWORD>::max());
     if (!shared->alive)
         return {};  // the control went away while its transfer ran

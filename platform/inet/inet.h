@@ -7,6 +7,7 @@
 // them have been handled when OpenURL returns. UI thread only, apart from the worker inside.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,6 +37,10 @@ enum State : short {
 // What OpenURL returns the document as.
 enum DataType { icString = 0, icByteArray = 1 };
 
+// The largest document a transfer takes unless told otherwise: no answer the program asks for
+// comes near it.
+inline constexpr std::size_t kLargestDocument = 256u * 1024 * 1024;
+
 class Inet {
   public:
     using StateChangedHandler = std::function<void(short State)>;
@@ -53,7 +58,11 @@ class Inet {
     // reported is icResponseCompleted when the whole document arrived; icError when the server
     // could not be reached, answered with an HTTP error status (400 or above), the connection
     // stalled for RequestTimeout seconds or the address is not an http or https one, and then
-    // the result is empty; icDisconnected after Cancel. While another transfer of this control
+    // the result is empty. A document is refused the same way when it is larger than
+    // MaxDocumentSize, when memory runs out while it arrives, or when the server did not mark
+    // where it ends (no Content-Length, not chunked: a connection dropped half-way would look
+    // complete). An https transfer never follows a redirect to plain http. icDisconnected after
+    // Cancel. While another transfer of this control
     // runs it returns at once, empty, and reports nothing.
     std::string OpenURL(std::string_view url);
     // The same, returning the document as bytes.
@@ -71,8 +80,13 @@ class Inet {
 
     // The HTTP status of the last transfer that got an answer (0 when none did).
     long ResponseCode() const;
-    // Why the last transfer could not even start (libcurl could not be loaded); empty otherwise.
+    // Why the last transfer failed, when it is more than the server's answer says (libcurl could
+    // not be loaded, the document was refused); empty otherwise.
     std::string ErrorText() const;
+
+    // The largest document a transfer takes, in bytes (kLargestDocument).
+    std::size_t MaxDocumentSize() const { return m_maxDocument; }
+    void setMaxDocumentSize(std::size_t bytes) { m_maxDocument = bytes; }
 
     struct Shared;  // opaque; shared with the worker and its posted events
 
@@ -81,6 +95,7 @@ class Inet {
 
     std::shared_ptr<Shared> m_shared;
     long m_requestTimeout = 60;
+    std::size_t m_maxDocument = kLargestDocument;
 };
 
 }  // namespace inet

@@ -25,10 +25,15 @@ namespace {
 
 constexpr std::string_view kServerKey = "Software\\Belltale\\Update";
 constexpr std::string_view kServerValue = "Server";
-constexpr std::string_view kMakersServer = "http://www.fenwright.example";
+constexpr std::string_view kMakersServer = "https://www.fenwright.example";
 constexpr std::string_view kUpdateProgramFile = "davovoredirod.exe";
 constexpr std::string_view kKeyword = "belltale";
 constexpr std::string_view kOffered = "1";
+// The list names a version or two: anything much longer is not the list.
+constexpr std::size_t kVersionListLimit = 8 * 1024;
+// An offered version is remembered under its own text, which must fit a value name to be
+// remembered; the limit also keeps the question's text to a sensible length.
+constexpr std::size_t kLongestVersion = 64;
 
 constexpr std::string_view kSayAvailable = "There is an update available, do you want to fetch it?";
 constexpr std::string_view kSayFetching =
@@ -124,8 +129,15 @@ std::optional<std::string> offeredVersion(std::string_view list) {
         return std::nullopt;
     const std::size_t start = colon + 1;
     const std::size_t end = list.find(':', start);
-    return std::string(
-        list.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    const std::string_view version =
+        list.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    // A version that could not be remembered as offered would be offered again every day.
+    if (version.size() > kLongestVersion ||
+        std::any_of(version.begin(), version.end(),
+                    [](unsigned char c) { return c < 0x20 || c == 0x7f; })) {
+        return std::nullopt;
+    }
+    return std::string(version);
 }
 
 bool isLaterVersion(std::string_view offered, std::string_view running) {
@@ -161,6 +173,7 @@ void UpdateCheck::run() {
     }
     state.updatechecked = true;
 
+    m_inet.setMaxDocumentSize(kVersionListLimit);
     const std::string list = m_inet.OpenURL(updateServer() + std::string(kVersionListPath));
     if (m_inet.StillExecuting())
         return;
@@ -208,6 +221,7 @@ void UpdateCheck::download() {
 
     // The version list's transfer left its own final state behind: only this transfer's may count.
     state.inetstate = inet::icNone;
+    m_inet.setMaxDocumentSize(inet::kLargestDocument);
     const std::vector<std::uint8_t> bytes =
         m_inet.OpenURL(updateServer() + std::string(kUpdateProgramPath), inet::icByteArray);
     const bool completed =

@@ -34,7 +34,7 @@ constexpr char kYesterday[] = "01/03/2026";  // the virtual clock starts on 2 Ma
 
 TEST(VersionList, FindsTheOfferedVersion) {
     struct Case {
-        std::string_view list;
+        std::string list;
         std::optional<std::string> version;
     };
     const Case cases[] = {
@@ -47,6 +47,11 @@ TEST(VersionList, FindsTheOfferedVersion) {
         {"belltale", std::nullopt},
         {"other:4.2.0:", std::nullopt},
         {"", std::nullopt},
+        // Only a version that can be remembered as offered is one.
+        {"belltale:" + std::string(64, '9') + ":", std::string(64, '9')},
+        {"belltale:" + std::string(65, '9') + ":", std::nullopt},
+        {std::string("belltale:4.2\0.1:", 16), std::nullopt},
+        {"belltale:4.2\r\n.1:", std::nullopt},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.list);
@@ -149,6 +154,10 @@ TEST_F(UpdateCheckTest, OffersALaterVersionAndRunsItsDownloadedProgram) {
         {"older", "belltale:4.1.2:", kProgram, false, false},
         {"malformed list: no colon", "belltale 4.2.0", kProgram, false, false},
         {"malformed list: no version", "belltale:four:", kProgram, false, false},
+        {"version too long to remember", "belltale:" + std::string(65, '9') + ":", kProgram, false,
+         false},
+        {"list over its limit", "belltale:4.2.0:" + std::string(8 * 1024, ' '), kProgram, false,
+         false},
         {"no list", std::nullopt, kProgram, false, false},
         {"download fails", "belltale:4.2.0:", std::nullopt, true, false},
         {"empty download", "belltale:4.2.0:", "", true, false},
@@ -242,6 +251,12 @@ TEST_F(UpdateCheckTest, AsksTheServerAtMostOncePerDayAndRun) {
         EXPECT_FALSE(run.asked());
         EXPECT_EQ(settings::read(settings::key::lastupdatecheck), "02/03/2026");
     }
+}
+
+TEST(UpdateServer, IsTheMakersOverHttpsUnlessNamed) {
+    vevuzer::testing::FreshProgramFolder folder;
+    ScopedEnv address{"BELLTALE_UPDATE_SERVER", ""};
+    EXPECT_TRUE(vevuzer::updateServer().starts_with("https://")) << vevuzer::updateServer();
 }
 
 TEST_F(UpdateCheckTest, OffersEachVersionOnceWhateverTheAnswer) {
