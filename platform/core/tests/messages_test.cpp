@@ -193,6 +193,7 @@ TEST(VirtualTime, WaitsForOwedBackgroundWork) {
 
 // Posts a message from its destructor, as a sound player does when it closes its device.
 struct PostsWhenDestroyed {
+    explicit PostsWhenDestroyed(HWND window) : target(window) {}
     HWND target;
     ~PostsWhenDestroyed() { PostMessageA(target, WM_USER, 1, 0); }
 };
@@ -231,6 +232,7 @@ TEST(VirtualTime, TaskWhoseCaptureAPostsFromItsDestructor) {
 
 TEST(VirtualTime, EndingItDropsTasksWhoseCapturesPost) {
     struct PostsOnDrop {
+        explicit PostsOnDrop(bool* flag) : dropped(flag) {}
         bool* dropped;
         ~PostsOnDrop() {
             *dropped = true;
