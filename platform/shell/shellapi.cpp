@@ -165,8 +165,30 @@ std::intptr_t edit(const fs::path& path) {
 
 }  // namespace
 
+// A file that does not exist yet, in a folder that does: xdg-open refuses a missing file, so the
+// desktop's text editor is started on it directly, as "notepad <file>" is, and says itself that
+// the file is missing (or offers to create it).
+std::intptr_t editMissing(const fs::path& path) {
+    std::vector<std::string> argv;
+    if (const std::string program = defaultProgramFor("text/plain"); !program.empty()) {
+        argv.push_back(program);
+    } else {
+        const char* visual = std::getenv("VISUAL");
+        argv = words(visual != nullptr ? visual : "");
+        if (argv.empty() || (argv[0] = findProgram(argv[0])).empty()) {
+            return SE_ERR_NOASSOC;
+        }
+    }
+    std::error_code error;
+    argv.push_back(fs::absolute(path, error).string());
+    return start(argv);
+}
+
 std::intptr_t openInTextEditor(const std::string& path) {
     const Resolved resolved = resolve(path, {});
+    if (resolved.failure == SE_ERR_FNF) {
+        return editMissing(resolved.path);
+    }
     return resolved.failure != 0 ? resolved.failure : edit(resolved.path);
 }
 

@@ -67,7 +67,9 @@ inline std::intptr_t codeOf(HINSTANCE result) {
 // Opens a text file in the user's text editor, detached (what "notepad <file>" does elsewhere).
 // The editor is the desktop's handler for the file (xdg-open) when xdg-open is installed, else the
 // program named by $VISUAL. $EDITOR is not used: it names a terminal editor, which a program
-// without a terminal cannot show. Codes as ShellExecuteA; a missing file gives SE_ERR_FNF.
+// without a terminal cannot show. A missing file in an existing folder still starts the editor on
+// it (the desktop's text/plain application, else $VISUAL), which reports the missing file itself;
+// a missing folder gives SE_ERR_PNF. Other codes as ShellExecuteA.
 std::intptr_t openInTextEditor(const std::string& path);
 
 }  // namespace shell

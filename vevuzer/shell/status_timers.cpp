@@ -162,8 +162,10 @@ void MainWindow::scheduleSpeakingClock() {
     if (!settings::isOn(settings::shell::clockenabled)) {
         return;
     }
-    const std::string t = hourMinute(core::now());
-    const int m = core::datePartsOf(core::now()).minute;
+    // One reading of the clock: a text and a minute from two readings can straddle a minute's end.
+    const auto now = core::now();
+    const std::string t = hourMinute(now);
+    const int m = core::datePartsOf(now).minute;
     const long period = settings::wholeNumber(settings::shell::annfreq).value_or(0);
     if (period <= 0 || t == m_state.lastclockminute) {
         return;

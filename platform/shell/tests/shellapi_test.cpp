@@ -217,13 +217,38 @@ TEST_F(ShellTest, OpensTextFilesInTheEditor) {
     const fs::path xdgOpen = program("xdg-open");
     EXPECT_EQ(nameOf(ShellExecuteA(nullptr, "edit", "log.txt", nullptr, root().c_str(), 3)),
               "success");
-    EXPECT_EQ(nameOf(shell::openInTextEditor((root() / "gone.txt").string())), "SE_ERR_FNF");
-
     const auto starts = m_starts.waitFor(2);
     ASSERT_EQ(starts.size(), 2u);
     EXPECT_EQ(starts[0].argv, (Args{editor.string(), "--new-window", log.string()}));
     EXPECT_EQ(starts[1].argv, (Args{xdgOpen.string(), log.string()}))
         << "the desktop's handler wins over $VISUAL";
+}
+
+// xdg-open refuses a file that does not exist; the editor itself is started on it and says so.
+TEST_F(ShellTest, StartsTheEditorOnAMissingFile) {
+    program("xdg-open");
+    const fs::path gone = root() / "gone.txt";
+    EXPECT_EQ(nameOf(shell::openInTextEditor(gone.string())), "SE_ERR_NOASSOC")
+        << "no text editor known";
+
+    const fs::path editor = program("editor");
+    ::setenv("VISUAL", "editor --new-window", 1);
+    EXPECT_EQ(nameOf(shell::openInTextEditor(gone.string())), "success");
+    m_starts.waitFor(1);
+
+    const fs::path textEditor = program("texteditor");
+    installApplication("texteditor.desktop", "texteditor %F");
+    setDefault("text/plain", "texteditor.desktop");
+    EXPECT_EQ(nameOf(shell::openInTextEditor(gone.string())), "success");
+    EXPECT_EQ(nameOf(shell::openInTextEditor((root() / "no-folder/log.txt").string())),
+              "SE_ERR_PNF");
+
+    const auto starts = m_starts.waitFor(2);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].argv, (Args{editor.string(), "--new-window", gone.string()}));
+    EXPECT_EQ(starts[1].argv, (Args{textEditor.string(), gone.string()}))
+        << "the desktop's text editor wins over $VISUAL";
+    EXPECT_FALSE(fs::exists(gone)) << "the editor decides whether to create it";
 }
 
 }  // namespace

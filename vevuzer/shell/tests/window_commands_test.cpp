@@ -8,7 +8,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -123,7 +128,10 @@ TEST_F(MainWindowCommands, TestDisplayShowsTheMadeUpCallerInThePopup) {
     EXPECT_EQ(spoken().front(), "Testing the display!");
 }
 
-TEST_F(MainWindowCommands, HelpOffersTheQuestionsPageOfThisVersion) {
+// The help page opens first, whatever the answer about the questions page.
+TEST_F(MainWindowCommands, HelpOpensThePageAndOffersTheQuestionsPageOfThisVersion) {
+    const std::string helpPage = (m_folder.home() / "Help.html").string();
+    core::rewriteFile(helpPage, "<html><body>Help</body></html>");
     for (const int answer : {ui::vbNo, ui::vbYes}) {
         SCOPED_TRACE(answer == ui::vbYes ? "Yes" : "No");
         shell::RecordedStarts starts;
@@ -135,26 +143,74 @@ TEST_F(MainWindowCommands, HelpOffersTheQuestionsPageOfThisVersion) {
         ASSERT_EQ(m_dialogs.shown().size(), 1u);
         EXPECT_EQ(m_dialogs.shown()[0].title, "More Help?");
         EXPECT_EQ(m_dialogs.shown()[0].flags, ui::vbYesNo);
-        if (answer == ui::vbNo) {
-            EXPECT_TRUE(starts.recorded().empty());
-            continue;
+        const std::vector<shell::RecordedStart> started =
+            starts.waitFor(answer == ui::vbYes ? 2 : 1);
+        ASSERT_EQ(started.size(), answer == ui::vbYes ? 2u : 1u);
+        std::vector<std::string> opened;
+        for (const shell::RecordedStart& start : started) {
+            opened.push_back(start.argv.back());
         }
-        const std::vector<shell::RecordedStart> started = starts.waitFor(1);
-        ASSERT_EQ(started.size(), 1u);
-        const std::string address = started[0].argv.back();
-        EXPECT_NE(address.find("/belltalefaq.htm?Direct_connection_Belltale413"), std::string::npos)
-            << address;
+        EXPECT_NE(std::find(opened.begin(), opened.end(), helpPage), opened.end());
+        if (answer == ui::vbYes) {
+            EXPECT_NE(std::find_if(opened.begin(), opened.end(),
+                                   [](const std::string& address) {
+                                       return address.find(
+                                                  "/belltalefaq.htm?Direct_connection_"
+                                                  "Belltale413") != std::string::npos;
+                                   }),
+                      opened.end());
+        }
     }
 }
 
-TEST_F(MainWindowCommands, SystemLogOpensTheActivityLogInTheEditorAndBeeps) {
-    vevuzer::log("something to read");
+TEST_F(MainWindowCommands, F1OpensTheHelpPageAndNothingWithoutOne) {
+    QShortcut* f1 = nullptr;
+    for (QShortcut* shortcut : m_window.findChildren<QShortcut*>()) {
+        if (shortcut->key() == QKeySequence(Qt::Key_F1)) {
+            f1 = shortcut;
+        }
+    }
+    ASSERT_NE(f1, nullptr);
+    EXPECT_EQ(f1->context(), Qt::ApplicationShortcut) << "F1 in every window of the program";
+    const std::string helpPage = (m_folder.home() / "Help.html").string();
+    {
+        shell::RecordedStarts starts;
+        emit f1->activated();
+        m_time.runUntilIdle();
+        EXPECT_TRUE(starts.recorded().empty()) << "no page, nothing to open";
+    }
+    core::rewriteFile(helpPage, "<html><body>Help</body></html>");
     shell::RecordedStarts starts;
-    main().mnu_syslog_Click();
+    emit f1->activated();
     const std::vector<shell::RecordedStart> started = starts.waitFor(1);
     ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].argv.back(), (m_folder.home() / "log.txt").string());
-    EXPECT_EQ(m_window.notes, Lines{"beep"});
+    EXPECT_EQ(started[0].argv.back(), helpPage);
+    EXPECT_TRUE(m_dialogs.shown().empty()) << "F1 asks nothing";
+}
+
+// With or without a log file: a missing one is the editor's to report, as it is for "notepad".
+TEST_F(MainWindowCommands, SystemLogOpensTheActivityLogInTheEditorAndBeeps) {
+    const char* visual = std::getenv("VISUAL");
+    const std::optional<std::string> savedVisual =
+        visual != nullptr ? std::optional<std::string>(visual) : std::nullopt;
+    ::setenv("VISUAL", "/bin/true", 1);  // some editor even on a desktop without a text one
+    const std::filesystem::path logFile = m_folder.home() / "log.txt";
+    for (const bool present : {true, false}) {
+        SCOPED_TRACE(present ? "log.txt present" : "no log.txt");
+        std::filesystem::remove(logFile);
+        if (present) {
+            vevuzer::log("something to read");
+        }
+        m_window.notes.clear();
+        shell::RecordedStarts starts;
+        main().mnu_syslog_Click();
+        const std::vector<shell::RecordedStart> started = starts.waitFor(1);
+        ASSERT_EQ(started.size(), 1u);
+        EXPECT_EQ(started[0].argv.back(), logFile.string());
+        EXPECT_EQ(m_window.notes, Lines{"beep"});
+        EXPECT_EQ(std::filesystem::exists(logFile), present);
+    }
+    savedVisual ? ::setenv("VISUAL", savedVisual->c_str(), 1) : ::unsetenv("VISUAL");
 }
 
 TEST_F(MainWindowCommands, DragMovesTheWindowByThePointersTravel) {
