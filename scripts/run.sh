@@ -12,7 +12,20 @@ modem_options=()
 if [ -n "${MODEM:-}" ]; then
     export BELLTALE_HOME="$BELLTALE_HOME/compatibility-mode"
 fi
-mkdir -p "$BELLTALE_HOME"
+# Everything the program keeps is written there, the registration first: a folder it cannot write
+# to is said here in the program's own words, before anything else fails on it.
+folder_unwritable() {
+    echo "vevuzer: the program folder cannot be written ($1); make it writable or set BELLTALE_HOME to a folder that is" >&2
+    exit 2
+}
+if ! problem=$(mkdir -p "$BELLTALE_HOME" 2>&1); then
+    folder_unwritable "cannot make '$BELLTALE_HOME': ${problem##*: }"
+fi
+probe="$BELLTALE_HOME/.write-test-$$"
+if ! problem=$( (: > "$probe") 2>&1); then
+    folder_unwritable "cannot write in '$BELLTALE_HOME': ${problem##*: }"
+fi
+rm -f "$probe"
 if [ -n "${MODEM:-}" ]; then
     modem_link="$BELLTALE_HOME/modem"
     modem_input="$BELLTALE_HOME/modem.in"

@@ -7,13 +7,19 @@
 // /s leaves out the message on success; failures are always reported on standard error. The exit
 // code tells what happened: 0 done, 1 bad arguments, 3 the library cannot be loaded, 4 it lacks
 // the entry point, 5 the entry point failed.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "platform/com/registration.h"
 #include "platform/com/variant.h"
+#include "platform/core/folders.h"
 #include "platform/core/text.h"
 #include "platform/registry/registry.h"
 
@@ -79,6 +85,38 @@ std::string errorDescription() {
     return description.utf8();
 }
 
+// Why the registry's files cannot be written, in words; empty when nothing is known against them.
+std::string registryProblem() {
+    const std::string written = registry::lastProblem();
+    std::string folderProblem;
+    const std::filesystem::path folder = core::programFolder() / "registry";
+    if (!core::programFolderWritable(&folderProblem)) {
+        // folderProblem says it
+    } else if (std::error_code error; !std::filesystem::create_directories(folder, error) &&
+                                      (error || !std::filesystem::is_directory(folder, error))) {
+        folderProblem =
+            "cannot make '" + folder.string() +
+            "': " + (error ? error.message() : std::string("a file of that name is in the way"));
+    } else {
+        const std::filesystem::path probe = folder / (".write-test-" + std::to_string(::getpid()));
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            folderProblem = "cannot write in '" + folder.string() + "': " + std::strerror(errno);
+        } else {
+            ::close(fd);
+            ::unlink(probe.c_str());
+        }
+    }
+    if (written.empty() && folderProblem.empty())
+        return {};
+    std::string text = "the registry cannot be written";
+    for (const std::string& part : {folderProblem, written}) {
+        if (!part.empty())
+            text += "; " + part;
+    }
+    return text;
+}
+
 int run(const Options& options) {
     const char* entryPoint = options.unregister ? "DllUnregisterServer" : "DllRegisterServer";
     const std::string library = fullPath(options.library);
@@ -97,8 +135,16 @@ int run(const Options& options) {
     const HRESULT hr = reinterpret_cast<HRESULT (*)()>(function)();
     if (FAILED(hr)) {
         const std::string reason = errorDescription();
-        std::fprintf(stderr, "regsvr: %s in %s failed with %s%s%s\n", entryPoint, library.c_str(),
-                     hresultText(hr).c_str(), reason.empty() ? "" : ": ", reason.c_str());
+        const std::string code = hresultText(hr) + (reason.empty() ? "" : ": " + reason);
+        // A registry that cannot be written is by far the usual cause, and the library's code
+        // does not say so: the reason comes first, in words, the code after it.
+        if (const std::string problem = registryProblem(); !problem.empty()) {
+            std::fprintf(stderr, "regsvr: %s in %s failed: %s (%s)\n", entryPoint, library.c_str(),
+                         problem.c_str(), code.c_str());
+        } else {
+            std::fprintf(stderr, "regsvr: %s in %s failed with %s\n", entryPoint, library.c_str(),
+                         code.c_str());
+        }
         return kEntryPointFailed;
     }
     if (!options.silent)

@@ -69,7 +69,8 @@ class Regsvr : public testing::Test {
         command += "BELLTALE_HOME=" + quoted(m_home.string()) + " " + quoted(REGSVR_PATH);
         for (const std::string& arg : args)
             command += " " + quoted(arg);
-        const fs::path out = m_home / "out.txt", err = m_home / "err.txt";
+        // Beside the program folder, which a case may have made unusable.
+        const fs::path out = m_home.string() + ".out", err = m_home.string() + ".err";
         command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
         const int status = std::system(command.c_str());
         Outcome outcome;
@@ -171,14 +172,32 @@ TEST_F(Regsvr, FailuresAreExplainedAndExitNonZero) {
     EXPECT_THAT(registry::subkeyNames(HKEY_CLASSES_ROOT, ""), IsEmpty());
 }
 
-// The library's own failure comes back with its code and its reason.
-TEST_F(Regsvr, ReportsTheLibrarysFailure) {
-    std::ofstream(m_home / "registry") << "not a folder";
-    Outcome outcome = regsvr({"/s", LKLK36_LIBRARY});
-    EXPECT_EQ(outcome.exitCode, 5);
-    EXPECT_THAT(outcome.err, HasSubstr(std::string("DllRegisterServer in ") + LKLK36_LIBRARY +
-                                       " failed with 0x80004005: Error registering the type "
-                                       "library"));
+// A registry that cannot be written is said in words first, then the library's code and reason.
+TEST_F(Regsvr, SaysWhyTheRegistryCannotBeWritten) {
+    struct Case {
+        const char* what;
+        fs::path blocker;  // a file where a folder must be
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"the registry folder is a file", m_home / "registry", "/registry': "},
+        {"the program folder is a file", m_home, "cannot make '"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(m_home);
+        fs::create_directories(c.blocker.parent_path());
+        std::ofstream(c.blocker) << "not a folder";
+        Outcome outcome = regsvr({"/s", LKLK36_LIBRARY});
+        EXPECT_EQ(outcome.exitCode, 5);
+        EXPECT_THAT(outcome.err,
+                    HasSubstr(std::string("regsvr: DllRegisterServer in ") + LKLK36_LIBRARY +
+                              " failed: the registry cannot be written; "));
+        EXPECT_THAT(outcome.err, HasSubstr(c.reason));
+        EXPECT_THAT(outcome.err, HasSubstr("(0x80004005: Error registering the type library"));
+        fs::remove_all(m_home);
+        fs::create_directories(m_home);
+    }
 }
 
 }  // namespace
