@@ -10,9 +10,31 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/core/messages.h"
+#include "platform/ui/tray_activation.h"
+
+namespace ui {
+
+std::optional<TrayMouse> trayMouseFor(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::Trigger:
+            return TrayMouse::LeftClick;
+        case QSystemTrayIcon::Context:
+            return TrayMouse::RightClick;
+        case QSystemTrayIcon::DoubleClick:
+            return TrayMouse::DoubleClick;
+        case QSystemTrayIcon::MiddleClick:
+            return TrayMouse::MiddleClick;
+        case QSystemTrayIcon::Unknown:
+            break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace ui
 
 namespace {
 
@@ -120,21 +142,8 @@ class DesktopTray final : public ui::TrayHost {
         if (found == m_icons.end() || !(found->second.record.uFlags & NIF_MESSAGE)) {
             return;
         }
-        switch (reason) {
-            case QSystemTrayIcon::Trigger:
-                ui::postTrayMouse(found->second.record, ui::TrayMouse::LeftClick);
-                break;
-            case QSystemTrayIcon::Context:
-                ui::postTrayMouse(found->second.record, ui::TrayMouse::RightClick);
-                break;
-            case QSystemTrayIcon::DoubleClick:
-                ui::postTrayMouse(found->second.record, ui::TrayMouse::DoubleClick);
-                break;
-            case QSystemTrayIcon::MiddleClick:
-                ui::postTrayMouse(found->second.record, ui::TrayMouse::MiddleClick);
-                break;
-            case QSystemTrayIcon::Unknown:
-                break;
+        if (const std::optional<ui::TrayMouse> action = ui::trayMouseFor(reason)) {
+            ui::postTrayMouse(found->second.record, *action);
         }
     }
 

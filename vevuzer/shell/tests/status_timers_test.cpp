@@ -3,6 +3,8 @@
 // speaking clock.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,8 +15,11 @@
 #include "platform/core/clock.h"
 #include "platform/core/messages.h"
 #include "platform/core/virtual_time.h"
+#include "platform/registry/registry.h"
+#include "platform/serial/serial.h"
 #include "platform/tapi/exchange.h"
 #include "platform/ui/testing/scripted_dialogs.h"
+#include "tools/modemsim/modem_simulator.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
 #include "vevuzer/shell/clock_text.h"
@@ -145,6 +150,45 @@ TEST_F(StatusTimer, LineIndicatorsShowTheOpenLines) {
     EXPECT_FALSE(window.lineIndicatorVisible(3));
 }
 
+// In compatibility mode the serial port stands for the lines: only the indicator of its number
+// shows, whatever telephone lines are open, until the port closes again.
+TEST_F(StatusTimer, LineIndicatorsShowTheSerialPortsNumberWhileItIsOpen) {
+    ASSERT_EQ(vevuzer::testing::registerControlLibrary(), S_OK);
+    tapi::exchange().reset();
+    frm_main window;
+    settings::write(settings::key::line, tapi::exchange().config().lines.at(0).name);
+    settings::write(settings::key::line2, settings::kNoModem);
+    settings::write(settings::key::line3, settings::kNoModem);
+    settings::write(settings::key::line4, settings::kNoModem);
+    window.main().openlines();
+    window.main().Timer2().setInterval(1000);
+    const vevuzer::HostedControl& port = window.main().comm();
+    for (const LONG number : {1, 2, 4}) {
+        SCOPED_TRACE(number);
+        modemsim::ModemSimulator modem;
+        ASSERT_TRUE(modem.ready());
+        registry::writeString(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, modem.devicePath(),
+                              "COM" + std::to_string(number));
+        ASSERT_EQ(port.putLong(vevuzer::controls::comm::CommPort, number), S_OK);
+        ASSERT_EQ(port.putBool(vevuzer::controls::comm::PortOpen, true), S_OK);
+        m_time.advance(1000ms);
+        std::vector<bool> shown;
+        for (int k = 1; k <= 4; ++k) {
+            shown.push_back(window.lineIndicatorVisible(k));
+        }
+        std::vector<bool> expected(4, false);
+        expected[static_cast<std::size_t>(number - 1)] = true;
+        EXPECT_EQ(shown, expected);
+
+        ASSERT_EQ(port.putBool(vevuzer::controls::comm::PortOpen, false), S_OK);
+        m_time.advance(1000ms);
+        EXPECT_TRUE(window.lineIndicatorVisible(1)) << "the open telephone line again";
+        EXPECT_EQ(window.lineIndicatorVisible(2) || window.lineIndicatorVisible(4), false);
+        registry::deleteValue(HKEY_LOCAL_MACHINE, serial::kSerialCommKey, modem.devicePath());
+    }
+    window.main().closelines();
+}
+
 // The minutes after the start at which the mailbox check ran in an hour.
 class MailboxSchedule : public StatusTimer {
   protected:
@@ -250,15 +294,64 @@ TEST_F(StatusTimer, WindowTimerKeepsAHiddenWindowHidden) {
     EXPECT_FALSE(m_window.isVisible());
 }
 
-TEST_F(StatusTimer, KeepAliveComesEveryFiveMinutesAndLeavesNoFile) {
+// What happens to the names of a folder, as the kernel reports it: "+name" for a file that
+// appeared there (created or renamed into it), "-name" for one removed.
+class FolderChanges {
+  public:
+    explicit FolderChanges(const std::filesystem::path& folder)
+        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        ::inotify_add_watch(m_fd, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_DELETE);
+    }
+    ~FolderChanges() { ::close(m_fd); }
+    FolderChanges(const FolderChanges&) = delete;
+    FolderChanges& operator=(const FolderChanges&) = delete;
+
+    std::vector<std::string> read() {
+        std::vector<std::string> changes;
+        alignas(inotify_event) char buffer[8192];
+        ssize_t length = 0;
+        while ((length = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (char* at = buffer; at < buffer + length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0) {
+                    changes.push_back(((event->mask & IN_DELETE) != 0 ? "-" : "+") +
+                                      std::string(event->name));
+                }
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return changes;
+    }
+
+  private:
+    int m_fd;
+};
+
+TEST_F(StatusTimer, KeepAliveWritesAFileEveryFiveMinutesAndRemovesIt) {
     for (const char* keepalive : {"True", "False"}) {
         SCOPED_TRACE(keepalive);
         settings::write(settings::key::keepalive, keepalive);
+        FolderChanges changes(m_folder.home());
         const core::OleDate start = main().state().lastkeepalive = core::now();
         m_time.advance(5min);
         EXPECT_EQ(main().state().lastkeepalive, start);
         m_time.advance(30s);
         EXPECT_EQ(main().state().lastkeepalive > start, std::string(keepalive) == "True");
+
+        // Only the sign of life's own file, made and removed again: "+name" then "-name".
+        std::vector<std::string> signs;
+        for (const std::string& change : changes.read()) {
+            if (change.ends_with("temp.tmp")) {
+                signs.push_back(change);
+            }
+        }
+        if (std::string(keepalive) == "False") {
+            EXPECT_TRUE(signs.empty());
+            continue;
+        }
+        ASSERT_EQ(signs.size(), 2u);
+        EXPECT_EQ(signs[0][0], '+');
+        EXPECT_EQ(signs[1], "-" + signs[0].substr(1));
         for (const auto& entry : std::filesystem::directory_iterator(m_folder.home())) {
             EXPECT_EQ(entry.path().string().find("temp.tmp"), std::string::npos);
         }

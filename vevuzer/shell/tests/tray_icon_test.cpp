@@ -3,7 +3,9 @@
 // mouse and its part in the new-call flasher. The desktop's notification area is a recorder.
 #include <gtest/gtest.h>
 
+#include <QSystemTrayIcon>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "platform/speech/testing/speech_recorder.h"
 #include "platform/ui/testing/scripted_dialogs.h"
 #include "platform/ui/testing/tray_recorder.h"
+#include "platform/ui/tray_activation.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
 #include "vevuzer/shell/activity_log.h"
@@ -119,6 +122,39 @@ TEST_F(SysTray, MouseReportsAreDecodedInPixelsAndInTwips) {
         tray.Form_MouseMove(0);
         tray.Form_MouseMove(0x201 * 15 + 1);
         EXPECT_EQ(raised, expected);
+    }
+}
+
+// The desktop reports clicks by their meaning; they reach the icon's events as the mouse
+// messages the button and the kind of click make.
+TEST_F(SysTray, DesktopClicksArriveAsTheMouseMessagesOfTheirButtons) {
+    struct Case {
+        QSystemTrayIcon::ActivationReason reason;
+        Lines raised;
+    };
+    const Case cases[] = {
+        {QSystemTrayIcon::Trigger, {"move", "down 1", "up 1"}},
+        {QSystemTrayIcon::Context, {"move", "down 2", "up 2"}},
+        {QSystemTrayIcon::DoubleClick, {"move", "double 1", "up 1"}},
+        {QSystemTrayIcon::MiddleClick, {"move"}},  // the middle button raises nothing itself
+        {QSystemTrayIcon::Unknown, {}},
+    };
+    Lines raised;
+    frmSysTray::Events events;
+    events.SysTrayMouseDown = [&](long b) { raised.push_back("down " + std::to_string(b)); };
+    events.SysTrayMouseUp = [&](long b) { raised.push_back("up " + std::to_string(b)); };
+    events.SysTrayMouseMove = [&] { raised.push_back("move"); };
+    events.SysTrayDoubleClick = [&](long b) { raised.push_back("double " + std::to_string(b)); };
+    frmSysTray tray(handle(0x10), events);
+    ASSERT_TRUE(tray.iconAdded());
+    for (const Case& row : cases) {
+        SCOPED_TRACE(static_cast<int>(row.reason));
+        raised.clear();
+        if (const std::optional<ui::TrayMouse> action = ui::trayMouseFor(row.reason)) {
+            m_tray.mouse(*action);
+        }
+        m_time.runUntilIdle();
+        EXPECT_EQ(raised, row.raised);
     }
 }
 
