@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -14,6 +15,9 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 #include "vevuzer/monitoring/directory_dialling.h"
 #include "vevuzer/records/frm_directory.h"
@@ -35,6 +39,22 @@ QString qText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The largest pixel size, from `largest` down, at which `fits` holds for the font; the smallest
+// tried when none does. The window's boxes keep their designed sizes, which were drawn for a
+// narrower face than the desktop's (DejaVu Sans stands in for Arial here): the text shrinks to its
+// box rather than lose its first and last letters.
+int fittingPixelSize(QFont font, int largest, const std::function<bool(const QFont&)>& fits) {
+    constexpr int kSmallest = 6;
+    int size = largest;
+    for (; size > kSmallest; --size) {
+        font.setPixelSize(size);
+        if (fits(font)) {
+            break;
+        }
+    }
+    return size;
+}
+
 // A small picture of the window's strip: a coloured tile with a word on it.
 QLabel* signalPicture(QWidget* parent, const char* name, const char* word, const char* tip,
                       int left, const char* colour) {
@@ -42,8 +62,19 @@ QLabel* signalPicture(QWidget* parent, const char* name, const char* word, const
     picture->setObjectName(name);
     picture->setToolTip(tip);
     picture->setAlignment(Qt::AlignCenter);
-    picture->setStyleSheet(QString("background: %1; color: white; font-weight: bold;").arg(colour));
     ui::placeControl(picture, left, 1240, 420, 210);
+    QFont bold = picture->font();
+    bold.setBold(true);
+    const int room = picture->width() - 2;
+    const int size = fittingPixelSize(bold, 12, [&](const QFont& font) {
+        const QFontMetrics metrics(font);
+        return metrics.horizontalAdvance(picture->text()) <= room &&
+               metrics.height() <= picture->height();
+    });
+    picture->setStyleSheet(
+        QString("background: %1; color: white; font-weight: bold; font-size: %2px;")
+            .arg(colour)
+            .arg(size));
     picture->hide();
     return picture;
 }
@@ -202,18 +233,30 @@ void frm_main::buildButtons() {
         {"Command3", "&Settings", "Click here for the settings window", 1200,
          &vevuzer::MainWindow::Command3_Click},
     };
+    std::vector<QPushButton*> commands;
     for (const Button& button : buttons) {
         auto* command = new QPushButton(button.caption, this);
         command->setObjectName(button.name);
         command->setToolTip(button.tip);
-        QFont arial("Arial");
-        arial.setPixelSize(10);
         // The designed button is narrow: the caption needs the room the style would pad.
         command->setStyleSheet("padding: 1px 2px;");
-        command->setFont(arial);
         ui::placeControl(command, 5400, button.top, 1455, 255);
         const auto click = button.click;
         connect(command, &QPushButton::clicked, this, [this, click] { (m_main.*click)(); });
+        commands.push_back(command);
+    }
+    // One size for the four, the largest at which every caption fits its button whole.
+    const int size = fittingPixelSize(QFont("Arial"), 10, [&](const QFont& font) {
+        return std::all_of(commands.begin(), commands.end(), [&](QPushButton* command) {
+            command->setFont(font);
+            return command->sizeHint().width() <= command->width() &&
+                   QFontMetrics(font).height() <= command->height();
+        });
+    });
+    QFont arial("Arial");
+    arial.setPixelSize(size);
+    for (QPushButton* command : commands) {
+        command->setFont(arial);
     }
 }
 

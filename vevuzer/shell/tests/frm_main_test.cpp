@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <QLabel>
+#include <QPushButton>
 
 #include "platform/core/messages.h"
 #include "platform/ui/testing/scripted_dialogs.h"
@@ -29,6 +30,43 @@ TEST_F(FrmMain, IsTheBelltaleWindowWithItsSkinAndStatusBox) {
     ASSERT_NE(window.control<QLabel>("Picture1"), nullptr);
     ASSERT_NE(window.control<QLabel>("txt_display"), nullptr);
     EXPECT_EQ(window.control<QLabel>("txt_display")->text(), "Welcome to Belltale");
+}
+
+// The desktop's faces are wider than the ones the window was drawn for: every caption on it still
+// shows whole, in its designed place and box.
+TEST_F(FrmMain, EveryCaptionFitsItsBox) {
+    frm_main window;
+    window.show();
+    struct Case {
+        const char* name;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"Command1", "&Incoming calls log"},
+        {"Command2", "&Telephone directory"},
+        {"Command4", "&Change skin"},
+        {"Command3", "&Settings"},
+        {"pic_ring", "RING"},
+        {"img_flash", "NEW"},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        QWidget* widget = window.findChild<QWidget*>(row.name);
+        ASSERT_NE(widget, nullptr);
+        widget->ensurePolished();
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            EXPECT_EQ(button->text(), row.text);
+            EXPECT_LE(button->sizeHint().width(), button->width());
+            EXPECT_EQ(button->width(), 97) << "the designed 1455 twips";
+        } else {
+            auto* label = qobject_cast<QLabel*>(widget);
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->text(), row.text);
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                      label->contentsRect().width());
+        }
+        EXPECT_LE(widget->fontMetrics().height(), widget->height());
+    }
 }
 
 TEST_F(FrmMain, ClosingTheWindowShutsTheProgramDown) {
