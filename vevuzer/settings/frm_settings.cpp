@@ -1,9 +1,11 @@
 // The settings window: its pages, loading, Apply, OK, Cancel and the controls that act at once.
 #include "vevuzer/settings/frm_settings.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QVBoxLayout>
@@ -185,6 +188,56 @@ std::pair<QPushButton*, QPushButton*> arrows(QWidget* page, QLineEdit* box, cons
     return {less, more};
 }
 
+// Makes `follower` enabled exactly while `leader` is.
+class EnabledFollower final : public QObject {
+  public:
+    EnabledFollower(QWidget* leader, QWidget* follower) : QObject(follower), m_follower(follower) {
+        leader->installEventFilter(this);
+        follower->setEnabled(leader->isEnabled());
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange) {
+            m_follower->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
+        }
+        return false;
+    }
+
+  private:
+    QWidget* m_follower;
+};
+
+// The ten pages' names in rows of whole labels, in their order, in place of the tab bar: in one row
+// the desktop's fonts would not fit the window, and a scrolled bar cuts the labels at its ends. The
+// rows choose the page, follow the page shown, and are disabled with the pages.
+QWidget* pageChooser(QTabWidget* pages) {
+    constexpr int kPerRow = 5;
+    auto* rows = new QWidget;
+    rows->setObjectName("tab_rows");
+    auto* grid = new QGridLayout(rows);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(2);
+    auto* group = new QButtonGroup(rows);
+    for (int i = 0; i < pages->count(); ++i) {
+        auto* tab = new QPushButton(pages->tabText(i), rows);
+        tab->setObjectName(QString("tab_%1").arg(i));
+        tab->setCheckable(true);
+        tab->setEnabled(pages->isTabEnabled(i));
+        group->addButton(tab, i);
+        grid->addWidget(tab, i / kPerRow, i % kPerRow);
+    }
+    QObject::connect(group, &QButtonGroup::idClicked, pages, &QTabWidget::setCurrentIndex);
+    const auto showCurrent = [group](int page) {
+        if (QAbstractButton* tab = group->button(page)) {
+            tab->setChecked(true);
+        }
+    };
+    QObject::connect(pages, &QTabWidget::currentChanged, group, showCurrent);
+    showCurrent(pages->currentIndex());
+    pages->tabBar()->hide();
+    new EnabledFollower(pages, rows);
+    return rows;
+}
+
 }  // namespace
 
 void frm_settings::buildPages() {
@@ -202,6 +255,7 @@ void frm_settings::buildPages() {
     m_SSTab1->addTab(checkEmailPage(), "Check Email");
     m_SSTab1->addTab(quickFaxPage(), "Quick Send Fax");
     m_SSTab1->addTab(compatibilityPage(), "Compatibility");
+    layout->insertWidget(0, pageChooser(m_SSTab1));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -573,6 +627,9 @@ void frm_settings::setTab(int page) {
 
 void frm_settings::setTabEnabled(int page, bool enabled) {
     m_SSTab1->setTabEnabled(page, enabled);
+    if (auto* tab = findChild<QPushButton*>(QString("tab_%1").arg(page))) {
+        tab->setEnabled(enabled);
+    }
 }
 
 bool frm_settings::tabEnabled(int page) const {

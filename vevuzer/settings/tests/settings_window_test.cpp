@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -224,6 +226,57 @@ TEST_F(SettingsWindow, CancelWritesNothingAndTheMainWindowStaysHiddenWhileItIsOp
     control<QPushButton>(window, "com_cancel")->click();
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(settings::read(key::callback, "never"), "never");
+}
+
+// Ten pages do not fit one row of tabs in the desktop's fonts: their names stand in two rows of
+// whole labels, in order, and choose, show and follow the page as the tabs did.
+TEST_F(SettingsWindow, PagesAreChosenFromRowsOfWholeLabels) {
+    frm_main main;
+    frm_settings& window = main.showSettings();
+    m_time.runUntilIdle();
+    auto* pages = control<QTabWidget>(window, "SSTab1");
+    const std::vector<std::string> names = {"Modems",          "About",
+                                            "Caller ID",       "General Settings",
+                                            "Blocked callers", "Email notification",
+                                            "Problems",        "Check Email",
+                                            "Quick Send Fax",  "Compatibility"};
+    std::vector<QPushButton*> tabs;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        auto* tab = control<QPushButton>(window, ("tab_" + std::to_string(i)).c_str());
+        ASSERT_NE(tab, nullptr);
+        EXPECT_EQ(tab->text().toStdString(), names[i]);
+        EXPECT_LE(tab->sizeHint().width(), tab->width()) << "the whole label shows";
+        EXPECT_TRUE(tab->isVisible());
+        tabs.push_back(tab);
+    }
+    ASSERT_EQ(tabs.size(), names.size());
+    EXPECT_FALSE(pages->tabBar()->isVisible());
+    // Five to a row, left to right, the second row below the first.
+    const auto place = [&](std::size_t i) { return tabs[i]->mapTo(&window, QPoint()); };
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        SCOPED_TRACE(names[i]);
+        const std::size_t first = i < 5 ? 0 : 5;
+        EXPECT_EQ(place(i).y(), place(first).y());
+        if (i != first) {
+            EXPECT_GT(place(i).x(), place(i - 1).x());
+        }
+    }
+    EXPECT_GT(place(5).y(), place(0).y());
+
+    tabs[3]->click();
+    EXPECT_EQ(pages->currentIndex(), 3);
+    window.setTab(7);
+    EXPECT_TRUE(tabs[7]->isChecked());
+    EXPECT_FALSE(tabs[3]->isChecked());
+
+    window.setTabEnabled(2, false);
+    EXPECT_FALSE(tabs[2]->isEnabled());
+    window.setTabEnabled(2, true);
+    pages->setEnabled(false);
+    EXPECT_FALSE(tabs[2]->isEnabled()) << "no other page while the pages are locked";
+    pages->setEnabled(true);
+    EXPECT_TRUE(tabs[2]->isEnabled());
 }
 
 TEST_F(SettingsWindow, CompatibilityModeSwitchesTheModemPagesOff) {
