@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -74,15 +75,28 @@ fs::path programFolderPath() {
 
 }  // namespace
 
+// The program folder holds the mail password, the call log and the recordings: when this process
+// makes it, only its user may enter it.
+fs::path ensurePrivateFolder(const fs::path& folder) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec))
+        return folder;
+    if (folder.has_parent_path())
+        fs::create_directories(folder.parent_path(), ec);
+    if (::mkdir(folder.c_str(), 0700) == 0)
+        ::chmod(folder.c_str(), 0700);
+    return folder;
+}
+
 fs::path programFolder() {
-    return ensureFolder(programFolderPath());
+    return ensurePrivateFolder(programFolderPath());
 }
 
 bool programFolderWritable(std::string* error) {
-    const fs::path folder = programFolderPath();
+    const fs::path folder = ensurePrivateFolder(programFolderPath());
     std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) {
+    if (!fs::is_directory(folder, ec)) {
+        ec = std::make_error_code(static_cast<std::errc>(errno ? errno : ENOENT));
         setError(error, "cannot make '" + folder.string() + "': " + ec.message());
         return false;
     }
@@ -114,12 +128,52 @@ fs::path windowsFolder() {
     return ensureFolder(programFolder() / "windows");
 }
 
+namespace {
+
+// Whether `folder` is a real folder (not a link) of this user that no one else may enter.
+bool privateFolderOfThisUser(const fs::path& folder) {
+    struct stat info {};
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::getuid() && (info.st_mode & 07777) == 0700;
+}
+
+// Without XDG_RUNTIME_DIR the folder's name in the shared temporary folder is known to every
+// user: one that someone else made, or made open, is not used.
+fs::path fallbackRuntimeFolder() {
+    std::error_code ec;
+    fs::path temporary = fs::temp_directory_path(ec);
+    if (ec)
+        temporary = "/tmp";
+    const fs::path named = temporary / ("belltale-" + std::to_string(::getuid()));
+    if (::mkdir(named.c_str(), 0700) == 0)
+        ::chmod(named.c_str(), 0700);
+    if (privateFolderOfThisUser(named))
+        return named;
+    // Made once per process, so every socket of the run is in the same place.
+    static std::mutex mutex;
+    static fs::path madeFor, made;
+    std::lock_guard lock(mutex);
+    if (madeFor != named || !privateFolderOfThisUser(made)) {
+        std::string pattern = named.string() + "-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            return named;
+        std::fprintf(stderr,
+                     "core: %s is not a private folder of this user; using %s for the "
+                     "sockets instead\n",
+                     named.c_str(), pattern.c_str());
+        madeFor = named;
+        made = pattern;
+    }
+    return made;
+}
+
+}  // namespace
+
 fs::path runtimeFolder() {
     const std::string runtime = envOr("XDG_RUNTIME_DIR", "");
-    const fs::path folder = runtime.empty()
-                                ? fs::path("/tmp") / ("belltale-" + std::to_string(::getuid()))
-                                : fs::path(runtime) / "belltale";
-    return ensureFolder(folder, fs::perms::owner_all);
+    if (runtime.empty())
+        return fallbackRuntimeFolder();
+    return ensureFolder(fs::path(runtime) / "belltale", fs::perms::owner_all);
 }
 
 fs::path assetsFolder() {
@@ -237,7 +291,8 @@ bool writeTemporary(const fs::path& folder, const fs::path& temporary, mode_t mo
         setError(error, "cannot create '" + temporary.string() + "': " + std::strerror(errno));
         return false;
     }
-    bool written = writeAll(fd, content) && ::fsync(fd) == 0;
+    // The mode exactly, whatever the umask: a file replaced keeps who may read it.
+    bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
     int writeErrno = errno;
     if (written && unnamed) {
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
@@ -266,7 +321,8 @@ void removeStaleTemporaries(const fs::path& folder) {
     }
 }
 
-bool rewriteFile(const fs::path& path, std::string_view content, std::string* error) {
+bool rewriteFile(const fs::path& path, std::string_view content, std::string* error,
+                 unsigned newFileMode) {
     static std::atomic<unsigned> counter{0};
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     sweepOnce(folder);
@@ -274,7 +330,7 @@ bool rewriteFile(const fs::path& path, std::string_view content, std::string* er
     name.append(path.filename().string()).append(kTemporaryMark).append(std::to_string(::getpid()));
     name.append("-").append(std::to_string(counter++));
     const fs::path temporary = folder / name;
-    mode_t mode = 0644;
+    mode_t mode = static_cast<mode_t>(newFileMode);
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0)
         mode = existing.st_mode & 07777;
@@ -290,28 +346,88 @@ bool rewriteFile(const fs::path& path, std::string_view content, std::string* er
     return true;
 }
 
+namespace {
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether the open file still has this name: a rewrite may replace it while a writer waits.
+bool stillNamed(int fd, const fs::path& path) {
+    struct stat opened {
+    }, named{};
+    return ::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+bool readAt(int fd, off_t from, std::string& into) {
+    for (std::size_t done = 0; done < into.size();) {
+        const ssize_t n =
+            ::pread(fd, into.data() + done, into.size() - done, from + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool appendLine(const fs::path& path, std::string_view line) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    // The lock keeps another writer from appending between the look at the end and the write.
-    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return false;
+        // The lock keeps another writer from appending between the look at the end and the write.
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        if (!stillNamed(fd, path)) {
+            ::close(fd);
+            continue;
+        }
+        std::string text;
+        struct stat info {};
+        const bool known = ::fstat(fd, &info) == 0;
+        char tail[2] = {0, 0};
+        if (known && info.st_size > 0) {
+            const off_t from = info.st_size >= 2 ? info.st_size - 2 : 0;
+            const ssize_t n = ::pread(fd, tail, 2, from);
+            const char last = n > 0 ? tail[n - 1] : '\n';
+            if (last == '\r')
+                text = "\n";
+            else if (last != '\n')
+                text = "\r\n";
+        }
+        // A file never mixes encodings: a file from Windows gets the line in its own encoding, or,
+        // when the line does not fit it, becomes UTF-8 as a whole first. Only a line beyond ASCII
+        // needs to know which, so only such a line pays for the look.
+        std::string whole;
+        if (known && info.st_size > 0 && !isAscii(line)) {
+            whole.resize(static_cast<std::size_t>(info.st_size));
+            if (!readAt(fd, 0, whole)) {
+                ::close(fd);
+                return false;
+            }
+        }
+        if (!whole.empty() && !isValidUtf8(whole)) {
+            if (const auto narrow = utf8ToWindowsText(line)) {
+                text.append(*narrow).append("\r\n");
+            } else {
+                const bool rewritten =
+                    rewriteFile(path, windowsTextToUtf8(whole) + text + std::string(line) + "\r\n");
+                ::close(fd);
+                return rewritten;
+            }
+        } else {
+            text.append(line).append("\r\n");
+        }
+        const bool written = writeAll(fd, text);
+        return ::close(fd) == 0 && written;
     }
-    std::string text;
-    struct stat info {};
-    char tail[2] = {0, 0};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0) {
-        const off_t from = info.st_size >= 2 ? info.st_size - 2 : 0;
-        const ssize_t n = ::pread(fd, tail, 2, from);
-        const char last = n > 0 ? tail[n - 1] : '\n';
-        if (last == '\r')
-            text = "\n";
-        else if (last != '\n')
-            text = "\r\n";
-    }
-    text.append(line).append("\r\n");
-    const bool written = writeAll(fd, text);
-    return ::close(fd) == 0 && written;
+    return false;
 }
 
 std::optional<std::string> readFile(const fs::path& path) {

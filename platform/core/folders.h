@@ -9,7 +9,8 @@
 namespace core {
 
 // The program folder: $BELLTALE_HOME, else $XDG_DATA_HOME/belltale, else ~/.local/share/belltale.
-// Created when missing. Read anew on every call, so a test may point it elsewhere.
+// Created when missing, for its user only (0700). Read anew on every call, so a test may point it
+// elsewhere.
 std::filesystem::path programFolder();
 // The same folder, without creating it: nothing when it does not exist yet.
 std::optional<std::filesystem::path> existingProgramFolder();
@@ -18,7 +19,9 @@ std::optional<std::filesystem::path> existingProgramFolder();
 bool programFolderWritable(std::string* error = nullptr);
 // The stand-in for the Windows folder: "windows" inside the program folder; created when missing.
 std::filesystem::path windowsFolder();
-// This user's runtime folder for sockets: $XDG_RUNTIME_DIR/belltale, owner-only; created.
+// This user's runtime folder for sockets: $XDG_RUNTIME_DIR/belltale, owner-only; created. Without
+// XDG_RUNTIME_DIR, belltale-<uid> in the temporary folder when it is a real folder of this user
+// with mode 0700 (made so when missing); otherwise a private folder made beside it, said on stderr.
 std::filesystem::path runtimeFolder();
 // The shipped assets: $BELLTALE_ASSETS, else the source tree's vevuzer/assets.
 std::filesystem::path assetsFolder();
@@ -33,8 +36,9 @@ std::optional<std::filesystem::path> findFileNoCase(const std::filesystem::path&
 
 // Replaces a file's content safely: writes a temporary copy beside it, flushes it, then renames it
 // over the original. On any failure the original is untouched and false is returned with a reason.
+// The new file has the mode of the file it replaces, or `newFileMode` when there was none.
 bool rewriteFile(const std::filesystem::path& path, std::string_view content,
-                 std::string* error = nullptr);
+                 std::string* error = nullptr, unsigned newFileMode = 0644);
 // Removes the temporary copies ".<name>.tmp-<pid>-<n>" that a rewrite by a process no longer alive
 // left in `folder`. rewriteFile sweeps a folder the first time it writes there; a program calls
 // this at start for folders it may not write to.

@@ -1,5 +1,6 @@
 #include "platform/core/text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace core {
@@ -94,15 +95,37 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+namespace {
+
+// 0x80 to 0x9F; the five bytes Windows-1252 leaves undefined stand for the same code points.
+constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+std::optional<std::string> utf8ToWindowsText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const char32_t cp = decodeUtf8(utf8, i);
+        if (cp < 0x80 || (cp >= 0xA0 && cp < 0x100)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        const char16_t* high = std::find(std::begin(kHigh), std::end(kHigh), cp);
+        if (high == std::end(kHigh))
+            return std::nullopt;
+        out += static_cast<char>(0x80 + (high - std::begin(kHigh)));
+    }
+    return out;
+}
+
 std::string windowsTextToUtf8(std::string_view bytes) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     if (isValidUtf8(bytes))
         return std::string(bytes.starts_with(kBom) ? bytes.substr(kBom.size()) : bytes);
-    // 0x80 to 0x9F; the five bytes Windows-1252 leaves undefined stand for the same code points.
-    static constexpr char16_t kHigh[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 2);
     for (const char c : bytes) {

@@ -20,6 +20,8 @@ bool isValidUtf8(std::string_view bytes);
 // Text a user may bring from Windows, as UTF-8: kept as it is when it is valid UTF-8 (a leading
 // byte-order mark is dropped), otherwise read as Windows-1252.
 std::string windowsTextToUtf8(std::string_view bytes);
+// UTF-8 text in Windows-1252; nothing when a character has no place in it.
+std::optional<std::string> utf8ToWindowsText(std::string_view utf8);
 
 // "{0002DF01-0000-0000-C000-000000000046}": braces, upper-case hexadecimal.
 std::string formatGuid(const GUID& guid);

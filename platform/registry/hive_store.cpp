@@ -189,7 +189,7 @@ LONG Hive::modify(const Change& change) {
         return result;
     }
     std::string error;
-    if (!core::rewriteFile(m_file, formatHive(changedRoot), &error)) {
+    if (!core::rewriteFile(m_file, formatHive(changedRoot), &error, 0600)) {
         reportProblem(m_file.string() + " cannot be written (" + error + ")");
         return ERROR_CANTWRITE;
     }
@@ -203,7 +203,7 @@ LONG Hive::flush() {
     if (m_dirty) {
         m_dirty = false;
         std::string error;
-        if (core::rewriteFile(m_file, formatHive(m_root), &error)) {
+        if (core::rewriteFile(m_file, formatHive(m_root), &error, 0600)) {
             m_stamp = stampOf(m_file);
         } else {
             reportProblem(m_file.string() + " cannot be written (" + error + ")");
