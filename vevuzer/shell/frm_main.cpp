@@ -130,8 +130,6 @@ frm_main::frm_main(QWidget* parent)
       m_image2(new QLabel(QStringLiteral("\u2013"), this)),
       m_mnuSettings(new QMenu(this)),
       m_mn1Add(new QMenu(this)),
-      m_imgicon(CreateIconFromImage(trayPicture("#1f618d", "B"))),
-      m_imgicon1(CreateIconFromImage(trayPicture("#d35400", "!"))),
       m_main(*this) {
     setObjectName("frm_main");
     setCaption("Belltale");
@@ -181,38 +179,84 @@ frm_main::frm_main(QWidget* parent)
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::ApplicationShortcut);
     connect(help, &QShortcut::activated, this, [this] { m_main.showHelpFile(); });
-
-    m_frmInfo = std::make_unique<frm_info>();
-    m_frmDirectory = std::make_unique<frm_directory>([this](const std::string& text) {
-        m_frmInfo->Show();
-        m_frmInfo->display(text);
-    });
-    vevuzer::attachDirectoryDialling(m_main, m_frmDirectory->logic());
-    m_frmSettings = std::make_unique<frm_settings>(m_main, [this](const std::string& text) {
-        m_frmInfo->Show();
-        m_frmInfo->display(text);
-    });
-    m_frmInclog = std::make_unique<frm_inclog>(
-        [this]() -> vevuzer::TelephoneDirectory& { return showTelephoneDirectory().logic(); },
-        [this] {
-            setDisplayVisible(false);
-            setTxtDisplayVisible(true);
-        });
-    // The pop-up's ADD fills the address book and leaves the saving to the user.
-    m_frmDisplay = std::make_unique<frm_display>(
-        [this](int line) { return m_main.lkLine(line).dispatch(); },
-        [this](const std::string& name,
-               const std::string& number) -> std::optional<vevuzer::WindowError> {
-            vevuzer::TelephoneDirectory& directory = showTelephoneDirectory().logic();
-            directory.setTxtName(name);
-            directory.setTxtPhone(number);
-            return std::nullopt;
-        });
 }
 
 frm_main::~frm_main() {
-    DestroyIcon(m_imgicon);
-    DestroyIcon(m_imgicon1);
+    if (m_imgicon)
+        DestroyIcon(m_imgicon);
+    if (m_imgicon1)
+        DestroyIcon(m_imgicon1);
+}
+
+// The tray's pictures are drawn when the tray first asks for them: drawing text loads a font,
+// which a start without the tray never needs.
+HICON frm_main::imgicon() const {
+    if (!m_imgicon)
+        m_imgicon = CreateIconFromImage(trayPicture("#1f618d", "B"));
+    return m_imgicon;
+}
+
+HICON frm_main::imgicon1() const {
+    if (!m_imgicon1)
+        m_imgicon1 = CreateIconFromImage(trayPicture("#d35400", "!"));
+    return m_imgicon1;
+}
+
+// The other windows are built on their first use, as a form is loaded when first referred to: a
+// start that never opens them does not pay for them.
+frm_info& frm_main::infoWindow() {
+    if (!m_frmInfo)
+        m_frmInfo = std::make_unique<frm_info>();
+    return *m_frmInfo;
+}
+
+frm_directory& frm_main::directoryWindow() {
+    if (!m_frmDirectory) {
+        m_frmDirectory = std::make_unique<frm_directory>([this](const std::string& text) {
+            infoWindow().Show();
+            infoWindow().display(text);
+        });
+        vevuzer::attachDirectoryDialling(m_main, m_frmDirectory->logic());
+    }
+    return *m_frmDirectory;
+}
+
+frm_settings& frm_main::settingsWindow() {
+    if (!m_frmSettings) {
+        m_frmSettings = std::make_unique<frm_settings>(m_main, [this](const std::string& text) {
+            infoWindow().Show();
+            infoWindow().display(text);
+        });
+    }
+    return *m_frmSettings;
+}
+
+frm_inclog& frm_main::inclogWindow() {
+    if (!m_frmInclog) {
+        m_frmInclog = std::make_unique<frm_inclog>(
+            [this]() -> vevuzer::TelephoneDirectory& { return showTelephoneDirectory().logic(); },
+            [this] {
+                setDisplayVisible(false);
+                setTxtDisplayVisible(true);
+            });
+    }
+    return *m_frmInclog;
+}
+
+frm_display& frm_main::popup() {
+    if (!m_frmDisplay) {
+        // The pop-up's ADD fills the address book and leaves the saving to the user.
+        m_frmDisplay = std::make_unique<frm_display>(
+            [this](int line) { return m_main.lkLine(line).dispatch(); },
+            [this](const std::string& name,
+                   const std::string& number) -> std::optional<vevuzer::WindowError> {
+                vevuzer::TelephoneDirectory& directory = showTelephoneDirectory().logic();
+                directory.setTxtName(name);
+                directory.setTxtPhone(number);
+                return std::nullopt;
+            });
+    }
+    return *m_frmDisplay;
 }
 
 void frm_main::buildButtons() {
@@ -487,28 +531,28 @@ void frm_main::setDisplayListIndex(int index) {
 }
 
 void frm_main::frmDisplayShow() {
-    m_frmDisplay->Show();
+    popup().Show();
 }
 
 void frm_main::frmDisplayDisplay(std::string_view Text, int aline) {
-    m_frmDisplay->display(Text, aline);
+    popup().display(Text, aline);
 }
 
 void frm_main::setFrmDisplayName(std::string_view name) {
-    m_frmDisplay->setTxtName(name);
+    popup().setTxtName(name);
 }
 
 void frm_main::frmDisplaySetFocus() {
-    m_frmDisplay->SetFocus();
+    popup().SetFocus();
 }
 
 void frm_main::frmDisplayDisplayOther(std::string_view baname, std::string_view bnumber,
                                       std::string_view announce) {
-    m_frmDisplay->displayother(baname, bnumber, announce);
+    popup().displayother(baname, bnumber, announce);
 }
 
 void frm_main::setFrmDisplayNumber(std::string_view number) {
-    m_frmDisplay->setTxtDisplay(number);
+    popup().setTxtDisplay(number);
 }
 
 void frm_main::endProgram() {
@@ -516,11 +560,13 @@ void frm_main::endProgram() {
         m_endProgram();
         return;
     }
-    m_frmDisplay->hide();
-    m_frmDirectory->hide();
-    m_frmInclog->hide();
-    m_frmInfo->hide();
-    m_frmSettings->hide();
+    // Only the windows built so far are hidden: ending builds none.
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{m_frmDisplay.get(), m_frmDirectory.get(),
+                                         m_frmInclog.get(), m_frmInfo.get(), m_frmSettings.get()}) {
+        if (window)
+            window->hide();
+    }
     hide();
     QCoreApplication::exit(0);
 }

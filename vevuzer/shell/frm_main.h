@@ -82,8 +82,8 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     void frmDirectoryShow() override;
     void frmSettingsShow() override;
     void setFormMinimized() override { showMinimized(); }
-    HICON imgicon() const override { return m_imgicon; }
-    HICON imgicon1() const override { return m_imgicon1; }
+    HICON imgicon() const override;
+    HICON imgicon1() const override;
     // The call list's menu: the selected caller to the address book or to the blocked list.
     void mn1_addcaler_Click();
     void mn1_blockcaller_Click();
@@ -95,7 +95,7 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     frm_settings& showSettings();
 
     // The caller pop-up this window shows.
-    frm_display& popup() { return *m_frmDisplay; }
+    frm_display& popup();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -104,6 +104,10 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
   private:
     void buildButtons();
     void buildMenus();
+    frm_info& infoWindow();
+    frm_directory& directoryWindow();
+    frm_settings& settingsWindow();
+    frm_inclog& inclogWindow();
     bool surfaceMouseEvent(QObject* watched, QEvent* event);
     bool displayEvent(QObject* watched, QEvent* event);
 
@@ -115,13 +119,14 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     QLabel* m_image2;
     QMenu* m_mnuSettings;
     QMenu* m_mn1Add;
-    HICON m_imgicon;
-    HICON m_imgicon1;
+    mutable HICON m_imgicon = nullptr;
+    mutable HICON m_imgicon1 = nullptr;
     std::array<QLabel*, vevuzer::kLineCount> m_lineIndicators;
     std::string m_statusText;
     std::function<void()> m_endProgram;
     vevuzer::MainWindow m_main;
-    // Made after the window's controls and let go before them: it reads the Line controls.
+    // Each made on first use. Let go before the window's controls: the pop-up reads the Line
+    // controls.
     std::unique_ptr<frm_display> m_frmDisplay;
     std::unique_ptr<frm_info> m_frmInfo;
     std::unique_ptr<frm_directory> m_frmDirectory;

@@ -34,8 +34,8 @@ void frm_main::frmInclogShow() {
 }
 
 frm_inclog& frm_main::showIncomingCallsLog() {
-    m_frmInclog->Show();
-    return *m_frmInclog;
+    inclogWindow().Show();
+    return inclogWindow();
 }
 
 // The telephone directory window.
@@ -44,8 +44,8 @@ void frm_main::frmDirectoryShow() {
 }
 
 frm_directory& frm_main::showTelephoneDirectory() {
-    m_frmDirectory->Show();
-    return *m_frmDirectory;
+    directoryWindow().Show();
+    return directoryWindow();
 }
 
 // The settings window.
@@ -54,8 +54,8 @@ void frm_main::frmSettingsShow() {
 }
 
 frm_settings& frm_main::showSettings() {
-    m_frmSettings->Show();
-    return *m_frmSettings;
+    settingsWindow().Show();
+    return settingsWindow();
 }
 
 // "Add to telephone directory" on the call list's menu: the address book's Save stores the caller.

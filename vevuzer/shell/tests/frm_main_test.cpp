@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <functional>
 
 #include "platform/core/messages.h"
 #include "platform/ui/testing/scripted_dialogs.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
+#include "vevuzer/shell/main_window.h"
 #include "vevuzer/shell/quit_signals.h"
 
 namespace {
@@ -18,6 +21,14 @@ class FrmMain : public ::testing::Test {
   protected:
     vevuzer::testing::FreshProgramFolder m_folder;
 };
+
+bool windowExists(const char* name) {
+    for (const QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == name)
+            return true;
+    }
+    return false;
+}
 
 TEST_F(FrmMain, IsTheBelltaleWindowWithItsSkinAndStatusBox) {
     frm_main window;
@@ -96,6 +107,30 @@ TEST_F(FrmMain, ClosingIsRefusedWhileTheUpdateDownloads) {
     window.main().state().downloading = false;
     EXPECT_TRUE(window.close());
     EXPECT_TRUE(window.main().ended());
+}
+
+TEST_F(FrmMain, BuildsEachOtherWindowOnItsFirstUse) {
+    ui::ScriptedDialogs dialogs;
+    frm_main window;
+    window.show();
+    struct Case {
+        const char* window;
+        std::function<void(frm_main&)> firstUse;
+    };
+    const Case cases[] = {
+        {"frm_display", [](frm_main& w) { w.setFrmDisplayName("ANN SMITH"); }},
+        {"frm_inclog", [](frm_main& w) { w.main().Command1_Click(); }},
+        {"frm_directory", [](frm_main& w) { w.main().Command2_Click(); }},
+        {"frm_settings", [](frm_main& w) { w.main().Command3_Click(); }},
+    };
+    for (const Case& row : cases)
+        EXPECT_FALSE(windowExists(row.window)) << row.window << " built at start";
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.window);
+        row.firstUse(window);
+        EXPECT_TRUE(windowExists(row.window));
+    }
+    EXPECT_FALSE(windowExists("frm_info"));
 }
 
 }  // namespace
