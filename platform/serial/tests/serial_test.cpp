@@ -268,7 +268,10 @@ TEST_F(SerialControl, ADeviceThatGoesAwayClosesThePortAtTheNextRead) {
     }
     EXPECT_EQ(got, "\r\nRING\r\n");
     EXPECT_TRUE(portOpen());
+    // Unplugged, the device's link goes too: the freed pseudo-terminal's number may be
+    // handed to another process's terminal meanwhile.
     modem.reset();
+    fs::remove(link);
     EXPECT_EQ(input(), "");
     EXPECT_FALSE(portOpen());
     EXPECT_EQ(failure(put(serial::DISPID_PortOpen, true)), "comPortInvalid");
