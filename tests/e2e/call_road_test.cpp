@@ -29,17 +29,6 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-// Polls until `done` or the hang guard runs out: how long the program takes is not measured here.
-bool eventually(const std::function<bool()>& done) {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangGuardMs);
-    while (std::chrono::steady_clock::now() < giveUp) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return done();
-}
-
 class CallRoad : public ::testing::Test {
   protected:
     void SetUp() override {

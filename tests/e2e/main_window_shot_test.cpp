@@ -16,16 +16,6 @@ namespace {
 using namespace e2e;
 using namespace std::chrono_literals;
 
-bool eventually(const std::function<bool()>& done) {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangGuardMs);
-    while (std::chrono::steady_clock::now() < giveUp) {
-        if (done())
-            return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return done();
-}
-
 class MainWindowShot : public ::testing::Test {
   protected:
     void SetUp() override {

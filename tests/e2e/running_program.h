@@ -9,13 +9,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -27,6 +30,17 @@ namespace e2e {
 inline constexpr char kReadyLine[] = "vevuzer: the main window is open";
 // A guard against a program that never answers, not a measure of speed.
 inline constexpr int kHangGuardMs = 60000;
+
+// Polls until `done` or the hang guard runs out: how long the program takes is not measured here.
+inline bool eventually(const std::function<bool()>& done) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kHangGuardMs);
+    while (std::chrono::steady_clock::now() < giveUp) {
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return done();
+}
 
 inline fs::path makeTempFolder() {
     std::string pattern = (fs::temp_directory_path() / "belltale-e2e-XXXXXX").string();
