@@ -44,7 +44,9 @@ std::int32_t seeStringParam(std::int32_t chan, std::int32_t param, const char* t
 // it (STARTTLS, STLS), plain text otherwise; certificates are checked against the system's store
 // ($BELLTALE_MAIL_CA_FILE replaces it). A refusal is reported by what the server said: a transient
 // one (SMTP 4xx, POP3 "[IN-USE]" or "[SYS/TEMP]") as SEE_SERVER_DEFERRED, a refused login (x3x,
-// "[AUTH]") as SEE_LOGIN_REFUSED, any other as SEE_SERVER_REFUSED.
+// "[AUTH]") as SEE_LOGIN_REFUSED, any other as SEE_SERVER_REFUSED. The exchanges load libcurl on
+// first need ($BELLTALE_LIBCURL names another file); without it each fails with
+// SEE_NO_INTERNET_LIBRARY, the loader's reason on stderr.
 
 // Connects to the SMTP server `server` (port 25 by default) as sender `from` (an address, with or
 // without angle brackets). The server is greeted, so a server that is down, unknown or silent

@@ -28,6 +28,8 @@ constexpr CodeText kCodes[] = {
      "A secure connection to the mail server could not be made"},
     {SEE_ANSWER_UNREADABLE, "SEE_ANSWER_UNREADABLE",
      "The mail server's answer was not understood or was too long"},
+    {SEE_NO_INTERNET_LIBRARY, "SEE_NO_INTERNET_LIBRARY",
+     "The Internet library the mail engine needs could not be loaded"},
 };
 
 }  // namespace

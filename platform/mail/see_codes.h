@@ -24,6 +24,7 @@ inline constexpr std::int32_t SEE_TRANSFER_FAILED = -117;
 inline constexpr std::int32_t SEE_SERVER_DEFERRED = -118;
 inline constexpr std::int32_t SEE_SECURE_FAILED = -119;
 inline constexpr std::int32_t SEE_ANSWER_UNREADABLE = -120;
+inline constexpr std::int32_t SEE_NO_INTERNET_LIBRARY = -121;
 
 namespace mail {
 

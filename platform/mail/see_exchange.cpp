@@ -1,10 +1,10 @@
 // The SMTP and POP3 exchanges over libcurl. A connect greets the server (SMTP) or logs in and
 // counts the messages (POP3) and lets the connection go; the send opens its own. Every transfer is
-// bounded by the channel's time-out, and uses TLS where the server offers it.
-#include <curl/curl.h>
-
+// bounded by the channel's time-out, and uses TLS where the server offers it. libcurl is loaded on
+// the first exchange: without it an exchange fails with SEE_NO_INTERNET_LIBRARY.
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -15,8 +15,10 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
+#include "platform/curl/curl_library.h"
 #include "platform/mail/channels.h"
 #include "platform/mail/see.h"
 #include "platform/mail/see_codes.h"
@@ -161,50 +163,77 @@ const char* caFile() {
 class Easy {
   public:
     Easy() {
-        static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-        m_curl = initialised ? curl_easy_init() : nullptr;
+        std::string why;
+        m_lib = curlrt::load(&why);
+        if (!m_lib) {
+            std::fprintf(stderr, "mail: %s\n", why.c_str());
+            return;
+        }
+        m_curl = m_lib->easy_init();
         if (!m_curl)
             return;
         // The server's replies are watched so a refusal is reported as what it is; what the
         // engine sends (the password among it) is not looked at.
-        curl_easy_setopt(m_curl, CURLOPT_DEBUGFUNCTION, watchReplies);
-        curl_easy_setopt(m_curl, CURLOPT_DEBUGDATA, this);
-        curl_easy_setopt(m_curl, CURLOPT_VERBOSE, 1L);
+        set<CURLOPT_DEBUGFUNCTION>(watchReplies);
+        set<CURLOPT_DEBUGDATA>(this);
+        set<CURLOPT_VERBOSE>(1L);
         if (const char* file = caFile())
-            curl_easy_setopt(m_curl, CURLOPT_CAINFO, file);
+            set<CURLOPT_CAINFO>(file);
     }
     ~Easy() {
         if (m_curl)
-            curl_easy_cleanup(m_curl);
+            m_lib->easy_cleanup(m_curl);
         if (m_recipients)
-            curl_slist_free_all(m_recipients);
+            m_lib->slist_free_all(m_recipients);
     }
     Easy(const Easy&) = delete;
     Easy& operator=(const Easy&) = delete;
 
-    CURL* get() const { return m_curl; }
+    // 0 when the exchange can go ahead, or why it cannot.
+    std::int32_t unusable() const {
+        if (!m_lib)
+            return SEE_NO_INTERNET_LIBRARY;
+        return m_curl ? 0 : SEE_TRANSFER_FAILED;
+    }
+
+    // setopt takes its value through "...": the value must have exactly the type the option's
+    // group expects (a long, a curl_off_t, a pointer), or libcurl reads garbage.
+    template <CURLoption option, typename Value>
+    void set(Value value) const {
+        constexpr long group = option / 10000 * 10000;
+        if constexpr (group == CURLOPTTYPE_LONG) {
+            static_assert(std::is_same_v<Value, long>, "a long option takes a long");
+        } else if constexpr (group == CURLOPTTYPE_OFF_T) {
+            static_assert(std::is_same_v<Value, curl_off_t>, "a size option takes a curl_off_t");
+        } else if constexpr (group == CURLOPTTYPE_FUNCTIONPOINT) {
+            static_assert(std::is_function_v<std::remove_pointer_t<Value>>,
+                          "a callback option takes a function");
+        } else {
+            static_assert(std::is_pointer_v<Value>, "a pointer option takes a pointer");
+        }
+        m_lib->easy_setopt(m_curl, option, value);
+    }
     void bound(std::int32_t timeout) const {
-        curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout));
-        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout));
+        set<CURLOPT_NOSIGNAL>(1L);
+        set<CURLOPT_CONNECTTIMEOUT_MS>(static_cast<long>(timeout));
+        set<CURLOPT_TIMEOUT_MS>(static_cast<long>(timeout));
         // The wait for a reply has a bound of its own (two minutes unless set), which the
         // overall one does not shorten after a message's body: set it too, in whole seconds.
-        curl_easy_setopt(m_curl, CURLOPT_SERVER_RESPONSE_TIMEOUT,
-                         static_cast<long>((timeout + 999) / 1000));
+        set<CURLOPT_SERVER_RESPONSE_TIMEOUT>(static_cast<long>((timeout + 999) / 1000));
     }
     void addRecipient(const std::string& address) {
-        m_recipients = curl_slist_append(m_recipients, address.c_str());
+        m_recipients = m_lib->slist_append(m_recipients, address.c_str());
     }
     curl_slist* recipients() const { return m_recipients; }
     std::string address() const {
         char* ip = nullptr;
-        if (curl_easy_getinfo(m_curl, CURLINFO_PRIMARY_IP, &ip) == CURLE_OK && ip)
+        if (m_lib->easy_getinfo(m_curl, CURLINFO_PRIMARY_IP, &ip) == CURLE_OK && ip)
             return ip;
         return {};
     }
     // Runs the transfer: 0, or the code of its failure, a refusal in the server's words first.
     std::int32_t perform() {
-        const CURLcode result = curl_easy_perform(m_curl);
+        const CURLcode result = m_lib->easy_perform(m_curl);
         if (result == CURLE_OK)
             return 0;
         if (m_overflow)
@@ -239,6 +268,7 @@ class Easy {
         return 0;
     }
 
+    const curlrt::Functions* m_lib = nullptr;
     CURL* m_curl = nullptr;
     curl_slist* m_recipients = nullptr;
     std::string m_lastReply;
@@ -261,8 +291,7 @@ std::string url(Easy& easy, const char* scheme, std::string server) {
     const auto colon = server.rfind(':');
     const std::string port = colon == std::string::npos ? "" : server.substr(colon + 1);
     implicit = implicit || port == (std::string_view(scheme) == "smtp" ? "465" : "995");
-    curl_easy_setopt(easy.get(), CURLOPT_USE_SSL,
-                     static_cast<long>(implicit ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    easy.set<CURLOPT_USE_SSL>(static_cast<long>(implicit ? CURLUSESSL_ALL : CURLUSESSL_TRY));
     return (implicit ? secure : std::string(scheme) + "://") + server + "/";
 }
 
@@ -446,11 +475,11 @@ std::int32_t seeSmtpConnect(std::int32_t chan, const char* server, const char* f
     if (host.empty())
         return SEE_BAD_ARGUMENT;
     Easy easy;
-    if (!easy.get())
-        return SEE_TRANSFER_FAILED;
+    if (const std::int32_t unusable = easy.unusable())
+        return unusable;
     const std::string address = url(easy, "smtp", host);
-    curl_easy_setopt(easy.get(), CURLOPT_URL, address.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_CONNECT_ONLY, 1L);
+    easy.set<CURLOPT_URL>(address.c_str());
+    easy.set<CURLOPT_CONNECT_ONLY>(1L);
     easy.bound(timeoutMs(*channel));
     if (const std::int32_t failed = easy.perform())
         return failed;
@@ -473,17 +502,17 @@ std::int32_t seePop3Connect(std::int32_t chan, const char* server, const char* u
     if (host.empty())
         return SEE_BAD_ARGUMENT;
     Easy easy;
-    if (!easy.get())
-        return SEE_TRANSFER_FAILED;
+    if (const std::int32_t unusable = easy.unusable())
+        return unusable;
     const std::string address = url(easy, "pop3", host);
     const std::string name = field(user);
     const std::string secret = field(password);
     Listing listing{&easy};
-    curl_easy_setopt(easy.get(), CURLOPT_URL, address.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_USERNAME, name.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_PASSWORD, secret.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, countListing);
-    curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &listing);
+    easy.set<CURLOPT_URL>(address.c_str());
+    easy.set<CURLOPT_USERNAME>(name.c_str());
+    easy.set<CURLOPT_PASSWORD>(secret.c_str());
+    easy.set<CURLOPT_WRITEFUNCTION>(countListing);
+    easy.set<CURLOPT_WRITEDATA>(&listing);
     easy.bound(timeoutMs(*channel));
     if (const std::int32_t failed = easy.perform())
         return failed;
@@ -587,20 +616,19 @@ std::int32_t seeDriver(std::int32_t chan) {
         return SEE_NO_MESSAGE;
     channel->messageWaiting = false;
     Easy easy;
-    if (!easy.get())
-        return SEE_TRANSFER_FAILED;
+    if (const std::int32_t unusable = easy.unusable())
+        return unusable;
     const std::string address = url(easy, "smtp", channel->server);
     for (const std::string& recipient : channel->recipients)
         easy.addRecipient(recipient);
     Upload upload{&channel->message};
-    curl_easy_setopt(easy.get(), CURLOPT_URL, address.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_MAIL_FROM, channel->from.c_str());
-    curl_easy_setopt(easy.get(), CURLOPT_MAIL_RCPT, easy.recipients());
-    curl_easy_setopt(easy.get(), CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(easy.get(), CURLOPT_READFUNCTION, readUpload);
-    curl_easy_setopt(easy.get(), CURLOPT_READDATA, &upload);
-    curl_easy_setopt(easy.get(), CURLOPT_INFILESIZE_LARGE,
-                     static_cast<curl_off_t>(channel->message.size()));
+    easy.set<CURLOPT_URL>(address.c_str());
+    easy.set<CURLOPT_MAIL_FROM>(channel->from.c_str());
+    easy.set<CURLOPT_MAIL_RCPT>(easy.recipients());
+    easy.set<CURLOPT_UPLOAD>(1L);
+    easy.set<CURLOPT_READFUNCTION>(readUpload);
+    easy.set<CURLOPT_READDATA>(&upload);
+    easy.set<CURLOPT_INFILESIZE_LARGE>(static_cast<curl_off_t>(channel->message.size()));
     easy.bound(timeoutMs(*channel));
     if (const std::int32_t failed = easy.perform())
         return failed;

@@ -220,6 +220,39 @@ TEST_F(SeeExchange, FailuresAreReportedNeverTakenAsSent) {
     EXPECT_EQ(seeDriver(0), SEE_NO_MESSAGE) << "a message that could not be made is not sent";
 }
 
+// Without libcurl each exchange fails with the code that says so and the loader's reason, and
+// nothing is sent; once the library can be loaded again the engine works.
+TEST_F(SeeExchange, WithoutLibcurlEachExchangeFailsSayingSo) {
+    ASSERT_TRUE(m_servers->startSmtp()) << "aiosmtpd could not be started";
+    const std::string server = m_servers->smtpServer();
+    ASSERT_EQ(seeSmtpConnect(0, server.c_str(), "<noreply@example.net>", ""), 0);
+    ASSERT_EQ(seeSendEmail(0, "<ann@example.net>", "", "", "s", "b", ""), 0);
+
+    const std::string missing = (m_root / "libcurl-that-is-not-here.so.4").string();
+    setenv("BELLTALE_LIBCURL", missing.c_str(), 1);
+    struct Case {
+        const char* call;
+        std::function<std::int32_t()> run;
+    };
+    const Case cases[] = {
+        {"send of a message prepared before", [] { return seeDriver(0); }},
+        {"SMTP connect",
+         [&] { return seeSmtpConnect(0, server.c_str(), "<noreply@example.net>", ""); }},
+        {"POP3 connect", [&] { return seePop3Connect(0, server.c_str(), "ann", "s3cret"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.call);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(nameOf(c.run()), "SEE_NO_INTERNET_LIBRARY");
+        EXPECT_NE(::testing::internal::GetCapturedStderr().find(missing), std::string::npos);
+    }
+    unsetenv("BELLTALE_LIBCURL");
+    EXPECT_TRUE(m_servers->messages().empty());
+
+    EXPECT_EQ(send(server), 0);
+    EXPECT_EQ(m_servers->messages().size(), 1u);
+}
+
 // Each refusal is reported by the code that names it, wherever in the exchange it comes.
 TEST_F(SeeExchange, RefusalsAreReportedByTheCodeThatNamesThem) {
     struct SmtpCase {
