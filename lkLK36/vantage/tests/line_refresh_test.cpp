@@ -174,6 +174,78 @@ TEST_F(LineRefresh, ChangingTheCurrentCallRewritesTheTreeInPlace) {
     EXPECT_EQ(caller->child(3)->text(0).toStdString(), "Call.CallerID.Number = '016-329-60123'");
 }
 
+// A node's name: its text up to the value.
+std::string nodeName(const QTreeWidgetItem* node) {
+    const std::string text = node->text(0).toStdString();
+    return text.substr(0, text.find(" = "));
+}
+
+// Every call's tree lists the same nodes in one order, whether it was built for that call or
+// rewritten from another call's; only the values differ.
+TEST_F(LineRefresh, TheCallTreeKeepsItsOrderForEveryCall) {
+    static const std::vector<std::string> order = {
+        "Call.Active",         "Call.Address",       "Call.BearerMode",
+        "Call.Began",          "Call.BusyMode",      "Call.CalledID",
+        "Call.CallerID",       "Call.Connected",     "Call.ConnectedID",
+        "Call.DialToneMode",   "Call.Disconnected",  "Call.DisconnectMode",
+        "Call.Ended",          "Call.Handle",        "Call.ID",
+        "Call.MediaMode",      "Call.Monitors",      "Call.Origin",
+        "Call.OriginatingApp", "Call.Owner",         "Call.Owners",
+        "Call.Reason",         "Call.RedirectingID", "Call.RedirectionID",
+        "Call.SpecialInfo",    "Call.State",         "Call.StateMode",
+    };
+    static const std::vector<std::string> partyFields = {".Blocked", ".Flags", ".Name", ".Number",
+                                                         ".OutOfArea"};
+    TlkLineVantage* w = open();
+    line->SetDeviceActive(true);
+    // Three calls in three states: a conference set up on an answered call, its consultation
+    // call answered.
+    const DWORD primary = ringWithCallerId();
+    ASSERT_TRUE(line->Call.Answer());
+    line->SetConferencePrimaryCall(primary);
+    line->SetConferencePhoneNumber("202");
+    ASSERT_TRUE(line->ConferenceDial());
+    time.advance(20s);
+    struct Case {
+        const char* name;
+        DWORD call;
+        const char* state;
+    };
+    const Case cases[] = {
+        {"primary", primary, "LINECALLSTATE_CONFERENCED [00000800]"},
+        {"conference", line->Conference.Handle, "LINECALLSTATE_ONHOLDPENDCONF [00001000]"},
+        {"consultation", line->Conference.ConsultCall, "LINECALLSTATE_CONNECTED [00000100]"},
+    };
+    auto* tree = w->component<QTreeWidget>("TreeViewCallDetails");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NE(c.call, 0u);
+        line->Call.SetHandle(c.call);
+        ASSERT_EQ(line->Call.Handle, c.call);
+        std::vector<std::string> names;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            names.push_back(nodeName(tree->topLevelItem(i)));
+        EXPECT_EQ(names, order);
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* node = tree->topLevelItem(i);
+            const std::string name = nodeName(node);
+            if (name.size() < 3 || name.compare(name.size() - 2, 2, "ID") != 0 || name == "Call.ID")
+                continue;
+            std::vector<std::string> fields;
+            for (int f = 0; f < node->childCount(); ++f)
+                fields.push_back(nodeName(node->child(f)).substr(name.size()));
+            EXPECT_EQ(fields, partyFields) << name;
+        }
+        const auto rewritten = treeLines(tree);
+        EXPECT_EQ(nodeStarting(rewritten, "Call.State ="), std::string("Call.State = ") + c.state);
+        EXPECT_EQ(nodeStarting(rewritten, "Call.Handle"), "Call.Handle = [" + Hex8(c.call) + "]");
+        // Built afresh for this call, the tree reads the same.
+        tree->clear();
+        w->UpdateCallDetails();
+        EXPECT_EQ(treeLines(tree), rewritten);
+    }
+}
+
 TEST_F(LineRefresh, ANewCurrentCallShowsItsOwnNumberAndClearsTheDigitsShown) {
     TlkLineVantage* w = open();
     line->SetDeviceActive(true);

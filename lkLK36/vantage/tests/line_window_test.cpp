@@ -2,6 +2,7 @@
 // engine's own setter or operation, which logs it and talks to the exchange.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -371,13 +372,16 @@ TEST_F(LineWindow, SwitchingADigitMonitorClearsTheDigitsShown) {
 }
 
 // The template table gives each hint its neutral path from the start, and the syntax switch writes
-// it again in the language chosen.
+// it and the captions again in the language chosen.
 TEST_F(LineWindow, TemplatesGiveHintsFromTheStartAndInEachSyntax) {
+    enum What { Hint, Caption };
     struct Case {
         const char* component;
         const char* stored;  // as the window opens
         const char* cppBuilder;
         const char* visualBasic;
+        What what = Hint;
+        const char* delphi = nullptr;  // when not what the layout stored
     };
     static constexpr Case cases[] = {
         {"ImageStatusActive", "lkLine.Device.Active = True & lkLine.Call.Active = False",
@@ -399,26 +403,114 @@ TEST_F(LineWindow, TemplatesGiveHintsFromTheStartAndInEachSyntax) {
          "lkLine->WaveRecord->DeviceClass", "lkLine.WaveRecordDeviceClass"},
         {"EditCallerIDFormatMask", "lkLine.Call.CallerID.MaskNumber",
          "lkLine->Call->CallerID->MaskNumber", "lkLine.CallCallerIDMaskNumber"},
+        // The header: the layout's own hints, then the templates'.
+        {"SpeedButtonDeviceActive", "lkLine.Device.Active := True", "lkLine->Device->Active = True",
+         "lkLine.DeviceActive = True"},
+        {"SpeedButtonDeviceInactive", "lkLine.Device.Active := False  -  Click to deactivate",
+         "lkLine->Device->Active = False", "lkLine.DeviceActive = False", Hint,
+         "lkLine.Device.Active := False"},
+        {"ImageStatusInactive", "lkLine.Device.Active = False", "lkLine->Device->Active == False",
+         "lkLine.DeviceActive = False"},
+        {"ComboBoxDevice", "lkLine.Device.Name", "lkLine->Device->Name", "lkLine.DeviceName"},
+        // The Log page.
+        {"CheckBoxLogActive", "lkLine.Vantage.Log.Active", "lkLine->Vantage->Log->Active",
+         "lkLine.VantageLogActive"},
+        {"LabelLogCount", "lkLine.Vantage.Log.Count", "lkLine->Vantage->Log->Count",
+         "lkLine.VantageLogCount"},
+        {"EditLogCount", "lkLine.Vantage.Log.Count", "lkLine->Vantage->Log->Count",
+         "lkLine.VantageLogCount"},
+        {"CheckBoxLogTimeStamp", "lkLine.Vantage.Log.TimeStamp", "lkLine->Vantage->Log->TimeStamp",
+         "lkLine.VantageLogTimeStamp"},
+        // Its path has no member operator: Visual Basic joins the control name too.
+        {"MemoLog", "lkLine.Vantage.Log.Lines", "lkLine->Vantage->Log->Lines",
+         "lkLineVantageLogLines"},
+        {"CheckBoxLogActive", "Log.&Active", "Log->&Active", "Log&Active", Caption},
+        {"LabelLogCount", "Log.&Count", "Log->&Count", "Log&Count", Caption},
+        {"CheckBoxLogTimeStamp", "Log.&TimeStamp", "Log->&TimeStamp", "Log&TimeStamp", Caption},
+        // The Address and Call pages.
+        {"TreeViewAddressCaps", "lkLine.Address Capabilities", "lkLine->Address Capabilities",
+         "lkLine.Address Capabilities"},
+        {"ButtonCallPhoneNumber", "lkLine.Call.PhoneNumber", "lkLine->Call->PhoneNumber",
+         "lkLine.CallPhoneNumber"},
+        {"EditPhoneNumber", "lkLine.Call.PhoneNumber", "lkLine->Call->PhoneNumber",
+         "lkLine.CallPhoneNumber"},
+        {"EditMonitorSilenceDuration", "lkLine.Call.MonitorSilence.Duration //milliseconds",
+         "lkLine->Call->MonitorSilence->Duration //milliseconds",
+         "lkLine.CallMonitorSilenceDuration 'milliseconds"},
+        {"ButtonSendDigits", "lkLine.Call.SendDigits (Digits,Duration) //String, milliseconds",
+         "lkLine->Call->SendDigits (Digits,Duration) //String, milliseconds",
+         "lkLine.CallSendDigits (Digits,Duration) 'String, milliseconds"},
+        {"EditSendDigits", "lkLine.Call.SendDigits (Digits,Duration) //String, milliseconds",
+         "lkLine->Call->SendDigits (Digits,Duration) //String, milliseconds",
+         "lkLine.CallSendDigits (Digits,Duration) 'String, milliseconds"},
+        {"ButtonCallHandoff", "lkLine.Call.Handoff (Application) //String",
+         "lkLine->Call->Handoff (Application) //String",
+         "lkLine.CallHandoff (Application) 'String"},
+        {"ButtonCallSendTone", "lkLine.Call.SendTone (Tone,Duration) //Integer, milliseconds",
+         "lkLine->Call->SendTone (Tone,Duration) //Integer, milliseconds",
+         "lkLine.CallSendTone (Tone,Duration) 'Integer, milliseconds"},
+        {"EditSendToneDuration", "lkLine.Call.SendTone (Tone,Duration) //Integer, milliseconds",
+         "lkLine->Call->SendTone (Tone,Duration) //Integer, milliseconds",
+         "lkLine.CallSendTone (Tone,Duration) 'Integer, milliseconds"},
+        {"RBFormatCallerID", "lkLine.Call.CallerID.FormatName",
+         "lkLine->Call->CallerID->FormatName", "lkLine.CallCallerIDFormatName"},
+        // The layout's caption is the bare name; the template's names the group.
+        {"RBFormatCallerID", "FormatName", "CallerID->FormatName", "CallerIDFormatName", Caption,
+         "CallerID.FormatName"},
+        // The Misc. page: each device class's label and edit.
+        {"LabelCommDeviceClass", "lkLine.Comm.DeviceClass", "lkLine->Comm->DeviceClass",
+         "lkLine.CommDeviceClass"},
+        {"EditCommDeviceClass", "lkLine.Comm.DeviceClass", "lkLine->Comm->DeviceClass",
+         "lkLine.CommDeviceClass"},
+        {"LabelPhoneDeviceClass", "lkLine.Phone.DeviceClass", "lkLine->Phone->DeviceClass",
+         "lkLine.PhoneDeviceClass"},
+        {"EditInfoPhoneDeviceClass", "lkLine.Phone.DeviceClass", "lkLine->Phone->DeviceClass",
+         "lkLine.PhoneDeviceClass"},
+        {"LabelWavePlayDeviceClass", "lkLine.WavePlay.DeviceClass", "lkLine->WavePlay->DeviceClass",
+         "lkLine.WavePlayDeviceClass"},
+        {"EditInfoWavePlayDeviceClass", "lkLine.WavePlay.DeviceClass",
+         "lkLine->WavePlay->DeviceClass", "lkLine.WavePlayDeviceClass"},
+        {"LabelWaveRecordDeviceClass", "lkLine.WaveRecord.DeviceClass",
+         "lkLine->WaveRecord->DeviceClass", "lkLine.WaveRecordDeviceClass"},
+        {"LabelCommDeviceClass", "Comm.DeviceClass", "Comm->DeviceClass", "CommDeviceClass",
+         Caption},
+        {"LabelPhoneDeviceClass", "Phone.DeviceClass", "Phone->DeviceClass", "PhoneDeviceClass",
+         Caption},
+        {"LabelWavePlayDeviceClass", "WavePlay.DeviceClass", "WavePlay->DeviceClass",
+         "WavePlayDeviceClass", Caption},
+        {"LabelWaveRecordDeviceClass", "WaveRecord.DeviceClass", "WaveRecord->DeviceClass",
+         "WaveRecordDeviceClass", Caption},
+        {"TreeViewInfo", "lkLine Information", "lkLine Information", "lkLine Information"},
     };
     TlkLineVantage* w = open();
-    const auto hint = [&](const char* name) {
-        QWidget* widget = w->component(name);
-        return widget ? widget->toolTip().toStdString() : std::string("<none>");
+    const auto shown = [&](const Case& c) {
+        QWidget* widget = w->component(c.component);
+        if (!widget)
+            return std::string("<none>");
+        if (c.what == Hint)
+            return widget->toolTip().toStdString();
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            return label->text().toStdString();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            return button->text().toStdString();
+        return std::string("<no caption>");
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(hint(c.component), c.stored) << c.component;
+    const auto expectAll = [&](const char* syntax, const char* Case::*column) {
+        SCOPED_TRACE(syntax);
+        for (const Case& c : cases) {
+            const char* wanted = c.*column ? c.*column : c.stored;
+            EXPECT_EQ(shown(c), wanted) << c.component << (c.what == Caption ? " caption" : "");
+        }
+    };
+    expectAll("as stored", &Case::stored);
     choose("MenuDevEnv", "MenuDevEnvCBuilder");
-    for (const Case& c : cases)
-        EXPECT_EQ(hint(c.component), c.cppBuilder) << c.component;
+    expectAll("C++ Builder", &Case::cppBuilder);
     choose("MenuDevEnv", "MenuDevEnvVB");
-    for (const Case& c : cases)
-        EXPECT_EQ(hint(c.component), c.visualBasic) << c.component;
+    expectAll("Visual Basic", &Case::visualBasic);
+    choose("MenuDevEnv", "MenuDevEnvOther");
+    expectAll("Other", &Case::visualBasic);
     choose("MenuDevEnv", "MenuDevEnvDelphi");
-    for (const Case& c : cases)
-        EXPECT_EQ(hint(c.component), c.stored) << c.component;
-    // Captions follow the same table.
-    EXPECT_EQ(w->component<QLabel>("LabelWaveRecordDeviceClass")->text().toStdString(),
-              "WaveRecord.DeviceClass");
+    expectAll("Delphi", &Case::delphi);
 }
 
 }  // namespace
