@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -133,6 +135,37 @@ inline DISPID dispidOf(const com::Dispatch& object, std::string_view name) {
 template <typename Control>
 IDispatch* dispatchOf(const com::Ptr<Control>& control) {
     return static_cast<IDispatch*>(control.get());
+}
+
+// One of a control's own members as its interface publishes it.
+struct ExpectedMember {
+    DISPID dispid;
+    const char* name;
+    VARTYPE type;  // a property's value, a method's result
+    char kind;  // 'w' read-write browsable, 'n' read-write non-browsable, 'r' read-only, 'm' method
+};
+
+// Checks a control's table: the common members and exactly `expected` besides, each with its
+// name, kind, browsability and type, and no DISPID twice.
+inline void checkOwnMembers(const com::TypeTable& table, std::span<const ExpectedMember> expected) {
+    constexpr std::size_t kCommonMembers = 29;
+    EXPECT_EQ(table.members.size(), kCommonMembers + expected.size());
+    std::set<DISPID> seen;
+    for (const com::Member& member : table.members)
+        EXPECT_TRUE(seen.insert(member.dispid).second) << member.name;
+    for (const ExpectedMember& row : expected) {
+        SCOPED_TRACE(row.name);
+        const com::Member* member = com::findMember(table, row.dispid);
+        ASSERT_NE(member, nullptr);
+        EXPECT_EQ(member->name, row.name);
+        const bool method = row.kind == 'm';
+        EXPECT_EQ(member->method.declared, method);
+        EXPECT_EQ(member->get.declared, !method);
+        EXPECT_EQ(member->put.declared, row.kind == 'w' || row.kind == 'n');
+        EXPECT_EQ(member->details.flags,
+                  row.kind == 'n' || row.kind == 'r' ? FUNCFLAG_FNONBROWSABLE : 0);
+        EXPECT_EQ(method ? member->method.result : member->get.result, row.type);
+    }
 }
 
 // A Line control as a container makes it, on a fresh exchange, with its own program folder.
