@@ -4,6 +4,7 @@
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -98,8 +99,14 @@ class AlsaBackend : public WaveDeviceBackend {
             error = WAVERR_BADFORMAT;
             return nullptr;
         }
-        error = MMSYSERR_NOERROR;
-        return std::make_unique<AlsaStream>(pcm, format);
+        try {
+            auto stream = std::make_unique<AlsaStream>(pcm, format);
+            error = MMSYSERR_NOERROR;
+            return stream;
+        } catch (const std::bad_alloc&) {
+            snd_pcm_close(pcm);
+            throw;
+        }
     }
 
   private:

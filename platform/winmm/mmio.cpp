@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <unordered_set>
 
 #include "platform/core/folders.h"
@@ -125,13 +126,7 @@ bool chunkMatches(const MMCKINFO& found, const MMCKINFO& wanted, UINT flags) {
     return true;
 }
 
-}  // namespace
-
-HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags) {
-    if (info)
-        info->wErrorRet = MMSYSERR_NOERROR;
-    if (!fileName || !*fileName)
-        return fail(info, MMIOERR_CANNOTOPEN);
+HMMIO openFile(LPSTR fileName, MMIOINFO* info, DWORD flags) {
     const auto path = resolveName(fileName);
     std::error_code ec;
     if (flags & MMIO_EXIST)
@@ -171,10 +166,31 @@ HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags) {
         ::close(fd);
         return fail(info, MMIOERR_ACCESSDENIED);
     }
-    auto* file = new MmioFile{fd};
-    std::lock_guard lock(g_filesMutex);
-    g_files.insert(file);
-    return reinterpret_cast<HMMIO>(file);
+    try {
+        std::unique_ptr<MmioFile> file(new MmioFile{fd});
+        std::lock_guard lock(g_filesMutex);
+        g_files.insert(file.get());
+        return reinterpret_cast<HMMIO>(file.release());
+    } catch (const std::bad_alloc&) {
+        ::close(fd);
+        throw;
+    }
+}
+
+}  // namespace
+
+HMMIO mmioOpenA(LPSTR fileName, MMIOINFO* info, DWORD flags) {
+    if (info)
+        info->wErrorRet = MMSYSERR_NOERROR;
+    if (!fileName || !*fileName)
+        return fail(info, MMIOERR_CANNOTOPEN);
+    try {
+        return openFile(fileName, info, flags);
+    } catch (const std::bad_alloc&) {
+        return fail(info, MMIOERR_OUTOFMEMORY);
+    } catch (const std::filesystem::filesystem_error&) {
+        return fail(info, MMIOERR_CANNOTOPEN);  // a folder that could not be read for the name
+    }
 }
 
 MMRESULT mmioClose(HMMIO handle, UINT) {

@@ -2,6 +2,7 @@
 // sound replaces the one playing; the player is a small client of waveOut* like any other.
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "platform/core/messages.h"
 #include "platform/winmm/mmsystem.h"
@@ -73,10 +74,15 @@ void SoundPlayer::onDone() {
     if (m_loop && submit())
         return;
     m_finished = true;
-    // This runs inside the player's own window; it is let go from the next pump.
+    // This runs inside the player's own window; it is let go from the next pump. Without memory
+    // for that, the finished player stays until the next sound replaces it.
     if (currentPlayer().get() == this) {
-        std::shared_ptr<SoundPlayer> done(currentPlayer().release());
-        core::post([done] {});
+        try {
+            auto done = std::make_shared<std::unique_ptr<SoundPlayer>>();
+            core::post([done] {});
+            *done = std::move(currentPlayer());
+        } catch (const std::bad_alloc&) {
+        }
     }
 }
 
@@ -97,9 +103,7 @@ MMRESULT loadSound(LPCSTR sound, UINT flags, WaveData& wave) {
     return parseWaveImage({bytes, size}, wave);
 }
 
-}  // namespace
-
-BOOL sndPlaySoundA(LPCSTR sound, UINT flags) {
+BOOL playSound(LPCSTR sound, UINT flags) {
     if (!sound) {
         currentPlayer().reset();
         return TRUE;
@@ -124,4 +128,15 @@ BOOL sndPlaySoundA(LPCSTR sound, UINT flags) {
     const bool done = core::pumpUntil(
         [&] { return currentPlayer().get() != playing || playing->finished(); }, durationMs + 5000);
     return done ? TRUE : FALSE;
+}
+
+}  // namespace
+
+BOOL sndPlaySoundA(LPCSTR sound, UINT flags) {
+    try {
+        return playSound(sound, flags);
+    } catch (const std::bad_alloc&) {
+        currentPlayer().reset();  // a sound that could not be loaded or started plays nothing
+        return FALSE;
+    }
 }

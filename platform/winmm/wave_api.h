@@ -30,50 +30,62 @@ Device* deviceOf(Handle handle) {
 // Runs `action` on the open device, or answers MMSYSERR_INVALHANDLE.
 template <class Device, class Handle, class Action>
 MMRESULT withDevice(Handle handle, Action action) {
-    Device* device = deviceOf<Device>(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    action(*device);
-    return MMSYSERR_NOERROR;
+    return answerNoMemory([&]() -> MMRESULT {
+        Device* device = deviceOf<Device>(handle);
+        if (!device)
+            return MMSYSERR_INVALHANDLE;
+        action(*device);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 template <class Device, class Handle>
 MMRESULT openDevice(WaveDirection direction, Handle* handle, UINT deviceId,
                     const WAVEFORMATEX* format, DWORD_PTR callback, DWORD_PTR instance, DWORD flags,
                     UINT openMessage) {
-    OpenPlan plan;
-    if (MMRESULT error = planOpen(direction, deviceId, format, flags, plan))
-        return error;
-    if (flags & WAVE_FORMAT_QUERY)
-        return MMSYSERR_NOERROR;  // a query opens nothing
-    if (!handle)
-        return MMSYSERR_INVALPARAM;
-    Notifier notifier;
-    if (MMRESULT error = notifier.set(flags, callback, instance))
-        return error;
-    MMRESULT error = MMSYSERR_NOERROR;
-    auto stream = plan.device.backend->open(plan.deviceFormat, error);
-    if (!stream)
-        return error ? error : MMSYSERR_ERROR;
-    const std::uintptr_t value = nextHandleValue();
-    auto* newHandle = reinterpret_cast<Handle>(value);
-    auto device = std::make_unique<Device>(newHandle, std::move(plan), notifier, std::move(stream));
-    device->notify(openMessage);
-    openDevices<Device>().emplace(value, std::move(device));
-    *handle = newHandle;
-    return MMSYSERR_NOERROR;
+    return answerNoMemory([&]() -> MMRESULT {
+        OpenPlan plan;
+        if (MMRESULT error = planOpen(direction, deviceId, format, flags, plan))
+            return error;
+        if (flags & WAVE_FORMAT_QUERY)
+            return MMSYSERR_NOERROR;  // a query opens nothing
+        if (!handle)
+            return MMSYSERR_INVALPARAM;
+        Notifier notifier;
+        if (MMRESULT error = notifier.set(flags, callback, instance))
+            return error;
+        MMRESULT error = MMSYSERR_NOERROR;
+        auto stream = plan.device.backend->open(plan.deviceFormat, error);
+        if (!stream)
+            return error ? error : MMSYSERR_ERROR;
+        const std::uintptr_t value = nextHandleValue();
+        auto* newHandle = reinterpret_cast<Handle>(value);
+        auto& devices = openDevices<Device>();
+        devices.emplace(value, std::make_unique<Device>(newHandle, std::move(plan), notifier,
+                                                        std::move(stream)));
+        try {
+            devices.at(value)->notify(openMessage);
+        } catch (const std::bad_alloc&) {
+            devices.erase(value);  // an open that fails leaves nothing open, its stream let go
+            throw;
+        }
+        *handle = newHandle;
+        return MMSYSERR_NOERROR;
+    });
 }
 
 template <class Device, class Handle>
 MMRESULT closeDevice(Handle handle, UINT closeMessage) {
-    Device* device = deviceOf<Device>(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (device->busy())
-        return WAVERR_STILLPLAYING;
-    device->notify(closeMessage);
-    openDevices<Device>().erase(reinterpret_cast<std::uintptr_t>(handle));
-    return MMSYSERR_NOERROR;
+    return answerNoMemory([&]() -> MMRESULT {
+        Device* device = deviceOf<Device>(handle);
+        if (!device)
+            return MMSYSERR_INVALHANDLE;
+        if (device->busy())
+            return WAVERR_STILLPLAYING;
+        device->notify(closeMessage);
+        openDevices<Device>().erase(reinterpret_cast<std::uintptr_t>(handle));
+        return MMSYSERR_NOERROR;
+    });
 }
 
 template <class Device, class Handle>
@@ -102,66 +114,74 @@ MMRESULT unprepareHeader(Handle handle, WAVEHDR* header, UINT size) {
 // waveOutWrite and waveInAddBuffer: checks, then hands the header to the device.
 template <class Device, class Handle, class Queue>
 MMRESULT queueHeader(Handle handle, WAVEHDR* header, UINT size, Queue queue) {
-    Device* device = deviceOf<Device>(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!headerUsable(header, size))
-        return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & WHDR_PREPARED))
-        return WAVERR_UNPREPARED;
-    if (device->isQueued(header))
-        return WAVERR_STILLPLAYING;
-    queue(*device, header);
-    return MMSYSERR_NOERROR;
+    return answerNoMemory([&]() -> MMRESULT {
+        Device* device = deviceOf<Device>(handle);
+        if (!device)
+            return MMSYSERR_INVALHANDLE;
+        if (!headerUsable(header, size))
+            return MMSYSERR_INVALPARAM;
+        if (!(header->dwFlags & WHDR_PREPARED))
+            return WAVERR_UNPREPARED;
+        if (device->isQueued(header))
+            return WAVERR_STILLPLAYING;
+        queue(*device, header);
+        return MMSYSERR_NOERROR;
+    });
 }
 
 template <class Device, class Handle>
 MMRESULT getPosition(Handle handle, MMTIME* time, UINT size) {
-    Device* device = deviceOf<Device>(handle);
-    if (!device)
-        return MMSYSERR_INVALHANDLE;
-    if (!time || size < sizeof(MMTIME))
-        return MMSYSERR_INVALPARAM;
-    fillTime(*time, device->position(), device->format());
-    return MMSYSERR_NOERROR;
+    return answerNoMemory([&]() -> MMRESULT {
+        Device* device = deviceOf<Device>(handle);
+        if (!device)
+            return MMSYSERR_INVALHANDLE;
+        if (!time || size < sizeof(MMTIME))
+            return MMSYSERR_INVALPARAM;
+        fillTime(*time, device->position(), device->format());
+        return MMSYSERR_NOERROR;
+    });
 }
 
 // Calls that take a device id also take an open handle.
 template <class Device, class Handle>
 MMRESULT deviceForIdOrHandle(WaveDirection direction, UINT_PTR idOrHandle, DeviceEntry& out) {
-    if (Device* open = deviceOf<Device>(reinterpret_cast<Handle>(idOrHandle))) {
-        out = open->device();
-        return MMSYSERR_NOERROR;
-    }
-    if (idOrHandle > 0xFFFFFFFF)
-        return MMSYSERR_INVALHANDLE;
-    return lookupDevice(direction, static_cast<UINT>(idOrHandle), out);
+    return answerNoMemory([&]() -> MMRESULT {
+        if (Device* open = deviceOf<Device>(reinterpret_cast<Handle>(idOrHandle))) {
+            out = open->device();
+            return MMSYSERR_NOERROR;
+        }
+        if (idOrHandle > 0xFFFFFFFF)
+            return MMSYSERR_INVALHANDLE;
+        return lookupDevice(direction, static_cast<UINT>(idOrHandle), out);
+    });
 }
 
 template <class Device, class Handle, class Caps>
 MMRESULT getDevCaps(WaveDirection direction, UINT_PTR deviceId, Caps* caps, UINT size) {
-    if (!caps)
-        return MMSYSERR_INVALPARAM;
-    Caps result{};
-    result.wMid = MM_UNMAPPED;
-    result.wPid = MM_PID_UNMAPPED;
-    result.vDriverVersion = 0x0100;
-    if constexpr (requires { result.dwSupport; })
-        result.dwSupport = WAVECAPS_VOLUME | WAVECAPS_LRVOLUME | WAVECAPS_SAMPLEACCURATE;
-    if (deviceId == WAVE_MAPPER) {
-        fillName(result.szPname, "Wave Mapper");
-        result.dwFormats = 0xFFF;
-        result.wChannels = 2;
-    } else {
-        DeviceEntry device;
-        if (MMRESULT error = deviceForIdOrHandle<Device, Handle>(direction, deviceId, device))
-            return error;
-        fillName(result.szPname, device.info.name);
-        result.dwFormats = standardFormats(*device.backend);
-        result.wChannels = channelCount(*device.backend);
-    }
-    std::memcpy(caps, &result, std::min<std::size_t>(size, sizeof result));
-    return MMSYSERR_NOERROR;
+    return answerNoMemory([&]() -> MMRESULT {
+        if (!caps)
+            return MMSYSERR_INVALPARAM;
+        Caps result{};
+        result.wMid = MM_UNMAPPED;
+        result.wPid = MM_PID_UNMAPPED;
+        result.vDriverVersion = 0x0100;
+        if constexpr (requires { result.dwSupport; })
+            result.dwSupport = WAVECAPS_VOLUME | WAVECAPS_LRVOLUME | WAVECAPS_SAMPLEACCURATE;
+        if (deviceId == WAVE_MAPPER) {
+            fillName(result.szPname, "Wave Mapper");
+            result.dwFormats = 0xFFF;
+            result.wChannels = 2;
+        } else {
+            DeviceEntry device;
+            if (MMRESULT error = deviceForIdOrHandle<Device, Handle>(direction, deviceId, device))
+                return error;
+            fillName(result.szPname, device.info.name);
+            result.dwFormats = standardFormats(*device.backend);
+            result.wChannels = channelCount(*device.backend);
+        }
+        std::memcpy(caps, &result, std::min<std::size_t>(size, sizeof result));
+        return MMSYSERR_NOERROR;
+    });
 }
 
 }  // namespace winmm::detail

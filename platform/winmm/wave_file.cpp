@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -88,12 +89,16 @@ MMRESULT readWaveFile(const std::filesystem::path& path, WaveData& out) {
     } else if (static_cast<std::size_t>(size) > kMaxWaveFile) {
         result = MMIOERR_OUTOFMEMORY;
     } else {
-        std::vector<std::uint8_t> image(static_cast<std::size_t>(size));
-        if (mmioSeek(file, 0, SEEK_SET) != 0 ||
-            mmioRead(file, reinterpret_cast<HPSTR>(image.data()), size) != size)
-            result = MMIOERR_CANNOTREAD;
-        else
-            result = parseWaveImage(image, out);
+        try {
+            std::vector<std::uint8_t> image(static_cast<std::size_t>(size));
+            if (mmioSeek(file, 0, SEEK_SET) != 0 ||
+                mmioRead(file, reinterpret_cast<HPSTR>(image.data()), size) != size)
+                result = MMIOERR_CANNOTREAD;
+            else
+                result = parseWaveImage(image, out);
+        } catch (const std::bad_alloc&) {
+            result = MMIOERR_OUTOFMEMORY;
+        }
     }
     mmioClose(file, 0);
     return result;

@@ -24,7 +24,8 @@ struct WaveData {
 // included). Nothing is allocated beyond the image's own size.
 MMRESULT parseWaveImage(std::span<const std::uint8_t> image, WaveData& out);
 // Reads and parses a file (found without regard to case when not found as written). Files above
-// 256 MiB give MMIOERR_OUTOFMEMORY; open errors give mmioOpenA's codes.
+// 256 MiB, or too big for the memory there is, give MMIOERR_OUTOFMEMORY; open errors give
+// mmioOpenA's codes.
 MMRESULT readWaveFile(const std::filesystem::path& path, WaveData& out);
 // The samples of `wave` converted to `target`.
 std::vector<std::uint8_t> convertSamples(const WaveData& wave, const SampleFormat& target);

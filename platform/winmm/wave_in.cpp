@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <new>
 #include <unordered_map>
 
 #include "platform/core/clock.h"
@@ -45,9 +46,9 @@ class WaveInDevice {
 
     void add(WAVEHDR* header) {
         advance();
+        m_queue.push_back(header);
         header->dwBytesRecorded = 0;
         header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-        m_queue.push_back(header);
         deliver();
         schedule();
     }
@@ -103,14 +104,22 @@ class WaveInDevice {
             static_cast<std::uint64_t>(core::tickCount64() - m_anchorTick) * rate / 1000;
         if (due > m_pulledFrames + kCatchUpSeconds * rate)
             m_pulledFrames = due - kCatchUpSeconds * rate;
-        if (due > m_pulledFrames) {
+        if (due > m_pulledFrames)
+            pull(due);
+        deliver();
+    }
+
+    // Takes the device's samples up to frame `due`. What cannot be kept for want of memory is a
+    // gap in the recording, as when a card overruns; the device records on.
+    void pull(std::uint64_t due) {
+        try {
             const std::size_t align = m_deviceFormat.blockAlign();
             m_deviceBytes.resize(static_cast<std::size_t>(due - m_pulledFrames) * align);
             const std::size_t got = std::min(m_stream->record(m_deviceBytes), m_deviceBytes.size());
             m_pulledFrames += got / align;
             m_converter.convert({m_deviceBytes.data(), got}, m_pending);
+        } catch (const std::bad_alloc&) {
         }
-        deliver();
     }
 
     // Moves captured samples into the queued headers, returning the ones that fill up.
@@ -160,8 +169,10 @@ class WaveInDevice {
                 static_cast<std::int64_t>((frames * 1000 + rate - 1) / rate), 1, kChunkMs);
         }
         m_wake.start(static_cast<DWORD>(wait), [this] {
-            advance();
-            schedule();
+            runTimed([this] {
+                advance();
+                schedule();
+            });
         });
     }
 
@@ -186,7 +197,11 @@ class WaveInDevice {
 }  // namespace
 
 UINT waveInGetNumDevs() {
-    return deviceCount(WaveDirection::Input);
+    try {
+        return deviceCount(WaveDirection::Input);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 MMRESULT waveInGetDevCapsA(UINT_PTR deviceId, WAVEINCAPSA* caps, UINT size) {

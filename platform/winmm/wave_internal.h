@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "platform/winmm/mmsystem.h"
@@ -54,6 +55,26 @@ class Notifier {
     DWORD_PTR m_callback = 0;
     DWORD_PTR m_instance = 0;
 };
+
+// A winmm call that runs out of memory answers MMSYSERR_NOMEM: no exception leaves the layer.
+template <class Call>
+MMRESULT answerNoMemory(Call call) {
+    try {
+        return call();
+    } catch (const std::bad_alloc&) {
+        return MMSYSERR_NOMEM;
+    }
+}
+
+// A device's timed work. Out of memory there must not reach the pump: what could not be done
+// waits for the device's next call.
+template <class Work>
+void runTimed(Work work) {
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+    }
+}
 
 // Handles that are never reused, so a stale one is always recognised.
 std::uintptr_t nextHandleValue();

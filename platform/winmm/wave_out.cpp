@@ -5,6 +5,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <new>
 #include <optional>
 #include <unordered_map>
 
@@ -43,8 +44,8 @@ class WaveOutDevice {
         advance();
         if (!hasPlayable())
             anchorNow();
-        header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
         m_queue.push_back(header);
+        header->dwFlags = (header->dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
         schedule();
     }
 
@@ -116,9 +117,7 @@ class WaveOutDevice {
                 if (budget == 0)
                     break;
                 const std::size_t take = static_cast<std::size_t>(std::min(budget, remaining));
-                m_converter.convert(
-                    {reinterpret_cast<const std::uint8_t*>(header->lpData) + m_offset, take},
-                    m_converted);
+                convert({reinterpret_cast<const std::uint8_t*>(header->lpData) + m_offset, take});
                 m_offset += take;
                 budget -= take;
                 m_playedBytes += take;
@@ -129,7 +128,22 @@ class WaveOutDevice {
             headerPlayed();
         }
         if (!m_converted.empty())
+            play();
+    }
+
+    // Audio that cannot be converted or handed over for want of memory is not heard; the headers
+    // still finish on time, as a card that drops a stretch keeps its clock.
+    void convert(std::span<const std::uint8_t> samples) {
+        try {
+            m_converter.convert(samples, m_converted);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    void play() {
+        try {
             m_stream->play(m_converted);
+        } catch (const std::bad_alloc&) {
+        }
     }
 
     void headerPlayed() {
@@ -181,8 +195,10 @@ class WaveOutDevice {
             wait = std::clamp<std::int64_t>(endTick - core::tickCount64(), 1, kChunkMs);
         }
         m_wake.start(static_cast<DWORD>(wait), [this] {
-            advance();
-            schedule();
+            runTimed([this] {
+                advance();
+                schedule();
+            });
         });
     }
 
@@ -209,7 +225,11 @@ class WaveOutDevice {
 }  // namespace
 
 UINT waveOutGetNumDevs() {
-    return deviceCount(WaveDirection::Output);
+    try {
+        return deviceCount(WaveDirection::Output);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 MMRESULT waveOutGetDevCapsA(UINT_PTR deviceId, WAVEOUTCAPSA* caps, UINT size) {

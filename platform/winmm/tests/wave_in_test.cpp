@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <new>
 
 #include "platform/core/virtual_time.h"
 #include "platform/winmm/mmsystem.h"
@@ -214,6 +215,68 @@ TEST_F(WaveInTest, LineDevicesJoinTheTableAndRecordTheirOwnersAudio) {
     EXPECT_TRUE(winmm::unregisterWaveDevice(winmm::WaveDirection::Input, id));
     EXPECT_EQ(waveInGetNumDevs(), before);
     EXPECT_EQ(waveInOpen(nullptr, id, &wide, 0, 0, WAVE_FORMAT_QUERY), MMSYSERR_BADDEVICEID);
+}
+
+// A line whose open, or whose recording, runs out of memory when told to.
+class StarvedSource : public ToneSource {
+  public:
+    std::unique_ptr<winmm::WaveStream> open(const winmm::PcmFormat& format,
+                                            MMRESULT& error) override {
+        if (starved)
+            throw std::bad_alloc();
+        struct Stream : winmm::WaveStream {
+            explicit Stream(const bool& starved) : starved(starved) {}
+            std::size_t record(std::span<std::uint8_t> into) override {
+                if (starved)
+                    throw std::bad_alloc();
+                std::fill(into.begin(), into.end(), 0x11);
+                return into.size();
+            }
+            const bool& starved;
+        };
+        ToneSource::open(format, error);
+        return std::make_unique<Stream>(starved);
+    }
+    bool starved = false;
+};
+
+// Out of memory is the call's MMSYSERR_NOMEM, never an exception: an open that fails leaves no
+// handle and sends no MM_WIM_OPEN, and a recording that runs short loses a stretch, not the pump.
+TEST_F(WaveInTest, RunningOutOfMemoryIsAnErrorAndOpensNothing) {
+    auto line = std::make_shared<StarvedSource>();
+    const UINT id =
+        winmm::registerWaveDevice({"Starved Wave In", winmm::WaveDirection::Input, "tone"}, line);
+    const WAVEFORMATEX format = pcmFormat();
+    auto* const untouched = reinterpret_cast<HWAVEIN>(0x5A5A);
+    HWAVEIN device = untouched;
+    line->starved = true;
+    EXPECT_EQ(waveInOpen(&device, id, &format, m_log.callback(), 0, CALLBACK_WINDOW),
+              MMSYSERR_NOMEM);
+    EXPECT_EQ(device, untouched);
+    m_time.runUntilIdle();
+    EXPECT_TRUE(m_log.received().empty());
+
+    line->starved = false;
+    ASSERT_EQ(waveInOpen(&device, id, &format, m_log.callback(), 0, CALLBACK_WINDOW),
+              MMSYSERR_NOERROR);
+    std::vector<std::uint8_t> buffer(1600);  // 100 ms
+    WAVEHDR h;
+    add(device, h, buffer);
+    ASSERT_EQ(waveInStart(device), MMSYSERR_NOERROR);
+    line->starved = true;
+    m_time.advance(300ms);
+    EXPECT_EQ(h.dwBytesRecorded, 0u);
+    MMTIME position{TIME_BYTES, {}};
+    EXPECT_EQ(waveInGetPosition(device, &position, sizeof position), MMSYSERR_NOERROR);
+    line->starved = false;
+    m_time.advance(102ms);
+    EXPECT_EQ(h.dwBytesRecorded, 1600u);
+    EXPECT_EQ(buffer[800], 0x11);
+    EXPECT_EQ(m_log.names(), (std::vector<std::string>{"MM_WIM_OPEN", "MM_WIM_DATA"}));
+    waveInReset(device);
+    waveInUnprepareHeader(device, &h, sizeof h);
+    EXPECT_EQ(waveInClose(device), MMSYSERR_NOERROR);
+    winmm::unregisterWaveDevice(winmm::WaveDirection::Input, id);
 }
 
 }  // namespace
