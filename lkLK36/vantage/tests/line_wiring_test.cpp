@@ -29,6 +29,7 @@ constexpr auto UntilAnswered = 20s;
 // Where the line stands before the user acts; calls are named c1, c2, c3 in the order the
 // exchange made them.
 enum class Before {
+    LineClosed,
     LineOpen,      // no call
     Offered,       // an incoming call rings (c1)
     Connected,     // the incoming call is answered (c1)
@@ -155,6 +156,21 @@ std::string currentCall(const TlkLineInternal& line) {
                : "c" + std::to_string(it - calls.begin() + 1);
 }
 
+// How the exchange lists a line: who has it open and how, and its calls.
+std::string listed(DWORD device) {
+    const std::string all = exchange().list();
+    std::size_t begin = 0;
+    for (DWORD d = 0; d < device && begin != std::string::npos; ++d)
+        begin = all.find('\n', begin) + 1;
+    return all.substr(begin, all.find('\n', begin) - begin);
+}
+
+std::function<void(TlkLineInternal&)> listedAs(DWORD device, const char* text) {
+    return [device, text](TlkLineInternal&) {
+        EXPECT_NE(listed(device).find(text), std::string::npos) << listed(device);
+    };
+}
+
 // A button that shows a call of a group makes it current and shows the Call page.
 std::function<void(TlkLineInternal&)> showsCall(const char* call) {
     return [call](TlkLineInternal& line) {
@@ -168,6 +184,46 @@ std::function<void(TlkLineInternal&)> showsCall(const char* call) {
 
 const std::vector<Row>& rows() {
     static const std::vector<Row> all = {
+        // ---- the device: opening it, closing it, the one opened and how ----
+        {"Open",
+         Before::LineClosed,
+         {},
+         {{"MenuDeviceActive"}, {"SpeedButtonDeviceActive"}},
+         {},
+         {},
+         listedAs(0, "(owner+monitor)")},
+        {"Close",
+         Before::LineOpen,
+         {},
+         {{"MenuDeviceActive"}, {"SpeedButtonDeviceActive"}, {"SpeedButtonDeviceInactive"}},
+         {},
+         {},
+         listedAs(0, ": closed")},
+        {"Device",
+         Before::LineClosed,
+         {},
+         {{"ComboBoxDevice", "1"}},
+         {{"MenuDeviceActive"}},
+         {},
+         [](TlkLineInternal&) {
+             EXPECT_NE(listed(0).find(": closed"), std::string::npos) << listed(0);
+             EXPECT_NE(listed(1).find(": open by"), std::string::npos) << listed(1);
+         }},
+        {"PrivilegeOwner",
+         Before::LineClosed,
+         {},
+         {{"MenuDevicePrivilegeOwner"}},
+         {{"MenuDeviceActive"}},
+         {},
+         listedAs(0, "(monitor)")},
+        {"PrivilegeMonitor",
+         Before::LineClosed,
+         {},
+         {{"MenuDevicePrivilegeMonitor"}},
+         {{"MenuDeviceActive"}},
+         {},
+         listedAs(0, "(owner)")},
+
         // ---- the call's own operations: the Control page, the speed buttons, the Call menu ----
         {"Dial",
          Before::LineOpen,
@@ -465,6 +521,8 @@ class LineWiring : public LineWindowTest, public ::testing::WithParamInterface<W
         }
         if (before == Before::FaxAppOnLine)
             openFaxApp();
+        if (before == Before::LineClosed)
+            return;
         line->SetDeviceActive(true);
         ASSERT_TRUE(line->Device.Active);
         switch (before) {
