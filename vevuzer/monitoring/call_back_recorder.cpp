@@ -140,8 +140,12 @@ CallBackRecorder::Outcome CallBackRecorder::record(int N) {
                              std::to_string(N) + ". Vevuzer " + callback);
     core::DoEvents();
 
-    if (const auto device = lkLine.getLong(line::WaveRecordID))
+    // A device the Record control refuses (gone, its driver unloaded) would leave it on the one it
+    // had, and another device's sound would be listed as this call's.
+    const std::optional<LONG> device = lkLine.getLong(line::WaveRecordID);
+    if (device)
         lkRecord1.putLong(record::DeviceID, *device);
+    const bool onTheLine = device && lkRecord1.getLong(record::DeviceID) == device;
     const std::string provider = core::toLowerAscii(lkLine.getText(line::TAPITSP).value_or(""));
     lkRecord1.putLong(record::SourceFormatID, provider.find("dialogic") != std::string::npos
                                                   ? kMuLaw8kMono8
@@ -151,7 +155,9 @@ CallBackRecorder::Outcome CallBackRecorder::record(int N) {
     const std::string name = freeRecordingName();
     lkRecord1.putText(record::SourceFileName, inProgramFolder(name));
     log("Wav filename decided and is " + name);
-    if (!lkRecord1.getBool(record::SourceValid).value_or(false)) {
+    if (!onTheLine)
+        log("The recording device of line " + std::to_string(N) + " is not available");
+    if (!onTheLine || !lkRecord1.getBool(record::SourceValid).value_or(false)) {
         log("Invalid source for Record1, quiting and opening lines again");
         m_window.openlines();
         state.callbackpending = false;

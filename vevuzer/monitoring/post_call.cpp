@@ -48,13 +48,28 @@ PostCallTimer::~PostCallTimer() = default;
 void PostCallTimer::Timer1_Timer() {
     // A tick that comes while the recorder pumps would start a second recording on the same line.
     if (m_recorder->running()) {
-        log("A call-back recording is already running, this one is not started");
+        refuseWhileRecording();
         return;
     }
+    m_refusalLogged = false;
     serialRingWithoutCallerData();
     if (!lineRingWithoutCallerId())
         return;
     m_window.updateCheck().run();
+}
+
+// Ticks come about once a second while a recording runs: the call they would start is refused
+// with one line, and a ring that re-arms the hold-off meanwhile makes a new call to refuse.
+void PostCallTimer::refuseWhileRecording() {
+    const MainWindowState& state = m_window.state();
+    if (state.ringholdoff > 0) {
+        m_refusalLogged = false;
+        return;
+    }
+    if (m_refusalLogged || !state.callbackpending || !settings::isOn(settings::recorder::getcid))
+        return;
+    m_refusalLogged = true;
+    log("A call-back recording is already running, this one is not started");
 }
 
 void PostCallTimer::serialRingWithoutCallerData() {

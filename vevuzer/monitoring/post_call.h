@@ -30,6 +30,7 @@ class PostCallTimer {
     CallBackRecorder& recorder() { return *m_recorder; }
 
   private:
+    void refuseWhileRecording();
     void serialRingWithoutCallerData();
     // False when the tick ends here: the recorder ended without a recording.
     bool lineRingWithoutCallerId();
@@ -37,6 +38,7 @@ class PostCallTimer {
     MainWindow& m_window;
     MainWindowForm& m_form;
     std::unique_ptr<CallBackRecorder> m_recorder;
+    bool m_refusalLogged = false;  // for the call the running recorder keeps waiting
 };
 
 }  // namespace vevuzer

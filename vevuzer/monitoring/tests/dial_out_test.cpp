@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/clock.h"
 #include "platform/core/folders.h"
 #include "platform/core/messages.h"
 #include "platform/core/virtual_time.h"
@@ -18,6 +19,7 @@
 #include "platform/tapi/exchange.h"
 #include "platform/ui/testing/scripted_dialogs.h"
 #include "tools/modemsim/modem_simulator.h"
+#include "vevuzer/monitoring/call_monitor.h"
 #include "vevuzer/monitoring/testing/traced_main_window.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/settings/testing/fresh_program_folder.h"
@@ -76,6 +78,9 @@ TEST_F(DialOut, OutcomesOnALine) {
         std::string_view spoken;
         std::string_view box;  // empty: hidden
         bool callUp;           // the call is still there at the end
+        int toneFromDial = 0;  // the dial at which the line's dial tone comes back, 0: never
+        // As the connect wait begins, this line reports a connection and another one busy.
+        bool connectedAndBusy = false;
     };
     static constexpr Case cases[] = {
         {"answered", "2", true, Outcome::Answer, 1, "connected, notifying user",
@@ -90,6 +95,12 @@ TEST_F(DialOut, OutcomesOnALine) {
          "There is an error", "There was an error, Please click on this red box", false},
         {"line without a modem", "4", true, Outcome::Answer, 0, "This is the dialing control",
          "Sorry, line 4 is un available.", "", false},
+        {"dial tone at the fourth dial", "1", false, Outcome::Answer, 4,
+         "connected, notifying user", "Please pick up your handset, and then click on the red box",
+         "Please pick up your hand set and then click on this box", true, 4},
+        // The flags are the lines' together: busy wins, and the call is put down.
+        {"connected and busy at once", "2", true, Outcome::NoAnswer, 1, "The line is busy",
+         "The line is engaged, sorry!", "", false, 0, true},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.what);
@@ -107,9 +118,25 @@ TEST_F(DialOut, OutcomesOnALine) {
         tapi::exchange().setDefaultRemoteParty(party);
         const std::size_t logged = linesOfFile(vevuzer::logFilePath()).size();
         const std::size_t said = m_spoken.texts().size();
+        bool reported = false;
+        core::Timer events([&] {
+            const std::vector<std::string> log = logSince(logged);
+            const auto dials = count(log, "Dialing out on line " + std::to_string(N));
+            if (row.toneFromDial && dials + 1 >= static_cast<std::size_t>(row.toneFromDial)) {
+                tapi::exchange().setDialTone(static_cast<DWORD>(N - 1), true);
+            }
+            if (row.connectedAndBusy && !reported && count(log, "Waiting for connect") == 1) {
+                reported = true;
+                window.main().callMonitor().lkLine_OnConnected(N);
+                window.main().callMonitor().lkLine_OnBusy(3);
+            }
+        });
+        events.setInterval(row.toneFromDial || row.connectedAndBusy ? 100 : 0);
 
         window.main().findconnected("01632 960123", row.linea);
         m_time.advance(2000ms);
+        events.setInterval(0);
+        EXPECT_EQ(reported, row.connectedAndBusy);
 
         const std::vector<std::string> log = logSince(logged);
         EXPECT_EQ(count(log, "Dialing out on line " + std::to_string(N)), row.dials);
@@ -159,6 +186,44 @@ TEST_F(DialOut, TheProbeAnswersWhetherALineGivesADialTone) {
     EXPECT_FALSE(window.main().finddial("4"));
 }
 
+// The probe's answer is the dial tone flag, which every line's dial tone raises; but a dial the
+// control reported as failed gives no dial tone, whatever was seen meanwhile.
+TEST_F(DialOut, TheProbeTrustsNoDialToneAfterAFailedDial) {
+    struct Case {
+        const char* what;
+        bool tone;
+        bool dialRefused;
+        bool otherLinesTone;  // another line reports a dial tone during the probe
+        bool found;
+    };
+    static constexpr Case cases[] = {
+        {"the line's own tone", true, false, false, true},
+        {"a dead line", false, false, false, false},
+        {"a dead line while another line gives a tone", false, false, true, true},
+        {"a refused dial while another line gives a tone", true, true, true, false},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        vevuzer::testing::FreshProgramFolder folder;
+        SetUp();
+        TracedMainWindow window;
+        window.Form_Load();
+        tapi::exchange().setDialTone(1, row.tone);
+        if (row.dialRefused) {
+            tapi::exchange().setInjectedFailure("lineMakeCall", LINEERR_RESOURCEUNAVAIL);
+        }
+        if (row.otherLinesTone) {
+            core::post([&window] { window.main().callMonitor().lkLine_OnDialtone(3); });
+        }
+        const std::size_t logged = linesOfFile(vevuzer::logFilePath()).size();
+        EXPECT_EQ(window.main().finddial("2"), row.found);
+        EXPECT_EQ(count(logSince(logged), "Error trying to find dialtone on line 2"),
+                  row.dialRefused ? 1u : 0u);
+        EXPECT_EQ(tapi::exchange().currentCall(1), 0u) << "hung up";
+        tapi::exchange().setInjectedFailure("lineMakeCall", 0);
+    }
+}
+
 TEST_F(DialOut, ASecondDialWhileOneWaitsDoesNothing) {
     TracedMainWindow window;
     window.Form_Load();
@@ -187,8 +252,12 @@ TEST_F(DialOut, TheSerialModemDialsAndTheUserPicksUp) {
     window.main().dialOut().setPrompt(&box);
     const std::size_t said = m_spoken.texts().size();
 
-    // A CR in an imported number would end the command and start another.
+    // A CR in an imported number would end the command and start another. Nobody is waited
+    // for: the user picks up after three seconds.
+    const std::int64_t before = core::tickCount64();
     window.main().findconnected("01632 960123\r+++", "1");
+    EXPECT_GE(core::tickCount64() - before, 3000);
+    EXPECT_LT(core::tickCount64() - before, 4000);
     m_time.advance(100ms);
     ASSERT_TRUE(modem.waitForCommands(2, 5s));
     EXPECT_EQ(modem.commands().back(), "ATDT,01632 960123+++");

@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <filesystem>
@@ -450,19 +451,24 @@ TEST_F(ModemSetUp, NoModemOrNoPortEndsWithoutARestart) {
     close(silent);
 }
 
-// What answers "AT&F": one character of any byte is no reply; "ok" in any case acknowledges.
+// What answers "AT&F": one character of any byte is no reply; "ok" in any case acknowledges; any
+// other answer is warned about and the modem is still tried.
 TEST_F(ModemSetUp, TheResetReplyDecidesWhetherAModemAnswered) {
     struct Case {
         const char* what;
         std::string reply;
         const char* lastTitle;
         bool restarted;
+        bool warned = false;
     };
     const Case cases[] = {
         {"a noise byte", "\xFF", "Error!", false},
         {"one letter", "K", "Error!", false},
         {"lower case ok", "\r\nok\r\n", "Congratulations!", true},
-        {"two characters without ok", "\r\n", "Congratulations!", true},
+        {"two characters without ok", "\r\n", "Congratulations!", true, true},
+        {"the command echoed, then OK", "AT&F\r\r\nOK\r\n", "Congratulations!", true},
+        {"a numeric result code", "0\r", "Congratulations!", true, true},
+        {"ERROR", "\r\nERROR\r\n", "Congratulations!", true, true},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.what);
@@ -481,7 +487,45 @@ TEST_F(ModemSetUp, TheResetReplyDecidesWhetherAModemAnswered) {
         EXPECT_EQ(m_dialogs.shown().back().title, row.lastTitle);
         EXPECT_EQ(main.main().ended(), row.restarted);
         EXPECT_EQ(settings::read(key::commport, "never"), row.restarted ? "1" : "");
+        const bool warned = std::any_of(
+            m_dialogs.shown().begin(), m_dialogs.shown().end(), [](const ui::ShownDialog& box) {
+                return box.text.find("isn`t responding properly") != std::string::npos;
+            });
+        EXPECT_EQ(warned, row.warned);
     }
+}
+
+// Set up again while the program watches the modem: opening the window with the stored port
+// sends nothing, and choosing the port makes the main window let go of it before the scan opens
+// it.
+TEST_F(ModemSetUp, TheMainWindowLetsGoOfThePortBeforeTheScan) {
+    modemsim::ModemSimulator modem;
+    ASSERT_TRUE(modem.ready());
+    mapPort(1, modem.devicePath());
+    settings::write(key::comp, settings::kTrue);
+    settings::write(key::commport, "1");
+    settings::write(key::init, "AT+VCID=1");
+    frm_main main;
+    main.Form_Load();
+    ASSERT_TRUE(modem.waitForCommands(2, 5s));
+    ASSERT_TRUE(main.main().comm().getBool(vevuzer::controls::comm::PortOpen).value_or(false));
+
+    frm_settings& window = main.showSettings();
+    m_time.advance(2000ms);
+    EXPECT_EQ(control<QComboBox>(window, "com_port")->currentText(), "1");
+    EXPECT_EQ(modem.commands().size(), 2u) << "nothing scanned by opening the window";
+
+    choosePort(window, 1);
+    const std::string log = core::readFile(vevuzer::logFilePath()).value_or("");
+    const std::size_t closed = log.find("Closing the comm port before new scan routine is used");
+    ASSERT_NE(closed, std::string::npos) << log;
+    EXPECT_LT(closed, log.find("Opening new comm port now")) << log;
+    EXPECT_EQ(modem.commands(),
+              (std::vector<std::string>{"AT&F", "AT+VCID=1", "ATZ", "AT&F", "AT#CID=1",
+                                        "AT#CLS=8#CID=1", "AT+VCID=1"}));
+    EXPECT_EQ(settings::read(key::init), "AT+VCID=1");
+    EXPECT_EQ(m_dialogs.shown().back().title, "Congratulations!");
+    EXPECT_TRUE(main.main().ended());
 }
 
 TEST_F(ModemSetUp, TheCallerIdUnitIsStoredWithoutOpeningThePort) {
