@@ -7,6 +7,7 @@
 #include <new>
 
 #include "lkLK36/engines/lkLKConst.h"
+#include "lkLK36/engines/wave_device_choice.h"
 
 namespace {
 
@@ -43,6 +44,9 @@ std::string trimmed(const std::string& text) {
         return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
+
+// The output devices, their names trimmed of blanks at both ends.
+const TlkWaveDeviceNames kDeviceNames{ReadWaveOutName, trimmed};
 
 LONG volumePercent(DWORD volume) {
     return static_cast<LONG>(std::lround(LOWORD(volume) / 65535.0 * 100));
@@ -192,21 +196,7 @@ void TlkPlayInternal::SetDeviceID(LONG value) {
         return;
     log().Add(1, "Device.ID := " + std::to_string(value));
     Error().Clear();
-    if (value < 0 || value >= Device.Count) {
-        FillErrorStrings(MMSYSERR_BADDEVICEID);
-    } else {
-        WAVEOUTCAPSA caps{};
-        if (const MMRESULT code =
-                waveOutGetDevCapsA(static_cast<UINT_PTR>(value), &caps, sizeof caps)) {
-            Device.Name.clear();
-            FillErrorStrings(static_cast<LONG>(code));
-        } else {
-            Device.Name = trimmed(caps.szPname);
-            Device.ID = value;
-            log().Add(0, "\tDevice.Count = " + std::to_string(Device.Count));
-            log().Add(0, "\tDevice.Name = '" + Device.Name + "'");
-        }
-    }
+    ChooseWaveDevice(*this, Device, value, kDeviceNames);
     view().UpdateDeviceList();
     DesignerUpdate();
 }
@@ -215,14 +205,8 @@ void TlkPlayInternal::SetDeviceName(const std::string& value) {
     if (Device.Count == 0 || value == Device.Name)
         return;
     log().Add(1, "Device.Name := '" + value + "'");
-    const TlkStringList& names = DeviceList();
-    const auto found = std::find(names.begin(), names.end(), value);
-    if (found == names.end()) {
-        Error().Clear();
-        FillErrorStrings(MMSYSERR_BADDEVICEID);
-        return;
-    }
-    SetDeviceID(static_cast<LONG>(found - names.begin()));
+    if (const LONG id = FindWaveDevice(*this, Device, value, kDeviceNames); id >= 0)
+        SetDeviceID(id);
 }
 
 void TlkPlayInternal::SetDeviceDelay(LONG value) {
@@ -251,15 +235,7 @@ void TlkPlayInternal::SetDeviceWait(bool value) {
 }
 
 const TlkStringList& TlkPlayInternal::DeviceList() {
-    Device.List.clear();
-    for (LONG id = 0; id < Device.Count; ++id) {
-        WAVEOUTCAPSA caps{};
-        if (waveOutGetDevCapsA(static_cast<UINT_PTR>(id), &caps, sizeof caps) == MMSYSERR_NOERROR)
-            Device.List.push_back(trimmed(caps.szPname));
-        else
-            Device.List.push_back("<< Unknown >>");
-    }
-    return Device.List;
+    return RebuildWaveDeviceList(Device, kDeviceNames);
 }
 
 // ---- source, timer and volume properties ----

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "lkLK36/engines/lkLKConst.h"
+#include "lkLK36/engines/wave_device_choice.h"
 #include "platform/core/folders.h"
 #include "platform/winmm/wave_format.h"
 
@@ -23,6 +24,9 @@ constexpr DWORD kHeaderBytes = 46;
 std::string withoutTrailingBlanks(const std::string& text) {
     return text.substr(0, text.find_last_not_of(' ') + 1);
 }
+
+// The input devices, their names without trailing blanks.
+const TlkWaveDeviceNames kDeviceNames{ReadWaveInName, withoutTrailingBlanks};
 
 std::string boolText(bool value) {
     return TlkVantage::BooleanText(value);
@@ -108,21 +112,7 @@ void TlkRecordInternal::SetDeviceID(LONG value) {
     log().Add(1, "Device.ID := " + std::to_string(value));
     Error().Clear();
     Device.Count = static_cast<LONG>(waveInGetNumDevs());
-    if (value < 0 || value >= Device.Count) {
-        FillErrorStrings(MMSYSERR_BADDEVICEID);
-    } else {
-        WAVEINCAPSA caps{};
-        if (const MMRESULT code =
-                waveInGetDevCapsA(static_cast<UINT_PTR>(value), &caps, sizeof caps)) {
-            Device.Name.clear();
-            FillErrorStrings(static_cast<LONG>(code));
-        } else {
-            Device.Name = withoutTrailingBlanks(caps.szPname);
-            Device.ID = value;
-            log().Add(0, "\tDevice.Count = " + std::to_string(Device.Count));
-            log().Add(0, "\tDevice.Name = '" + Device.Name + "'");
-        }
-    }
+    ChooseWaveDevice(*this, Device, value, kDeviceNames);
     view().UpdateDeviceList();
     DesignerUpdate();
 }
@@ -131,14 +121,8 @@ void TlkRecordInternal::SetDeviceName(const std::string& value) {
     if (Device.Count == 0 || value == Device.Name)
         return;
     log().Add(1, "Device.Name := '" + value + "'");
-    const TlkStringList& names = DeviceList();
-    const auto found = std::find(names.begin(), names.end(), value);
-    if (found == names.end()) {
-        Error().Clear();
-        FillErrorStrings(MMSYSERR_BADDEVICEID);
-        return;
-    }
-    SetDeviceID(static_cast<LONG>(found - names.begin()));
+    if (const LONG id = FindWaveDevice(*this, Device, value, kDeviceNames); id >= 0)
+        SetDeviceID(id);
 }
 
 void TlkRecordInternal::SetDeviceBuffer(LONG value) {
@@ -177,15 +161,7 @@ void TlkRecordInternal::SetDeviceTrim(LONG value) {
 }
 
 const TlkStringList& TlkRecordInternal::DeviceList() {
-    Device.List.clear();
-    for (LONG id = 0; id < Device.Count; ++id) {
-        WAVEINCAPSA caps{};
-        if (waveInGetDevCapsA(static_cast<UINT_PTR>(id), &caps, sizeof caps) == MMSYSERR_NOERROR)
-            Device.List.push_back(withoutTrailingBlanks(caps.szPname));
-        else
-            Device.List.push_back("<< Unknown >>");
-    }
-    return Device.List;
+    return RebuildWaveDeviceList(Device, kDeviceNames);
 }
 
 void TlkRecordInternal::SetSourceFileName(const std::string& value) {
