@@ -9,6 +9,7 @@
 #include "vevuzer/monitoring/call_monitor.h"
 #include "vevuzer/monitoring/monitoring_text.h"
 #include "vevuzer/monitoring/number_list.h"
+#include "vevuzer/monitoring/post_call.h"
 #include "vevuzer/records/INIFuncs.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
@@ -93,7 +94,7 @@ void CallMonitor::lkLine_OnCallerID(int N) {
     if (!m_form.formVisible()) {
         m_form.setFormVisible(true);
     }
-    ++state.newcalls;
+    countNewCall(state);
     state.callbackpending = false;
     state.statuscountdown = kNewCallStatusSeconds;
     state.serialnocid = false;

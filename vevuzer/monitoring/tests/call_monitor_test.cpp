@@ -320,6 +320,18 @@ TEST_F(CallRoad, BlockedCallerThatCannotBeHungUpIsNotReportedAsDisconnected) {
               "status: 01632960999\r\nIs a blocked number\r\nbut could not be disconnected");
 }
 
+TEST_F(CallRoad, TheNewCallCountStopsAtItsTop) {
+    TracedMainWindow window;
+    window.Form_Load();
+    window.main().state().newcalls = 32767;
+    window.startTrace();
+    ASSERT_NE(tapi::exchange().ring(0, caller("01632960777", "JOHN DOE")), 0u);
+    m_time.advance(3000ms);
+    EXPECT_EQ(window.main().state().newcalls, 32767);
+    EXPECT_TRUE(contains(window.trace(), "status: You have had 32767 new calls\r\n01632960777\r\n"))
+        << testing::PrintToString(window.trace());
+}
+
 // Half a second of 8 kHz 16-bit mono PCM.
 std::string halfSecondWave() {
     const auto le = [](std::uint32_t value, int bytes) {
