@@ -128,6 +128,9 @@ void LastCallerIdByteToCallLogLine(benchmark::State& state) {
         const std::string report =
             "\r\nRING\r\n\r\nDATE = 0302\r\nTIME = 0900\r\nNMBR = " + number +
             "\r\nNAME = RINGING CALLER\r\n";
+        // A running program's event loop paints the window while the line is quiet; virtual time
+        // never gives it a turn, so it gets one here, outside the measured span.
+        QCoreApplication::processEvents();
         const std::size_t before = program.callLogSize();
         program.window->m_shown = false;
         const Clock::time_point sent = Clock::now();

@@ -165,7 +165,8 @@ UpdateCheck::~UpdateCheck() = default;
 
 void UpdateCheck::run() {
     MainWindowState& state = m_window.state();
-    if (!mod_clock::IsInternetConnected() || state.updatechecked)
+    // Once checked, the connection (system files read every second) is no longer looked at.
+    if (state.updatechecked || !mod_clock::IsInternetConnected())
         return;
     if (checkedToday()) {
         state.updatechecked = true;

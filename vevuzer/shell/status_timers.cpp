@@ -139,15 +139,17 @@ void MainWindow::scheduleMailboxCheck() {
     if (!settings::isOn(settings::shell::checkemailTimer)) {
         return;
     }
-    if (!mod_clock::IsInternetConnected() && !settings::isOn(settings::shell::force)) {
-        return;
-    }
     const long period = settings::wholeNumber(settings::shell::emailscan).value_or(0);
     if (period <= 0) {
         return;
     }
     const std::int64_t now = core::tickCount64();
     if (now - m_state.lastmailcheck < period * kMsPerMinute) {
+        return;
+    }
+    // The connection is looked at only when a check is due: it reads system files, and this runs
+    // every second, also while a caller is being read.
+    if (!mod_clock::IsInternetConnected() && !settings::isOn(settings::shell::force)) {
         return;
     }
     m_state.lastmailcheck = now;
