@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
+#include <utility>
 
 #include "platform/core/scheduler.h"
 
@@ -80,6 +82,8 @@ struct Timer::State {
     DWORD interval = 0;
     bool enabled = true;
     std::uint64_t generation = 0;  // bumped on every restart; older firings are ignored
+    // The firing in the queue, dropped on a restart so the loop never wakes for its deadline.
+    std::optional<Scheduler::Key> queued;
 };
 
 namespace {
@@ -106,13 +110,19 @@ void fireTimer(const std::weak_ptr<State>& weak, std::uint64_t generation, std::
 void scheduleTimer(const std::shared_ptr<Timer::State>& state, std::int64_t due) {
     std::weak_ptr<Timer::State> weak = state;
     const std::uint64_t generation = state->generation;
-    Scheduler::instance().schedule(
+    state->queued = Scheduler::instance().schedule(
         due, [weak, generation, due] { fireTimer(weak, generation, due); },
         "timer every " + std::to_string(state->interval) + " ms");
 }
 
+void cancelQueued(Timer::State& state) {
+    if (auto key = std::exchange(state.queued, std::nullopt))
+        Scheduler::instance().cancel(*key);
+}
+
 void restart(const std::shared_ptr<Timer::State>& state) {
     ++state->generation;
+    cancelQueued(*state);
     if (state->enabled && state->interval > 0) {
         scheduleTimer(state, Scheduler::instance().tick() + state->interval);
     }
@@ -126,6 +136,7 @@ Timer::Timer(std::function<void()> onTimer) : m_state(std::make_shared<State>())
 
 Timer::~Timer() {
     ++m_state->generation;
+    cancelQueued(*m_state);
 }
 
 void Timer::setOnTimer(std::function<void()> onTimer) {
@@ -152,35 +163,47 @@ bool Timer::enabled() const {
 
 // ---- OneShot ----
 
+struct OneShot::Pending {
+    bool live = true;
+    Scheduler::Key queued;
+};
+
 OneShot::~OneShot() {
     stop();
 }
 
 void OneShot::start(DWORD milliseconds, std::function<void()> onTimer) {
     stop();
-    m_pending = std::make_shared<bool>(true);
-    std::weak_ptr<bool> weak = m_pending;
+    auto pending = std::make_shared<Pending>();
+    std::weak_ptr<Pending> weak = pending;
     auto& scheduler = Scheduler::instance();
-    scheduler.schedule(
+    pending->queued = scheduler.schedule(
         scheduler.tick() + milliseconds,
         [weak, onTimer = std::move(onTimer)] {
             auto pending = weak.lock();
-            if (!pending || !*pending)
+            if (!pending || !pending->live)
                 return;
-            *pending = false;
+            pending->live = false;
             onTimer();
         },
         "one-shot after " + std::to_string(milliseconds) + " ms");
+    m_pending = std::move(pending);
 }
 
 void OneShot::stop() {
-    if (m_pending)
-        *m_pending = false;
+    if (!m_pending)
+        return;
+    const bool queued = m_pending->live;
+    m_pending->live = false;
+    const Scheduler::Key key = m_pending->queued;
     m_pending.reset();
+    // Last: the dropped handler's captures may own this one-shot.
+    if (queued)
+        Scheduler::instance().cancel(key);
 }
 
 bool OneShot::active() const {
-    return m_pending && *m_pending;
+    return m_pending && m_pending->live;
 }
 
 // ---- Pumping ----
@@ -252,6 +275,10 @@ BackgroundWork::~BackgroundWork() {
 
 std::string describePending() {
     return Scheduler::instance().describe();
+}
+
+std::uint64_t queueWakeups() {
+    return Scheduler::instance().qtWakeups();
 }
 
 }  // namespace core

@@ -71,8 +71,10 @@ class OneShot {
     void stop();
     bool active() const;
 
+    struct Pending;  // opaque; shared with the queued firing
+
   private:
-    std::shared_ptr<bool> m_pending;
+    std::shared_ptr<Pending> m_pending;
 };
 
 // Handles what is pending now and returns (Visual Basic's DoEvents). In virtual time, a DoEvents
@@ -96,6 +98,10 @@ class BackgroundWork {
 
 // What is queued, one line per item, for the failure messages of timing tests.
 std::string describePending();
+
+// How often, in a real run, the Qt event loop has woken for a queued deadline: for tests and
+// benches of idle wake-ups.
+std::uint64_t queueWakeups();
 
 }  // namespace core
 

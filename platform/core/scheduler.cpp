@@ -25,19 +25,27 @@ class QtWakeup : public QObject {
         m_timer.setSingleShot(true);
         m_timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&m_timer, &QTimer::timeout, this, [] {
+            Scheduler::instance().countQtWakeup();
             Scheduler::instance().runPending();
             Scheduler::instance().armQtWakeup();
         });
     }
-    void armIn(std::int64_t ms) {
-        const int interval = static_cast<int>(std::clamp<std::int64_t>(ms, 0, 24 * 3600 * 1000));
-        if (m_timer.isActive() && m_timer.remainingTime() <= interval)
+    // Follows the earliest deadline both ways: a cancelled earliest item must not wake the loop.
+    void armFor(std::optional<std::int64_t> due) {
+        if (!due) {
+            m_timer.stop();
             return;
-        m_timer.start(interval);
+        }
+        if (m_timer.isActive() && m_armedFor == *due)
+            return;
+        m_armedFor = *due;
+        m_timer.start(
+            static_cast<int>(std::clamp<std::int64_t>(*due - realTick(), 0, 24 * 3600 * 1000)));
     }
 
   private:
     QTimer m_timer;
+    std::int64_t m_armedFor = 0;
 };
 
 QtWakeup* qtWakeup() {
@@ -109,14 +117,34 @@ void Scheduler::disableVirtual() {
     }
 }
 
-void Scheduler::schedule(std::int64_t due, std::function<void()> task, std::string label) {
+Scheduler::Key Scheduler::schedule(std::int64_t due, std::function<void()> task,
+                                   std::string label) {
+    Key key;
     {
         std::lock_guard lock(m_mutex);
-        m_items.emplace(Key{due, m_nextSeq++}, Item{std::move(task), std::move(label)});
+        key = Key{due, m_nextSeq++};
+        m_items.emplace(key, Item{std::move(task), std::move(label)});
     }
     m_changed.notify_all();
     if (!m_virtual)
         requestQtWakeup();
+    return key;
+}
+
+void Scheduler::cancel(Key key) {
+    Node node;
+    bool wasEarliest = false;
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_items.find(key);
+        if (it == m_items.end())
+            return;
+        wasEarliest = it == m_items.begin();
+        node = m_items.extract(it);
+    }
+    // Off the Qt thread the wake-up stays; it then finds nothing due and re-arms.
+    if (wasEarliest && !m_virtual)
+        armQtWakeup();
 }
 
 std::optional<Scheduler::Node> Scheduler::popDue(std::int64_t now, std::uint64_t seqLimit) {
@@ -139,6 +167,9 @@ int Scheduler::runPending() {
         node->mapped().task();
         ++ran;
     }
+    // A pump outside the Qt timer may have run its deadline: move the timer on, not wake for it.
+    if (ran > 0 && !m_virtual)
+        armQtWakeup();
     return ran;
 }
 
@@ -222,8 +253,7 @@ void Scheduler::armQtWakeup() {
     QtWakeup* wakeup = qtWakeup();
     if (!wakeup || m_virtual)
         return;
-    if (auto due = nextDue())
-        wakeup->armIn(*due - realTick());
+    wakeup->armFor(nextDue());
 }
 
 void Scheduler::requestQtWakeup() {

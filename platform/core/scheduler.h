@@ -19,6 +19,8 @@ namespace core::detail {
 
 class Scheduler {
   public:
+    using Key = std::pair<std::int64_t, std::uint64_t>;  // due tick, then queue order
+
     static Scheduler& instance();
 
     std::int64_t tick() const;
@@ -29,8 +31,11 @@ class Scheduler {
     void enableVirtual(OleDate start);
     void disableVirtual();
 
-    // Queues `task` to run at tick `due`. Safe from any thread.
-    void schedule(std::int64_t due, std::function<void()> task, std::string label);
+    // Queues `task` to run at tick `due`; the key lets its owner cancel it. Safe from any thread.
+    Key schedule(std::int64_t due, std::function<void()> task, std::string label);
+    // Drops a queued item (and destroys it, unlocked) so that nothing wakes for its deadline. An
+    // item already taken to run, or cancelled before, is left alone.
+    void cancel(Key key);
 
     // Runs the items due now that were queued before this call; returns how many ran.
     int runPending();
@@ -49,12 +54,15 @@ class Scheduler {
 
     std::string describe() const;
 
-    // Qt integration of a real run: keeps a Qt timer armed at the earliest deadline.
+    // Qt integration of a real run: keeps a Qt timer armed at the earliest deadline, or stopped
+    // when nothing is queued. Does nothing off the Qt application's thread.
     void armQtWakeup();
+    // How often that Qt timer has fired: what wakes an idle program, for tests and benches.
+    std::uint64_t qtWakeups() const { return m_qtWakeups; }
+    void countQtWakeup() { ++m_qtWakeups; }
 
   private:
     Scheduler() = default;
-    using Key = std::pair<std::int64_t, std::uint64_t>;  // due tick, then queue order
     struct Item {
         std::function<void()> task;
         std::string label;
@@ -69,6 +77,7 @@ class Scheduler {
     std::map<Key, Item> m_items;
     std::uint64_t m_nextSeq = 0;
     int m_background = 0;
+    std::atomic<std::uint64_t> m_qtWakeups = 0;
 
     std::atomic<bool> m_virtual = false;
     std::atomic<std::int64_t> m_virtualTick = 0;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <atomic>
 #include <thread>
 
@@ -230,6 +232,36 @@ TEST(VirtualTime, TaskWhoseCaptureAPostsFromItsDestructor) {
     }
 }
 
+// A stopped one-shot's handler leaves the queue at once; what it captured is freed unlocked, even
+// when that posts again or owns the one-shot itself.
+TEST(VirtualTime, StoppedOneShotFreesItsHandlerUnlocked) {
+    struct Owner {
+        core::OneShot shot;
+    };
+    VirtualTime time;
+    int received = 0;
+    core::MessageWindow window([&](UINT, WPARAM, LPARAM) {
+        ++received;
+        return LRESULT{0};
+    });
+    {
+        core::OneShot shot;
+        shot.start(100, [poster = std::make_shared<PostsWhenDestroyed>(window.hwnd())] {});
+        shot.stop();
+        EXPECT_EQ(received, 0) << "the post waits for the pump";
+    }
+    {
+        auto owner = std::make_shared<Owner>();
+        core::OneShot& shot = owner->shot;
+        shot.start(100, [owner] {});
+        owner.reset();
+        shot.stop();  // frees the owner, and with it this one-shot
+    }
+    time.runUntilIdle();
+    EXPECT_EQ(received, 1);
+    EXPECT_EQ(time.pending(), "  nothing queued\n");
+}
+
 TEST(VirtualTime, EndingItDropsTasksWhoseCapturesPost) {
     struct PostsOnDrop {
         explicit PostsOnDrop(bool* flag) : dropped(flag) {}
@@ -301,6 +333,83 @@ TEST(RealTime, PumpWithQtEventLoop) {
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     realTimeSmoke();
+}
+
+// In a real run the event loop wakes for the deadlines timers still ask for, never for one that a
+// restart, a stop or a destruction took back.
+TEST(RealTime, QtLoopWakesOnlyForLiveDeadlines) {
+    int argc = 1;
+    char name[] = "core_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    struct Timers {
+        core::Timer first;
+        core::Timer second;
+        core::OneShot shot;
+    };
+    struct Case {
+        const char* name;
+        std::function<void(Timers&)> arm;
+        std::uint64_t liveDeadlines;  // before the loop ends at 90 ms
+    };
+    const Case cases[] = {
+        {"timer restarted for later",
+         [](Timers& t) {
+             t.first.setInterval(20);
+             t.first.setInterval(500);
+         },
+         0},
+        {"timer stopped by interval 0",
+         [](Timers& t) {
+             t.first.setInterval(20);
+             t.first.setInterval(0);
+         },
+         0},
+        {"timer disabled",
+         [](Timers& t) {
+             t.first.setInterval(20);
+             t.first.setEnabled(false);
+         },
+         0},
+        {"timer destroyed",
+         [](Timers&) {
+             core::Timer gone;
+             gone.setInterval(20);
+         },
+         0},
+        {"one-shot stopped",
+         [](Timers& t) {
+             t.shot.start(20, [] {});
+             t.shot.stop();
+         },
+         0},
+        {"one-shot started again for later",
+         [](Timers& t) {
+             t.shot.start(20, [] {});
+             t.shot.start(500, [] {});
+         },
+         0},
+        // The main window's shape: a slow timer whose handler restarts a faster one (40, 60).
+        {"timer restarted by another's handler",
+         [](Timers& t) {
+             t.second.setInterval(40);
+             t.first.setOnTimer([&t] { t.second.setInterval(40); });
+             t.first.setInterval(60);
+         },
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Timers timers;
+        const std::uint64_t before = core::queueWakeups();
+        c.arm(timers);
+        QEventLoop loop;
+        QTimer::singleShot(90, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+        // At most: a loop held up by a loaded machine may meet two deadlines in one wake-up.
+        EXPECT_LE(core::queueWakeups() - before, c.liveDeadlines) << "still queued:\n"
+                                                                  << core::describePending();
+    }
 }
 
 }  // namespace
