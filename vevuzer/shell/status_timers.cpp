@@ -1,5 +1,6 @@
 // The main window's clock-driven work: the status timer, which counts down what the other parts
 // arm and keeps the status box and the schedules, and the window timer with the keep-alive file.
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -98,16 +99,22 @@ void MainWindow::endRingHoldOff() {
 }
 
 void MainWindow::showLineIndicators() {
+    // Each indicator is set once a tick: one hidden and shown again would repaint it, and the
+    // skin beneath it, every second.
+    std::array<std::optional<bool>, kLineCount> shown;
     for (int k = 1; k <= kLineCount; ++k) {
-        if (const std::optional<bool> active = lkLine(k).getBool(line::DeviceActive)) {
-            m_form.setLineIndicatorVisible(k, *active);
-        }
+        shown.at(static_cast<std::size_t>(k - 1)) = lkLine(k).getBool(line::DeviceActive);
     }
     // In compatibility mode the indicator of the serial port's number shows instead.
     if (m_comm.getBool(controls::comm::PortOpen).value_or(false)) {
         const std::optional<LONG> port = m_comm.getLong(controls::comm::CommPort);
         for (int k = 1; k <= kLineCount; ++k) {
-            m_form.setLineIndicatorVisible(k, port && *port == k);
+            shown.at(static_cast<std::size_t>(k - 1)) = port && *port == k;
+        }
+    }
+    for (int k = 1; k <= kLineCount; ++k) {
+        if (const std::optional<bool> visible = shown.at(static_cast<std::size_t>(k - 1))) {
+            m_form.setLineIndicatorVisible(k, *visible);
         }
     }
 }
