@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QSerialPortInfo>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -360,6 +362,18 @@ TEST(SerialPortMap, FillsTheMapFromTheMachinesDevicesKeepingWhatIsThere) {
               (std::vector<std::string>{"COM1 = /dev/ttyS0", "COM2 = " + usb1,
                                         "COM3 = " + stable.string(), "COM7 = " + acm0}));
     fs::remove_all(home);
+}
+
+// The machine's serial devices, read from sysfs, are the ports the serial-port library lists.
+TEST(SerialPortMap, MachineDevicesAreThePortsTheSerialLibraryFinds) {
+    std::vector<std::string> library;
+    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
+        library.push_back(port.systemLocation().toStdString());
+    }
+    std::vector<std::string> ours = serial::machineSerialDevices();
+    std::sort(library.begin(), library.end());
+    std::sort(ours.begin(), ours.end());
+    EXPECT_EQ(ours, library);
 }
 
 }  // namespace
