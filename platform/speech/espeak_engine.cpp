@@ -1,5 +1,6 @@
 #include "platform/speech/espeak_engine.h"
 
+#include <dlfcn.h>
 #include <espeak-ng/speak_lib.h>
 
 #include <mutex>
@@ -12,21 +13,42 @@ namespace {
 
 std::mutex g_engineMutex;
 
+// espeak-ng is loaded on the first sentence rather than linked: it brings the sound server's and
+// the sound files' libraries with it, a cost to every start of a program that may never speak.
+constexpr const char* kLibrary = "libespeak-ng.so.1";
+
 struct Engine {
     bool ready = false;
     int samplesPerSec = 0;
+    decltype(&espeak_SetSynthCallback) setSynthCallback = nullptr;
+    decltype(&espeak_Synth) synth = nullptr;
 };
 
-// espeak_Initialize would end the process when its data is missing, unless told not to.
+template <typename Function>
+bool resolve(void* library, const char* symbol, Function& function) {
+    function = reinterpret_cast<Function>(dlsym(library, symbol));
+    return function != nullptr;
+}
+
+// espeak_Initialize would end the process when its data is missing, unless told not to. The
+// library stays loaded for the process's life, ready or not: its data may be what is missing.
 Engine load() {
     Engine engine;
-    const int rate =
-        espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
+    void* library = dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+    decltype(&espeak_Initialize) initialize = nullptr;
+    decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
+    if (!library || !resolve(library, "espeak_Initialize", initialize) ||
+        !resolve(library, "espeak_SetVoiceByName", setVoiceByName) ||
+        !resolve(library, "espeak_SetSynthCallback", engine.setSynthCallback) ||
+        !resolve(library, "espeak_Synth", engine.synth)) {
+        return engine;
+    }
+    const int rate = initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
     if (rate <= 0) {
         return engine;
     }
     engine.samplesPerSec = rate;
-    engine.ready = espeak_SetVoiceByName(kDefaultVoice) == EE_OK;
+    engine.ready = setVoiceByName(kDefaultVoice) == EE_OK;
     return engine;
 }
 
@@ -59,10 +81,10 @@ std::optional<Pcm> synthesize(std::string_view ssml) {
     Pcm pcm;
     pcm.samplesPerSec = engine().samplesPerSec;
     const std::string text(ssml);
-    espeak_SetSynthCallback(collect);
+    engine().setSynthCallback(collect);
     const espeak_ERROR result =
-        espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
-                     espeakCHARS_UTF8 | espeakSSML | espeakENDPAUSE, nullptr, &pcm.samples);
+        engine().synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
+                       espeakCHARS_UTF8 | espeakSSML | espeakENDPAUSE, nullptr, &pcm.samples);
     if (result != EE_OK) {
         return std::nullopt;
     }
