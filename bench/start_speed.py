@@ -2,11 +2,13 @@
 """vevuzer's start beside a bare Qt widgets window on the same platform: the time from launch to
 the ready line, and the peak memory by then.
 
-    bench/start_speed.py [BUILD_DIR] [--runs N]
+    bench/start_speed.py [BUILD_DIR] [--runs N] [--beside OTHER_BUILD_DIR]
 
 Each run starts the bare window, then vevuzer twice in a fresh program folder (the control library
 registered, the speech components marked installed): the first start writes the settings, the
-second finds them. The runs interleave, so a load on the machine weighs on all three alike. Times
+second finds them. The runs interleave, so a load on the machine weighs on all three alike.
+--beside starts another build's vevuzer the same way in each run (an older one, to show a change's
+effect under the same load). Times
 are medians of N runs (default 15); memory is the process's high-water mark (VmHWM) read when the
 ready line arrives, so what the program does while closing does not count."""
 import os
@@ -45,7 +47,8 @@ def timed_start(command, ready, env):
     return elapsed, peak
 
 
-def one_run(build, source):
+def one_run(build, source, with_bare=True):
+    """The bare window's start (when asked for) and `build`'s first and second start."""
     with tempfile.TemporaryDirectory(prefix="belltale-bench-") as root:
         runtime = os.path.join(root, "runtime")
         os.mkdir(runtime, 0o700)
@@ -59,31 +62,46 @@ def one_run(build, source):
             path = os.path.join(root, "home", "windows", *marker)
             os.makedirs(os.path.dirname(path), exist_ok=True)
             open(path, "wb").close()
-        bare = timed_start([os.path.join(build, "bin", "bare_window")], BARE_READY, env)
+        bare = timed_start([os.path.join(build, "bin", "bare_window")], BARE_READY, env) \
+            if with_bare else None
         vevuzer = [os.path.join(build, "vevuzer", "vevuzer"), "--assign-exchange-lines"]
         first = timed_start(vevuzer, VEVUZER_READY, env)
         second = timed_start(vevuzer, VEVUZER_READY, env)
-        return bare, first, second
+        return (bare, first, second) if with_bare else (first, second)
 
 
 def main():
     args = sys.argv[1:]
     runs = 15
+    beside = None
     if "--runs" in args:
         at = args.index("--runs")
         runs = int(args[at + 1])
         del args[at:at + 2]
+    if "--beside" in args:
+        at = args.index("--beside")
+        beside = os.path.abspath(args[at + 1])
+        del args[at:at + 2]
     source = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     build = os.path.abspath(args[0] if args else os.path.join(source, "build"))
-    results = [one_run(build, source) for _ in range(runs)]
+    names = ["bare Qt window", "vevuzer first start", "vevuzer second start"]
+    results = []
+    for _ in range(runs):
+        row = list(one_run(build, source))
+        if beside:
+            row += one_run(beside, source, with_bare=False)
+        results.append(row)
+    if beside:
+        names += ["beside: first start", "beside: second start"]
     columns = list(zip(*results))
     times = [statistics.median(start[0] for start in column) * 1000 for column in columns]
     peaks = [statistics.median(start[1] for start in column) / 1024 for column in columns]
     bare_ms, bare_mib = times[0], peaks[0]
     print(f"{'':<22}{'start ms':>10}{'x bare':>9}{'peak MiB':>10}{'over bare':>11}")
-    for name, ms, mib in zip(("bare Qt window", "vevuzer first start", "vevuzer second start"),
-                             times, peaks):
+    for name, ms, mib in zip(names, times, peaks):
         print(f"{name:<22}{ms:>10.1f}{ms / bare_ms:>9.2f}{mib:>10.1f}{mib - bare_mib:>11.1f}")
+    if beside:
+        print(f"(beside: {beside})")
     print(f"(medians of {runs} interleaved runs; targets: each start at most 1.5x bare, "
           "peak at most 8 MiB over bare)")
 
