@@ -1,5 +1,6 @@
 #include "platform/core/folders.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -12,9 +13,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <mutex>
 #include <set>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/core/text.h"
 
@@ -215,28 +219,131 @@ bool fillProgramFolder(std::string* error) {
     return true;
 }
 
+namespace {
+
+std::atomic<bool> g_keepFileState{true};
+
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// File times move in coarse steps (a clock tick, or seconds on some file systems): a change made
+// within a step of an earlier one may leave the times as they were. A second is far more than any
+// local file system's step.
+bool changedLongAgo(const struct stat& status) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const timespec& changed =
+        status.st_ctim.tv_sec > status.st_mtim.tv_sec ? status.st_ctim : status.st_mtim;
+    return now.tv_sec > changed.tv_sec + 1;
+}
+
+// The folders' listings the case-blind search read, kept while a folder is unchanged: the program
+// looks for files that are absent (an empty number list) on every call. A folder counts as
+// unchanged while it is the same one (device and inode) with the same size and times; a listing
+// of a folder changed less than a timestamp step before it was read could miss a file made in
+// that step, so such a listing is used once and read again the next time.
+class FolderListings {
+  public:
+    struct Match {
+        bool folderRead = false;
+        std::optional<std::string> name;
+    };
+
+    // The first name in `folder`'s order that equals `name` but for ASCII case, and whether the
+    // folder could be read at all.
+    Match find(const fs::path& folder, const std::string& name) {
+        struct stat status {};
+        if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return {};
+        std::lock_guard lock(m_mutex);
+        auto it = m_listings.find(folder.string());
+        if (it == m_listings.end() || !it->second.trusted ||
+            !sameFolder(status, it->second.status) || !g_keepFileState) {
+            // Folders seen once stay few in practice; a process that visits many starts afresh.
+            if (m_listings.size() >= kMostFolders)
+                m_listings.clear();
+            Listing listing{status, changedLongAgo(status), {}};
+            if (!readNames(folder, listing.names))
+                return {};
+            it = m_listings.insert_or_assign(folder.string(), std::move(listing)).first;
+        }
+        for (const std::string& entry : it->second.names) {
+            if (equalsNoCase(entry, name))
+                return {true, entry};
+        }
+        return {true, std::nullopt};
+    }
+
+  private:
+    static constexpr std::size_t kMostFolders = 64;
+
+    struct Listing {
+        struct stat status;
+        bool trusted;
+        std::vector<std::string> names;
+    };
+
+    static bool sameFolder(const struct stat& a, const struct stat& b) {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+               a.st_nlink == b.st_nlink && sameTime(a.st_mtim, b.st_mtim) &&
+               sameTime(a.st_ctim, b.st_ctim);
+    }
+
+    static bool readNames(const fs::path& folder, std::vector<std::string>& names) {
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
+        if (!dir)
+            return false;
+        while (const dirent* entry = ::readdir(dir.get())) {
+            const std::string_view entryName = entry->d_name;
+            if (entryName != "." && entryName != "..")
+                names.emplace_back(entryName);
+        }
+        return true;
+    }
+
+    std::mutex m_mutex;
+    std::unordered_map<std::string, Listing> m_listings;
+};
+
+FolderListings& folderListings() {
+    static FolderListings listings;
+    return listings;
+}
+
+bool pathExists(const fs::path& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+}  // namespace
+
+void keepFileState(bool keep) {
+    g_keepFileState = keep;
+}
+
 std::optional<fs::path> findFileNoCase(const fs::path& path) {
-    std::error_code ec;
-    if (fs::exists(path, ec))
+    if (pathExists(path))
         return path;
+    // Mostly only the file itself is missing, in a folder that exists as named.
+    const fs::path name = path.filename();
+    if (!name.empty() && name != "." && name != ".." && path.has_parent_path()) {
+        const auto match = folderListings().find(path.parent_path(), name.string());
+        if (match.folderRead)
+            return match.name ? std::optional(path.parent_path() / *match.name) : std::nullopt;
+    }
     fs::path found = path.root_path();
     for (const fs::path& part : path.relative_path()) {
         const fs::path exact = found / part;
-        if (fs::exists(exact, ec)) {
+        if (pathExists(exact)) {
             found = exact;
             continue;
         }
-        const fs::path folder = found.empty() ? fs::path(".") : found;
-        std::optional<fs::path> match;
-        for (const auto& entry : fs::directory_iterator(folder, ec)) {
-            if (equalsNoCase(entry.path().filename().string(), part.string())) {
-                match = entry.path().filename();
-                break;
-            }
-        }
-        if (!match)
+        const auto match =
+            folderListings().find(found.empty() ? fs::path(".") : found, part.string());
+        if (!match.name)
             return std::nullopt;
-        found /= *match;
+        found /= *match.name;
     }
     return found;
 }
@@ -353,10 +460,10 @@ bool isAscii(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Whether the open file still has this name: a rewrite may replace it while a writer waits.
-bool stillNamed(int fd, const fs::path& path) {
-    struct stat opened {
-    }, named{};
+// Whether the open file still has this name (a rewrite may replace it while a writer waits), with
+// what fstat says of it.
+bool stillNamed(int fd, const fs::path& path, struct stat& opened) {
+    struct stat named {};
     return ::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 &&
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
@@ -374,25 +481,83 @@ bool readAt(int fd, off_t from, std::string& into) {
     return true;
 }
 
-}  // namespace
+// A file appendLine keeps open while an AppendScope lives on its thread: the path it was asked
+// for, the file that path led to, and the size its last line left it at (-1 when not known).
+struct KeptFile {
+    std::string asked;
+    fs::path file;
+    int fd = -1;
+    off_t end = -1;
+};
 
-bool appendLine(const fs::path& path, std::string_view line) {
+thread_local int t_appendScopes = 0;
+thread_local std::vector<KeptFile> t_keptFiles;
+
+const KeptFile* keptFile(const fs::path& asked) {
+    if (t_appendScopes == 0 || !g_keepFileState)
+        return nullptr;
+    for (const KeptFile& kept : t_keptFiles) {
+        if (kept.asked == asked.native())
+            return &kept;
+    }
+    return nullptr;
+}
+
+// Whether a descriptor kept since an earlier line still reaches the file under its name. One that
+// a rewrite replaced or that was removed has no name left; a file with several names is looked up
+// by its name. A file renamed away meanwhile gets the rest of the scope's lines.
+bool stillReached(const KeptFile& kept, struct stat& opened) {
+    if (::fstat(kept.fd, &opened) != 0 || opened.st_nlink == 0)
+        return false;
+    struct stat named {};
+    return opened.st_nlink == 1 || (::stat(kept.file.c_str(), &named) == 0 &&
+                                    opened.st_dev == named.st_dev && opened.st_ino == named.st_ino);
+}
+
+// Hands the descriptor back after a line: kept for the next line while a scope lives, else closed.
+// False when closing reports that the line was not stored.
+bool release(const fs::path& asked, const fs::path& file, int fd, off_t end) {
+    if (t_appendScopes == 0 || !g_keepFileState)
+        return ::close(fd) == 0;
+    ::flock(fd, LOCK_UN);
+    for (KeptFile& kept : t_keptFiles) {
+        if (kept.fd == fd) {
+            kept.end = end;
+            return true;
+        }
+    }
+    t_keptFiles.push_back(KeptFile{asked.native(), file, fd, end});
+    return true;
+}
+
+void discard(int fd) {
+    std::erase_if(t_keptFiles, [fd](const KeptFile& kept) { return kept.fd == fd; });
+    ::close(fd);
+}
+
+// appendLine's work; `caseBlind` finds the file as findFileNoCase does, when it is not kept open.
+bool appendTo(const fs::path& asked, std::string_view line, bool caseBlind) {
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        const KeptFile* kept = keptFile(asked);
+        const fs::path file = kept        ? kept->file
+                              : caseBlind ? findFileNoCase(asked).value_or(asked)
+                                          : asked;
+        const int fd =
+            kept ? kept->fd : ::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
         if (fd < 0)
             return false;
         // The lock keeps another writer from appending between the look at the end and the write.
         while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
         }
-        if (!stillNamed(fd, path)) {
-            ::close(fd);
+        struct stat info {};
+        if (kept ? !stillReached(*kept, info) : !stillNamed(fd, file, info)) {
+            discard(fd);
             continue;
         }
         std::string text;
-        struct stat info {};
-        const bool known = ::fstat(fd, &info) == 0;
-        char tail[2] = {0, 0};
-        if (known && info.st_size > 0) {
+        // The end this process's last line left needs no look: it is that line's CR LF.
+        if (info.st_size > 0 && !(kept && kept->end == info.st_size)) {
+            char tail[2] = {0, 0};
             const off_t from = info.st_size >= 2 ? info.st_size - 2 : 0;
             const ssize_t n = ::pread(fd, tail, 2, from);
             const char last = n > 0 ? tail[n - 1] : '\n';
@@ -405,10 +570,10 @@ bool appendLine(const fs::path& path, std::string_view line) {
         // when the line does not fit it, becomes UTF-8 as a whole first. Only a line beyond ASCII
         // needs to know which, so only such a line pays for the look.
         std::string whole;
-        if (known && info.st_size > 0 && !isAscii(line)) {
+        if (info.st_size > 0 && !isAscii(line)) {
             whole.resize(static_cast<std::size_t>(info.st_size));
             if (!readAt(fd, 0, whole)) {
-                ::close(fd);
+                discard(fd);
                 return false;
             }
         }
@@ -417,17 +582,40 @@ bool appendLine(const fs::path& path, std::string_view line) {
                 text.append(*narrow).append("\r\n");
             } else {
                 const bool rewritten =
-                    rewriteFile(path, windowsTextToUtf8(whole) + text + std::string(line) + "\r\n");
-                ::close(fd);
+                    rewriteFile(file, windowsTextToUtf8(whole) + text + std::string(line) + "\r\n");
+                discard(fd);
                 return rewritten;
             }
         } else {
             text.append(line).append("\r\n");
         }
         const bool written = writeAll(fd, text);
-        return ::close(fd) == 0 && written;
+        const off_t end = written ? info.st_size + static_cast<off_t>(text.size()) : -1;
+        return release(asked, file, fd, end) && written;
     }
     return false;
+}
+
+}  // namespace
+
+AppendScope::AppendScope() {
+    ++t_appendScopes;
+}
+
+AppendScope::~AppendScope() {
+    if (--t_appendScopes > 0)
+        return;
+    for (const KeptFile& kept : t_keptFiles)
+        ::close(kept.fd);
+    t_keptFiles.clear();
+}
+
+bool appendLine(const fs::path& path, std::string_view line) {
+    return appendTo(path, line, false);
+}
+
+bool appendLineNoCase(const fs::path& path, std::string_view line) {
+    return appendTo(path, line, true);
 }
 
 std::optional<std::string> readFile(const fs::path& path) {

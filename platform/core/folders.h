@@ -31,7 +31,8 @@ std::filesystem::path assetsFolder();
 bool fillProgramFolder(std::string* error = nullptr);
 
 // Finds `path` matching each component without regard to ASCII case, as Windows would, and returns
-// the name as stored on disk. An exact match wins over a case-insensitive one.
+// the name as stored on disk. An exact match wins over a case-insensitive one. A folder's listing
+// is read again only when the folder changed (or changed too recently for its times to tell).
 std::optional<std::filesystem::path> findFileNoCase(const std::filesystem::path& path);
 
 // Replaces a file's content safely: writes a temporary copy beside it, flushes it, then renames it
@@ -47,6 +48,25 @@ void removeStaleTemporaries(const std::filesystem::path& folder);
 // descriptor, so lines of several processes never mix. When the file's last line has no line end
 // (edited by hand), one is written first so the new line does not join it. False when it fails.
 bool appendLine(const std::filesystem::path& path, std::string_view line);
+// appendLine to the file findFileNoCase finds for `path`, else to `path` itself.
+bool appendLineNoCase(const std::filesystem::path& path, std::string_view line);
+
+// While one lives on this thread, appendLine keeps each file it appended to open, so the lines of
+// one event cost a write each and not a look-up, an open and a close; the outermost one closes
+// them when it ends. Every line still looks under the lock whether the file was replaced (by a
+// rewrite) or removed meanwhile, and then goes to the file now under its name; a file renamed
+// away gets the rest of the scope's lines, and the next scope follows the name again.
+class AppendScope {
+  public:
+    AppendScope();
+    ~AppendScope();
+    AppendScope(const AppendScope&) = delete;
+    AppendScope& operator=(const AppendScope&) = delete;
+};
+
+// For measurements: false reads every folder listing afresh and opens and closes a file for every
+// line, as without the listings kept and AppendScope. True at start.
+void keepFileState(bool keep);
 std::optional<std::string> readFile(const std::filesystem::path& path);
 // A text file the user may have brought from Windows, as UTF-8 (see windowsTextToUtf8).
 std::optional<std::string> readTextFile(const std::filesystem::path& path);

@@ -10,7 +10,7 @@ std::filesystem::path logFilePath() {
 }
 
 void log(std::string_view text) {
-    core::appendLine(logFilePath(), text);
+    core::appendLineNoCase(core::programFolder() / kLogFileName, text);
 }
 
 bool startFreshLog() {

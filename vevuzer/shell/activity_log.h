@@ -1,7 +1,8 @@
 // The activity log: the text file "log.txt" in the program folder, in which every part of the
 // program narrates its steps. One line per call, exactly the text given (no time stamp, no
-// prefix), each ended by CR LF. The file is opened, appended and closed on every call, so the
-// text editor and the problem report can read it at any time. UI thread only.
+// prefix), each ended by CR LF and written whole with one write, so the text editor and the
+// problem report can read the file at any time. The lines of one control event share one open
+// descriptor (core::AppendScope). UI thread only.
 #pragma once
 
 #include <filesystem>

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "platform/core/folders.h"
 #include "platform/mail/see.h"
 #include "platform/serial/serial.h"
 #include "platform/ui/dialogs.h"
@@ -113,6 +114,7 @@ void MainWindow::createControls() {
     m_comm.adopt(serial::createMSCommObject(), serial::DIID_DMSCommEvents,
                  [this](DISPID dispid, const com::EventArgs&) {
                      if (!m_ended && dispid == controls::comm::OnComm) {
+                         const core::AppendScope oneEvent;
                          m_serialMonitor->comm_OnComm();
                      }
                  });
@@ -138,9 +140,11 @@ void MainWindow::setRecordEventHandler(controls::RecordEvent event, RecordEventH
     m_recordHandlers[static_cast<DISPID>(event)] = std::move(handler);
 }
 
+// The log lines of one event go through one descriptor of each file.
 void MainWindow::onLineEvent(int line, DISPID dispid, const com::EventArgs& args) {
     const auto found = m_lineHandlers.find(dispid);
     if (!m_ended && found != m_lineHandlers.end() && found->second) {
+        const core::AppendScope oneEvent;
         found->second(line, args);
     }
 }
@@ -148,6 +152,7 @@ void MainWindow::onLineEvent(int line, DISPID dispid, const com::EventArgs& args
 void MainWindow::onRecordEvent(DISPID dispid, const com::EventArgs& args) {
     const auto found = m_recordHandlers.find(dispid);
     if (!m_ended && found != m_recordHandlers.end() && found->second) {
+        const core::AppendScope oneEvent;
         found->second(args);
     }
 }

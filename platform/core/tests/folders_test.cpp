@@ -1,11 +1,15 @@
 #include "platform/core/folders.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -209,6 +213,211 @@ TEST_F(Folders, RuntimeFolderWithoutXdgIsUsedOnlyWhenPrivateToThisUser) {
     unsetenv("TMPDIR");
     if (runtimeBefore)
         setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+}
+
+// Runs `change` in a child process and returns once it has signalled `ready` or ended; the child
+// is waited for when the returned guard goes. Only plain system calls run in the child.
+class AnotherProcess {
+  public:
+    using Change = std::function<void(int ready)>;
+
+    explicit AnotherProcess(const Change& change) {
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(pipe[0]);
+            change(pipe[1]);
+            ::_exit(0);
+        }
+        ::close(pipe[1]);
+        char byte;
+        while (::read(pipe[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        ::close(pipe[0]);
+    }
+    ~AnotherProcess() { finish(); }
+    AnotherProcess(const AnotherProcess&) = delete;
+    AnotherProcess& operator=(const AnotherProcess&) = delete;
+
+    bool finish() {
+        int status = 0;
+        const bool ended = m_pid > 0 && ::waitpid(m_pid, &status, 0) == m_pid;
+        m_pid = -1;
+        return ended && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+  private:
+    pid_t m_pid = -1;
+};
+
+void touch(const fs::path& path, const char* content = "") {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) {
+        [[maybe_unused]] const ssize_t n = ::write(fd, content, std::strlen(content));
+        ::close(fd);
+    }
+}
+
+// The folder's listing is kept between look-ups: whatever another process changes in the folder
+// shows in the next one, whether the folder changed just before (its times may not yet tell a
+// later change apart) or long before the first look-up.
+TEST_F(Folders, CaseBlindSearchSeesWhatAnotherProcessChanged) {
+    struct Case {
+        const char* name;
+        const char* before;  // in the folder at the first look-up, if anything
+        std::function<void(const fs::path& folder)> change;
+        const char* after;  // what the second look-up finds, if anything
+    };
+    const auto move = [](const fs::path& from, const fs::path& to) {
+        ::rename(from.c_str(), to.c_str());
+    };
+    const Case cases[] = {
+        {"created", nullptr, [](const fs::path& f) { touch(f / "Blocked.INI"); }, "Blocked.INI"},
+        {"removed", "Blocked.INI", [](const fs::path& f) { ::unlink((f / "Blocked.INI").c_str()); },
+         nullptr},
+        {"renamed to another case", "Blocked.INI",
+         [&](const fs::path& f) { move(f / "Blocked.INI", f / "BLOCKED.ini"); }, "BLOCKED.ini"},
+        {"renamed away", "Blocked.INI",
+         [&](const fs::path& f) { move(f / "Blocked.INI", f / "old.ini"); }, nullptr},
+        {"folder replaced", "Blocked.INI",
+         [&](const fs::path& f) {
+             move(f, f.string() + "-old");
+             ::mkdir(f.c_str(), 0700);
+             touch(f / "BLOCKED.INI");
+         },
+         "BLOCKED.INI"},
+    };
+    for (const bool changedLongBefore : {false, true}) {
+        const fs::path base = m_root / (changedLongBefore ? "old" : "new");
+        for (const Case& c : cases) {
+            fs::create_directories(base / c.name);
+            if (c.before)
+                touch(base / c.name / c.before);
+        }
+        // Beyond any file system's timestamp step, so the listings read first are trusted.
+        if (changedLongBefore)
+            ::sleep(3);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) +
+                         (changedLongBefore ? ", long before" : ", just now"));
+            const fs::path folder = base / c.name;
+            EXPECT_EQ(core::findFileNoCase(folder / "blocked.ini"),
+                      c.before ? std::optional(folder / c.before) : std::nullopt);
+            AnotherProcess other([&](int) { c.change(folder); });
+            ASSERT_TRUE(other.finish());
+            EXPECT_EQ(core::findFileNoCase(folder / "blocked.ini"),
+                      c.after ? std::optional(folder / c.after) : std::nullopt);
+        }
+    }
+}
+
+std::size_t openDescriptors() {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+// Within a scope the descriptor stays open between lines; each line still goes whole to the file
+// under the name, whatever another process did to it between the lines.
+TEST_F(Folders, AppendScopeFollowsTheFileUnderItsName) {
+    struct Case {
+        const char* name;
+        AnotherProcess::Change change;  // between the first and the second line
+        std::string named;              // log.txt afterwards
+        std::string otherCase;          // LOG.TXT afterwards
+        std::string renamed;            // old.txt afterwards
+    };
+    const auto path = [this](const char* name) { return m_root / name; };
+    const Case cases[] = {
+        {"nothing", [](int) {}, "one\r\ntwo\r\n", "", ""},
+        {"appended a whole line",
+         [&](int) {
+             core::keepFileState(false);  // not through the parent's descriptor
+             core::appendLine(path("log.txt"), "x");
+         },
+         "one\r\nx\r\ntwo\r\n", "", ""},
+        {"appended without a line end",
+         [&](int) {
+             const int fd = ::open(path("log.txt").c_str(), O_WRONLY | O_APPEND);
+             [[maybe_unused]] const ssize_t n = ::write(fd, "typed", 5);
+             ::close(fd);
+         },
+         "one\r\ntyped\r\ntwo\r\n", "", ""},
+        {"replaced by a rewrite", [&](int) { core::rewriteFile(path("log.txt"), "new\r\n"); },
+         "new\r\ntwo\r\n", "", ""},
+        {"replaced while the line waits for the lock",
+         [&](int ready) {
+             const int fd = ::open(path("log.txt").c_str(), O_RDWR);
+             ::flock(fd, LOCK_EX);
+             [[maybe_unused]] const ssize_t n = ::write(ready, "!", 1);
+             ::usleep(100 * 1000);
+             touch(path(".log.txt.new"), "new\r\n");
+             ::rename(path(".log.txt.new").c_str(), path("log.txt").c_str());
+         },
+         "new\r\ntwo\r\n", "", ""},
+        {"removed", [&](int) { ::unlink(path("log.txt").c_str()); }, "two\r\n", "", ""},
+        {"removed, one of another case made",
+         [&](int) {
+             ::unlink(path("log.txt").c_str());
+             touch(path("LOG.TXT"), "made\r\n");
+         },
+         "", "made\r\ntwo\r\n", ""},
+        {"renamed away: the scope's lines follow it",
+         [&](int) { ::rename(path("log.txt").c_str(), path("old.txt").c_str()); }, "", "",
+         "one\r\ntwo\r\n"},
+    };
+    const std::size_t openBefore = openDescriptors();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* name : {"log.txt", "LOG.TXT", "old.txt"})
+            fs::remove(path(name));
+        {
+            const core::AppendScope scope;
+            ASSERT_TRUE(core::appendLineNoCase(path("log.txt"), "one"));
+            AnotherProcess other(c.change);
+            EXPECT_TRUE(core::appendLineNoCase(path("log.txt"), "two"));
+            ASSERT_TRUE(other.finish());
+        }
+        EXPECT_EQ(openDescriptors(), openBefore) << "the scope left a descriptor open";
+        EXPECT_EQ(core::readFile(path("log.txt")).value_or(""), c.named);
+        EXPECT_EQ(core::readFile(path("LOG.TXT")).value_or(""), c.otherCase);
+        EXPECT_EQ(core::readFile(path("old.txt")).value_or(""), c.renamed);
+        // After the scope the name is followed again.
+        ASSERT_TRUE(core::appendLine(path("log.txt"), "three"));
+        EXPECT_TRUE(core::readFile(path("log.txt")).value_or("").ends_with("three\r\n"));
+    }
+}
+
+// Lines of two processes appending at once, each keeping its descriptor open, never mix.
+TEST_F(Folders, KeptOpenAppendsOfTwoProcessesStayWhole) {
+    const fs::path file = m_root / "inclog.txt";
+    const std::string mine(300, 'p'), theirs(300, 'c');
+    constexpr int kLines = 300;
+    AnotherProcess other([&](int ready) {
+        [[maybe_unused]] const ssize_t n = ::write(ready, "!", 1);
+        const core::AppendScope scope;
+        for (int i = 0; i < kLines; ++i)
+            core::appendLine(file, theirs);
+    });
+    {
+        const core::AppendScope scope;
+        for (int i = 0; i < kLines; ++i)
+            ASSERT_TRUE(core::appendLine(file, mine));
+    }
+    ASSERT_TRUE(other.finish());
+    const std::string content = core::readFile(file).value_or("");
+    int ownLines = 0, otherLines = 0;
+    for (std::size_t begin = 0; begin < content.size();) {
+        const std::size_t end = content.find("\r\n", begin);
+        ASSERT_NE(end, std::string::npos) << "a line without its end at " << begin;
+        const std::string line = content.substr(begin, end - begin);
+        ASSERT_TRUE(line == mine || line == theirs) << "a torn line at " << begin;
+        (line == mine ? ownLines : otherLines)++;
+        begin = end + 2;
+    }
+    EXPECT_EQ(ownLines, kLines);
+    EXPECT_EQ(otherLines, kLines);
 }
 
 }  // namespace
