@@ -186,6 +186,8 @@ std::optional<ExchangeConfig> ExchangeConfig::parse(std::string_view text, std::
                 ok = parseBool(value, l.callerId);
             } else if (key == "datamodem") {
                 ok = parseBool(value, l.dataModem);
+            } else if (key == "wave") {
+                ok = parseBool(value, l.wave);
             } else if (key == "comm") {
                 l.commPort = value;
             } else if (key == "number") {
@@ -299,7 +301,10 @@ LineDescription describeLine(const LineConfig& c, DWORD device, const std::strin
     };
     d.terminalTextEntrySize = 12;
     d.terminalTexts = {"Handset", "Speaker"};
-    d.deviceClasses = {"tapi/line", "wave/in", "wave/out", "comm", "comm/datamodem"};
+    d.deviceClasses = {"tapi/line"};
+    if (c.wave)
+        d.deviceClasses.insert(d.deviceClasses.end(), {"wave/in", "wave/out"});
+    d.deviceClasses.insert(d.deviceClasses.end(), {"comm", "comm/datamodem"});
     if (c.phone != LINEMAPPER)
         d.deviceClasses.push_back("tapi/phone");
     for (DWORD a = 0; a < c.addresses; ++a) {
@@ -357,6 +362,7 @@ LineDescription describeLine(const LineConfig& c, DWORD device, const std::strin
     }
     d.phone = c.phone;
     d.dataModem = c.dataModem;
+    d.wave = c.wave;
     d.commPort = c.commPort;
     d.unsupportedDigitModes = c.unsupportedDigitModes;
     return d;
@@ -409,6 +415,8 @@ void Exchange::reset(ExchangeConfig config) {
     s.lastRequests.clear();
     if (WaveDeviceTable* table = installedTable()) {
         for (const auto& l : s.lines) {
+            if (!l.desc.wave)
+                continue;
             table->removeLineWaveDevice(l.desc.waveIn, WaveDirection::In);
             table->removeLineWaveDevice(l.desc.waveOut, WaveDirection::Out);
         }
@@ -449,7 +457,9 @@ void Exchange::reRegisterWaveDevices() {
     for (std::size_t i = 0; i < s.lines.size(); ++i) {
         SimLine& l = s.lines[i];
         const DWORD device = static_cast<DWORD>(i);
-        if (table) {
+        if (!l.desc.wave) {
+            l.desc.waveIn = l.desc.waveOut = 0;
+        } else if (table) {
             const std::string base = "Line " + std::to_string(i + 1) + " (" + l.config.name + ")";
             l.desc.waveIn = table->addLineWaveDevice(base + " Wave In", WaveDirection::In, device);
             l.desc.waveOut =
@@ -460,10 +470,10 @@ void Exchange::reRegisterWaveDevices() {
         }
     }
     for (auto& p : s.phones) {
-        if (p.desc.line != LINEMAPPER && p.desc.line < s.lines.size()) {
-            p.desc.waveIn = s.lines[p.desc.line].desc.waveIn;
-            p.desc.waveOut = s.lines[p.desc.line].desc.waveOut;
-        }
+        p.desc.wave = p.desc.line != LINEMAPPER && p.desc.line < s.lines.size() &&
+                      s.lines[p.desc.line].desc.wave;
+        p.desc.waveIn = p.desc.wave ? s.lines[p.desc.line].desc.waveIn : 0;
+        p.desc.waveOut = p.desc.wave ? s.lines[p.desc.line].desc.waveOut : 0;
     }
 }
 

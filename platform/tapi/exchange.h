@@ -26,6 +26,8 @@ struct LineConfig {
                        LINEMEDIAMODE_DATAMODEM | LINEMEDIAMODE_G3FAX | LINEMEDIAMODE_UNKNOWN;
     bool callerId = true;
     bool dataModem = true;
+    // A voice part: wave-in and wave-out devices. A data or fax modem without one has none.
+    bool wave = true;
     std::string commPort;  // the name given with a "comm/datamodem" handle
     std::string number;    // the line's own number (the called party of incoming calls)
     DWORD addresses = 1;
@@ -51,7 +53,8 @@ struct ExchangeConfig {
     static ExchangeConfig defaults();
     // The text form: sections "[line]" and "[phone]", one "key=value" a line, "#" comments.
     // Line keys: name, provider, media (voice, data, fax, unknown, comma-separated), callerid
-    // (yes/no), datamodem (yes/no), comm, number, addresses, nodigits (pulse, dtmf), phone.
+    // (yes/no), datamodem (yes/no), wave (yes/no), comm, number, addresses, nodigits (pulse, dtmf),
+    // phone.
     // Phone keys: name, provider, line, hookswitch (handset, speaker, headset, comma-separated).
     // Phone and line numbers count from 1.
     static std::optional<ExchangeConfig> parse(std::string_view text, std::string* error);
@@ -70,8 +73,9 @@ struct IncomingCall {
     DWORD ringIntervalMs = 5000;
     DWORD hangUpAfterRings = 0;  // 0: rings until answered or hung up
     DWORD mediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
-    std::string digitsAfterAnswer;    // sent 200 ms apart once answered
-    std::filesystem::path recording;  // played into the line's wave-in device once answered
+    std::string digitsAfterAnswer;  // sent 200 ms apart once answered
+    // Played into the line's wave-in device once answered; a line without one hears nothing.
+    std::filesystem::path recording;
 };
 
 // The party an outgoing call reaches.
@@ -165,7 +169,8 @@ class Exchange final : public Provider {
     CallId currentCall(DWORD line);  // the line's newest call that is not idle, or 0
     // Digits and tones the applications generated on the line's calls, in order.
     std::string generatedOn(DWORD line) const;
-    // Wave files played into the line's wave-in device (when no wave table is installed too).
+    // Wave files played into the line's wave-in device (when no wave table is installed too);
+    // none for a line without wave devices.
     std::vector<std::filesystem::path> playedInto(DWORD line) const;
     // The last request of each kind the exchange accepted, for checks of what applications sent.
     const Request* lastRequest(Op op) const;

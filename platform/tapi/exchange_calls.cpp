@@ -140,7 +140,8 @@ void Exchange::State::connect(SimCall& c) {
 void Exchange::State::startFarEnd(SimCall& c, const std::string& digits,
                                   const std::filesystem::path& recording, DWORD hangUpAfterMs) {
     SimLine& l = lines[c.d.device];
-    if (!recording.empty()) {
+    // A line without a voice part carries no sound: the far end's recording reaches nothing.
+    if (!recording.empty() && l.desc.wave) {
         l.played.push_back(recording);
         if (WaveDeviceTable* table = waveDeviceTable()) {
             table->playIntoWaveIn(l.desc.waveIn, recording);

@@ -526,6 +526,9 @@ LONG lineGetID(HLINE hLine, DWORD dwAddressID, HCALL hCall, DWORD dwSelect, VARS
         putDword(id, w, device);
     } else if (cls == "tapi/phone" && d->phone != LINEMAPPER) {
         putDword(id, w, d->phone);
+    } else if ((cls == "wave/in" || cls == "wave" || cls == "wave/out") && !d->wave) {
+        // A class the provider knows, but this line (a data or fax modem) has no such device.
+        return LINEERR_NODEVICE;
     } else if (cls == "wave/in" || cls == "wave") {
         putDword(id, w, d->waveIn);
     } else if (cls == "wave/out") {

@@ -306,8 +306,10 @@ LONG phoneGetDevCaps(HPHONEAPP hPhoneApp, DWORD dwDeviceID, DWORD dwAPIVersion, 
     w.addText(offsetof(PHONECAPS, dwPhoneNameSize), d->phoneName);
     w.addBytes(offsetof(PHONECAPS, dwDevSpecificSize), d->devSpecific.data(),
                static_cast<DWORD>(d->devSpecific.size()));
-    const std::string classes = std::string("tapi/phone") + '\0' + "tapi/line" + '\0' + "wave/in" +
-                                '\0' + "wave/out" + '\0' + '\0';
+    std::string classes = std::string("tapi/phone") + '\0' + "tapi/line" + '\0';
+    if (d->wave)
+        classes += std::string("wave/in") + '\0' + "wave/out" + '\0';
+    classes += '\0';
     w.addBytes(offsetof(PHONECAPS, dwDeviceClassesSize), classes.data(),
                static_cast<DWORD>(classes.size()));
     w.finish();
@@ -429,9 +431,11 @@ LONG phoneGetID(HPHONE hPhone, VARSTRING* id, const char* lpszDeviceClass) {
         value = open->device;
     } else if (cls == "tapi/line" && d->line != LINEMAPPER) {
         value = d->line;
-    } else if (cls == "wave/in" && d->line != LINEMAPPER) {
+    } else if ((cls == "wave/in" || cls == "wave/out") && d->line != LINEMAPPER && !d->wave) {
+        return PHONEERR_NODEVICE;  // the phone's line is one without a voice part
+    } else if (cls == "wave/in" && d->wave) {
         value = d->waveIn;
-    } else if (cls == "wave/out" && d->line != LINEMAPPER) {
+    } else if (cls == "wave/out" && d->wave) {
         value = d->waveOut;
     } else {
         return PHONEERR_INVALDEVICECLASS;

@@ -37,6 +37,7 @@ struct LineDescription {
     std::vector<std::string> terminalTexts;  // one per terminal, cut or padded to the entry size
     std::vector<std::string> deviceClasses;
     std::vector<AddressDescription> addresses;
+    bool wave = true;                 // has wave-in and wave-out devices
     DWORD waveIn = 0, waveOut = 0;    // wave device ids (platform/winmm numbering)
     DWORD phone = LINEMAPPER;         // the phone device that belongs to the line, if any
     bool dataModem = false;           // answers "comm/datamodem" on its calls
@@ -96,6 +97,7 @@ struct PhoneDescription {
     std::string phoneName;
     std::string devSpecific;
     DWORD line = LINEMAPPER;  // the line device that belongs to the phone, if any
+    bool wave = false;        // its line's wave devices are its own
     DWORD waveIn = 0, waveOut = 0;
 };
 

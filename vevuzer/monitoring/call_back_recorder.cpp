@@ -141,8 +141,11 @@ CallBackRecorder::Outcome CallBackRecorder::record(int N) {
     core::DoEvents();
 
     // A device the Record control refuses (gone, its driver unloaded) would leave it on the one it
-    // had, and another device's sound would be listed as this call's.
-    const std::optional<LONG> device = lkLine.getLong(line::WaveRecordID);
+    // had, and another device's sound would be listed as this call's. A line without a recording
+    // device (a data or fax modem) reads 0, the PC's first recording device: it has none to use.
+    const std::optional<LONG> device = lkLine.getBool(line::WaveRecordAvailable).value_or(false)
+                                           ? lkLine.getLong(line::WaveRecordID)
+                                           : std::nullopt;
     if (device)
         lkRecord1.putLong(record::DeviceID, *device);
     const bool onTheLine = device && lkRecord1.getLong(record::DeviceID) == device;

@@ -102,9 +102,11 @@ void CallMonitor::alertUnidentifiedRing(int N, const HostedControl& control) {
         log("LklinecallerID = " + monitoring::callerNumber(control) + ", " +
             monitoring::callerName(control));
     }
-    // A call-back recording of this call records from the line's own wave-in device.
-    if (const auto device = control.getLong(line::WaveRecordID)) {
-        m_window.lkRecord1().putLong(controls::record::DeviceID, *device);
+    // A call-back recording of this call records from the line's own wave-in device. A line
+    // without one (a data or fax modem) reads 0 there, which is the PC's first recording device.
+    if (control.getBool(line::WaveRecordAvailable).value_or(false)) {
+        if (const auto device = control.getLong(line::WaveRecordID))
+            m_window.lkRecord1().putLong(controls::record::DeviceID, *device);
     }
     state.callbackpending = true;
     state.callline = N;

@@ -28,6 +28,7 @@ inline constexpr DISPID CallCallerIDOutOfArea = 46;
 inline constexpr DISPID CallMediaMode = 60;
 inline constexpr DISPID CallOwner = 64;
 inline constexpr DISPID TAPITSP = 97;
+inline constexpr DISPID WaveRecordAvailable = 101;
 inline constexpr DISPID WaveRecordID = 102;
 inline constexpr DISPID CallAnswer = 103;
 inline constexpr DISPID CallDial = 104;

@@ -235,6 +235,7 @@ TEST_F(LineDevices, RelatedDevicesAreFoundThroughTheOpenLine) {
         bool phoneAvailable;
         LONG phoneId;  // -1: the device's own id
         bool waveAvailable;
+        bool lineHasWave = true;  // false: the line is a data and fax modem without a voice part
     };
     static const Case cases[] = {
         {"the handset of line 1", 0, "tapi/phone", false, true, 0, true},
@@ -242,16 +243,24 @@ TEST_F(LineDevices, RelatedDevicesAreFoundThroughTheOpenLine) {
         {"another class", 2, "tapi/line", false, true, -1, true},
         {"no class: not asked", 0, "", false, false, 0, true},
         {"privilege none: nothing related", 0, "tapi/phone", true, false, 0, false},
+        {"a data and fax modem", 1, "tapi/phone", false, false, 0, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        tapi::ExchangeConfig config = tapi::ExchangeConfig::defaults();
+        config.lines[1].wave = c.lineHasWave;
+        exchange().reset(config);
         const auto line = makeLine(false);
         line->SetDeviceID(c.device);
         line->SetPhoneDeviceClass(c.phoneClass);
         if (c.privilegeNone)
             line->SetPrivilegeNone(true);
+        const std::size_t mark = line->log().Lines().size();
         line->SetDeviceActive(true);
         ASSERT_TRUE(line->Device.Active) << line->Error().Name();
+        // A device the line lacks is no failure of the open.
+        for (const std::string& logged : linesSince(line->log(), mark))
+            EXPECT_EQ(logged.find("<< Error >>"), std::string::npos) << logged;
         EXPECT_EQ(line->Phone.Available, c.phoneAvailable);
         EXPECT_EQ(line->Phone.ID, c.phoneId == -1 ? c.device : c.phoneId);
         EXPECT_EQ(line->WaveRecord.Available, c.waveAvailable);
@@ -259,6 +268,9 @@ TEST_F(LineDevices, RelatedDevicesAreFoundThroughTheOpenLine) {
         if (c.waveAvailable) {
             EXPECT_EQ(line->WaveRecord.ID, LONG(exchange().line(c.device)->waveIn));
             EXPECT_EQ(line->WavePlay.ID, LONG(exchange().line(c.device)->waveOut));
+        } else if (!c.privilegeNone) {
+            EXPECT_EQ(line->WaveRecord.ID, 0);
+            EXPECT_EQ(line->WavePlay.ID, 0);
         }
     }
 }

@@ -191,6 +191,7 @@ TEST(ExchangeConfiguration, TextFormRowsAndTheirErrors) {
         {"name=orphan\n", "line 1: key outside a [line] or [phone] section"},
         {"[line]\nmedia=telepathy\n", "line 2: bad value for media"},
         {"[line]\ncolour=red\n", "line 2: unknown line key \"colour\""},
+        {"[line]\nwave=maybe\n", "line 2: bad value for wave"},
         {"[line]\nphone=2\n", "line 1 names a missing phone"},
         {"[line]\njust text\n", "line 2: expected key=value"},
         {"[phone]\nhookswitch=handset, telepathy\n", "line 2: bad value for hookswitch"},

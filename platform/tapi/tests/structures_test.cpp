@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/core/virtual_time.h"
@@ -400,6 +401,99 @@ TEST(DeviceIds, WaveDevicesAndThePhoneOfEachLine) {
             EXPECT_EQ(dword(id, dword(id, offsetof(VARSTRING, dwStringOffset))), row.value);
         }
         lineClose(line);
+    }
+}
+
+// The device classes a capabilities structure lists, "\0"-separated.
+std::vector<std::string> classesAt(const std::vector<BYTE>& b, std::size_t sizeOffset) {
+    std::vector<std::string> out;
+    const DWORD size = dword(b, sizeOffset);
+    const char* p = reinterpret_cast<const char*>(b.data() + dword(b, sizeOffset + 4));
+    for (const char* end = p + size; p < end && *p; p += std::strlen(p) + 1)
+        out.emplace_back(p);
+    return out;
+}
+
+// A data and fax modem has no voice part: it names no wave device, nor does its phone, and what a
+// far end says on it reaches no device.
+TEST(DeviceIds, ALineWithoutWaveDevicesHasNoneToName) {
+    core::VirtualTime time;
+    const auto config = tapi::ExchangeConfig::parse(
+        "[line]\nname=Voice modem\n[line]\nname=Fax modem\nwave=no\nphone=1\n[phone]\nline=2\n",
+        nullptr);
+    ASSERT_TRUE(config);
+    exchange().reset(*config);
+    RecordingApp app;
+    struct Case {
+        DWORD device;
+        const char* cls;
+        LONG result;
+        DWORD value;
+    };
+    const Case cases[] = {
+        {0, "wave/in", 0, 0},
+        {1, "wave/in", LINEERR_NODEVICE, 0},
+        {1, "WAVE/OUT", LINEERR_NODEVICE, 0},
+        {1, "wave", LINEERR_NODEVICE, 0},
+        {1, "tapi/line", 0, 1},
+        {1, "tapi/phone", 0, 0},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(std::to_string(row.device) + " " + row.cls);
+        const HLINE line = app.open(row.device, LINECALLPRIVILEGE_MONITOR, 0);
+        auto id = buffer(64);
+        EXPECT_EQ(errorName(lineGetID(line, 0, 0, LINECALLSELECT_LINE,
+                                      reinterpret_cast<VARSTRING*>(id.data()), row.cls)),
+                  errorName(row.result));
+        if (row.result == 0) {
+            EXPECT_EQ(dword(id, dword(id, offsetof(VARSTRING, dwStringOffset))), row.value);
+        }
+        lineClose(line);
+    }
+
+    using Classes = std::vector<std::string>;
+    for (const DWORD device : {0u, 1u}) {
+        auto caps = buffer(4096);
+        ASSERT_EQ(lineGetDevCaps(app.app(), device, TAPI_CURRENT_VERSION, 0,
+                                 reinterpret_cast<LINEDEVCAPS*>(caps.data())),
+                  0);
+        EXPECT_EQ(classesAt(caps, offsetof(LINEDEVCAPS, dwDeviceClassesSize)),
+                  device == 0
+                      ? (Classes{"tapi/line", "wave/in", "wave/out", "comm", "comm/datamodem"})
+                      : (Classes{"tapi/line", "comm", "comm/datamodem", "tapi/phone"}));
+    }
+
+    HPHONEAPP phoneApp = 0;
+    DWORD count = 0;
+    ASSERT_EQ(phoneInitialize(&phoneApp, nullptr, &nothing, "phones", &count), 0);
+    HPHONE phone = 0;
+    ASSERT_EQ(phoneOpen(phoneApp, 0, &phone, TAPI_CURRENT_VERSION, 0, 0, PHONEPRIVILEGE_MONITOR),
+              0);
+    for (const char* cls : {"wave/in", "wave/out"}) {
+        auto id = buffer(64);
+        EXPECT_EQ(errorName(phoneGetID(phone, reinterpret_cast<VARSTRING*>(id.data()), cls)),
+                  errorName(PHONEERR_NODEVICE))
+            << cls;
+    }
+    auto caps = buffer(4096);
+    ASSERT_EQ(phoneGetDevCaps(phoneApp, 0, TAPI_CURRENT_VERSION, 0,
+                              reinterpret_cast<PHONECAPS*>(caps.data())),
+              0);
+    EXPECT_EQ(classesAt(caps, offsetof(PHONECAPS, dwDeviceClassesSize)),
+              (Classes{"tapi/phone", "tapi/line"}));
+    phoneShutdown(phoneApp);
+
+    // An answering machine on each line: only the voice modem's wave-in hears it.
+    tapi::RemoteParty machine;
+    machine.answerAfterRings = 1;
+    machine.recording = "/tmp/greeting.wav";
+    exchange().setDefaultRemoteParty(machine);
+    for (const DWORD device : {0u, 1u}) {
+        const HLINE line = app.open(device);
+        HCALL call = 0;
+        ASSERT_GT(lineMakeCall(line, &call, "123", 0, nullptr), 0);
+        time.advance(10000ms);
+        EXPECT_EQ(exchange().playedInto(device).size(), device == 0 ? 1u : 0u) << device;
     }
 }
 

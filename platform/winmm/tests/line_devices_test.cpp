@@ -33,6 +33,21 @@ TEST(LineDevices, EachLineOwnsOneDeviceOfEachDirection) {
     winmm::configureStandardWaveDevices("null");
 }
 
+// A data and fax modem has no voice part, so no device of either direction; given one again, it
+// owns them again.
+TEST(LineDevices, ALineWithoutAVoicePartOwnsNone) {
+    tapi::ExchangeConfig config = tapi::ExchangeConfig::defaults();
+    config.lines[1].wave = false;
+    tapi::exchange().reset(config);
+    for (auto direction : {winmm::WaveDirection::Input, winmm::WaveDirection::Output}) {
+        EXPECT_EQ(winmm::waveDevicesOwnedBy("line:0", direction).size(), 1u);
+        EXPECT_TRUE(winmm::waveDevicesOwnedBy("line:1", direction).empty());
+        EXPECT_EQ(winmm::waveDevicesOwnedBy("line:2", direction).size(), 1u);
+    }
+    tapi::exchange().reset();
+    EXPECT_EQ(winmm::waveDevicesOwnedBy("line:1", winmm::WaveDirection::Input).size(), 1u);
+}
+
 TEST(LineDevices, TheFarEndsRecordingReachesTheLinesWaveInThroughTheMapper) {
     core::VirtualTime time;
     tapi::exchange().reset();

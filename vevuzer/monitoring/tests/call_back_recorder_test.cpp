@@ -155,7 +155,7 @@ TEST_F(CallBackRecorder, RecordsTheAnnouncementOfTheLastCallerServiceAndListsIt)
 }
 
 TEST_F(CallBackRecorder, EndingsThatRecordNothing) {
-    enum class WaveIn { Present, GoneBeforeTheRing, GoneAfterTheRing };
+    enum class WaveIn { Present, GoneBeforeTheRing, GoneAfterTheRing, NoneOnTheLine };
     struct Case {
         const char* what;
         const char* callback;
@@ -164,7 +164,8 @@ TEST_F(CallBackRecorder, EndingsThatRecordNothing) {
         const char* dialtoneSetting;
         const char* failing;  // the telephony function that fails, if any
         // The line's recording device has gone (the voice part of a modem unplugged, its
-        // driver unloaded): before the ring, or after the ring handler set the recorder to it.
+        // driver unloaded): before the ring, or after the ring handler set the recorder to it. Or
+        // the line never had one (a data or fax modem).
         WaveIn waveIn;
         std::string_view logged;    // an activity-log line the ending writes
         std::string_view callLog;   // the start of the incoming-call log line, empty: none
@@ -187,11 +188,16 @@ TEST_F(CallBackRecorder, EndingsThatRecordNothing) {
          "", "", false},
         {"the recording device gone after the ring", "1471", true, false, "False", nullptr,
          WaveIn::GoneAfterTheRing, "Initialise failed again, error", "", "", false},
+        {"a line without a recording device", "1471", true, false, "False", nullptr,
+         WaveIn::NoneOnTheLine, "The recording device of line 2 is not available", "", "", false},
     };
+    tapi::ExchangeConfig withoutWaveOnLine2 = tapi::ExchangeConfig::defaults();
+    withoutWaveOnLine2.lines[1].wave = false;
     for (const Case& row : cases) {
         SCOPED_TRACE(row.what);
         vevuzer::testing::FreshProgramFolder folder;
-        SetUp();
+        setUpExchange(row.waveIn == WaveIn::NoneOnTheLine ? withoutWaveOnLine2
+                                                          : tapi::ExchangeConfig::defaults());
         settings::write(settings::key::callback, row.callback);
         settings::write(settings::key::dialtone, row.dialtoneSetting);
         m_dialogs.reset();
@@ -201,7 +207,7 @@ TEST_F(CallBackRecorder, EndingsThatRecordNothing) {
         if (row.failing) {
             tapi::exchange().setInjectedFailure(row.failing, LINEERR_RESOURCEUNAVAIL);
         }
-        if (row.waveIn != WaveIn::Present) {
+        if (row.waveIn == WaveIn::GoneBeforeTheRing || row.waveIn == WaveIn::GoneAfterTheRing) {
             const std::optional<LONG> waveIn =
                 window.main().lkLine(2).getLong(vevuzer::controls::line::WaveRecordID);
             ASSERT_TRUE(waveIn.has_value());

@@ -8,7 +8,9 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/core/folders.h"
@@ -33,9 +35,10 @@ using vevuzer::testing::TracedMainWindow;
 
 class CallRoad : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { setUpExchange(); }
+    void setUpExchange(tapi::ExchangeConfig config = tapi::ExchangeConfig::defaults()) {
         ASSERT_EQ(vevuzer::testing::registerControlLibrary(), S_OK);
-        tapi::exchange().reset();
+        tapi::exchange().reset(std::move(config));
         vevuzer::testing::assignExchangeLines();
         // The roads run at the top of the hour, when the speaking clock would speak among them.
         settings::writeTruth(settings::key::clockenabled, false);
@@ -235,6 +238,7 @@ TEST_F(CallRoad, RingAlertsOnlyWhileTheCallerIsUnknown) {
         tapi::IncomingCall caller;
         Timing timing;
         bool alert;
+        bool recordingDevice = true;  // false: line 2 is a data and fax modem without one
     };
     static const Case cases[] = {
         {"no caller ID at all", "uk", caller("", ""), Timing::Never, true},
@@ -244,14 +248,23 @@ TEST_F(CallRoad, RingAlertsOnlyWhileTheCallerIsUnknown) {
         {"network says unavailable", "uk", caller("*UNAVAILABLE", "BOB"), Timing::AtOffering, true},
         // The "usa" mask writes the missing number as blanks and dashes.
         {"no caller ID at all, usa", "usa", caller("", ""), Timing::Never, true},
+        {"no caller ID on a line without a recording device", "uk", caller("", ""), Timing::Never,
+         true, false},
     };
+    tapi::ExchangeConfig withoutWaveOnLine2 = tapi::ExchangeConfig::defaults();
+    withoutWaveOnLine2.lines[1].wave = false;
     for (const Case& row : cases) {
         SCOPED_TRACE(row.what);
         vevuzer::testing::FreshProgramFolder folder;
-        SetUp();
+        setUpExchange(row.recordingDevice ? tapi::ExchangeConfig::defaults() : withoutWaveOnLine2);
         settings::write(settings::key::format, row.format);
         TracedMainWindow window;
         window.Form_Load();
+        // The recorder set to line 1's device, as an earlier call there would have left it.
+        const std::optional<LONG> line1WaveIn =
+            window.main().lkLine(1).getLong(vevuzer::controls::line::WaveRecordID);
+        ASSERT_TRUE(line1WaveIn.has_value());
+        window.main().lkRecord1().putLong(vevuzer::controls::record::DeviceID, *line1WaveIn);
         window.setFormTop(3000);
         window.startTrace();
         tapi::IncomingCall call = row.caller;
@@ -274,13 +287,25 @@ TEST_F(CallRoad, RingAlertsOnlyWhileTheCallerIsUnknown) {
         if (row.alert) {
             EXPECT_EQ(state.callline, 2);
             EXPECT_EQ(state.statuscountdown, 15);
-            // A call-back recording of this call would record the line's own wave-in device.
-            const std::optional<LONG> waveIn =
-                window.main().lkLine(2).getLong(vevuzer::controls::line::WaveRecordID);
-            ASSERT_TRUE(waveIn.has_value());
-            EXPECT_GT(*waveIn, 0);
-            EXPECT_EQ(window.main().lkRecord1().getLong(vevuzer::controls::record::DeviceID),
-                      waveIn);
+            const std::optional<LONG> recorder =
+                window.main().lkRecord1().getLong(vevuzer::controls::record::DeviceID);
+            EXPECT_EQ(window.main()
+                          .lkLine(2)
+                          .getBool(vevuzer::controls::line::WaveRecordAvailable)
+                          .value_or(true),
+                      row.recordingDevice);
+            if (row.recordingDevice) {
+                // A call-back recording of this call would record the line's own wave-in device.
+                const std::optional<LONG> waveIn =
+                    window.main().lkLine(2).getLong(vevuzer::controls::line::WaveRecordID);
+                ASSERT_TRUE(waveIn.has_value());
+                EXPECT_GT(*waveIn, 0);
+                EXPECT_NE(waveIn, line1WaveIn);
+                EXPECT_EQ(recorder, waveIn);
+            } else {
+                // Its WaveRecordID of 0 is the PC's own first recording device: left alone.
+                EXPECT_EQ(recorder, line1WaveIn);
+            }
         }
     }
 }
