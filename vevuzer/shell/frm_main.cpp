@@ -55,28 +55,37 @@ int fittingPixelSize(QFont font, int largest, const std::function<bool(const QFo
     return size;
 }
 
-// A small picture of the window's strip: a coloured tile with a word on it.
+// A small picture of the window's strip: a coloured tile with a word on it. Its word is fitted
+// to it when it is first shown (see showSignalPicture): measuring text loads a face and shapes the
+// word at every size tried, which a start without a call never needs.
 QLabel* signalPicture(QWidget* parent, const char* name, const char* word, const char* tip,
                       int left, const char* colour) {
     auto* picture = new QLabel(word, parent);
     picture->setObjectName(name);
     picture->setToolTip(tip);
     picture->setAlignment(Qt::AlignCenter);
+    picture->setProperty("colour", colour);
     ui::placeControl(picture, left, 1240, 420, 210);
-    QFont bold = picture->font();
-    bold.setBold(true);
-    const int room = picture->width() - 2;
-    const int size = fittingPixelSize(bold, 12, [&](const QFont& font) {
-        const QFontMetrics metrics(font);
-        return metrics.horizontalAdvance(picture->text()) <= room &&
-               metrics.height() <= picture->height();
-    });
-    picture->setStyleSheet(
-        QString("background: %1; color: white; font-weight: bold; font-size: %2px;")
-            .arg(colour)
-            .arg(size));
     picture->hide();
     return picture;
+}
+
+void showSignalPicture(QLabel* picture, bool visible) {
+    if (visible && picture->styleSheet().isEmpty()) {
+        QFont bold = picture->font();
+        bold.setBold(true);
+        const int room = picture->width() - 2;
+        const int size = fittingPixelSize(bold, 12, [&](const QFont& font) {
+            const QFontMetrics metrics(font);
+            return metrics.horizontalAdvance(picture->text()) <= room &&
+                   metrics.height() <= picture->height();
+        });
+        picture->setStyleSheet(
+            QString("background: %1; color: white; font-weight: bold; font-size: %2px;")
+                .arg(picture->property("colour").toString())
+                .arg(size));
+    }
+    picture->setVisible(visible);
 }
 
 // The indicator of line k: a small lamp, shown while the line is open.
@@ -476,7 +485,7 @@ bool frm_main::picRingVisible() const {
 }
 
 void frm_main::setPicRingVisible(bool visible) {
-    m_picRing->setVisible(visible);
+    showSignalPicture(m_picRing, visible);
 }
 
 bool frm_main::imgFlashVisible() const {
@@ -484,7 +493,7 @@ bool frm_main::imgFlashVisible() const {
 }
 
 void frm_main::setImgFlashVisible(bool visible) {
-    m_imgFlash->setVisible(visible);
+    showSignalPicture(m_imgFlash, visible);
 }
 
 void frm_main::setTxtDisplayText(std::string_view text) {

@@ -48,6 +48,8 @@ TEST_F(FrmMain, IsTheBelltaleWindowWithItsSkinAndStatusBox) {
 TEST_F(FrmMain, EveryCaptionFitsItsBox) {
     frm_main window;
     window.show();
+    window.setPicRingVisible(true);
+    window.setImgFlashVisible(true);
     struct Case {
         const char* name;
         const char* text;
