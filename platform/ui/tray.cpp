@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -38,14 +39,33 @@ std::optional<TrayMouse> trayMouseFor(QSystemTrayIcon::ActivationReason reason) 
 
 namespace {
 
-std::map<std::uintptr_t, QIcon>& icons() {
-    static std::map<std::uintptr_t, QIcon> table;
+struct Icon {
+    QIcon picture;
+    std::function<QImage()> draw;  // set until the picture is first needed
+};
+
+std::map<std::uintptr_t, Icon>& icons() {
+    static std::map<std::uintptr_t, Icon> table;
     return table;
+}
+
+HICON addIcon(Icon icon) {
+    static std::uintptr_t next = 0x1000;
+    next += 4;
+    icons()[next] = std::move(icon);
+    return reinterpret_cast<HICON>(next);
 }
 
 QIcon iconOf(HICON icon) {
     const auto found = icons().find(reinterpret_cast<std::uintptr_t>(icon));
-    return found == icons().end() ? QIcon() : found->second;
+    if (found == icons().end()) {
+        return QIcon();
+    }
+    Icon& known = found->second;
+    if (known.draw) {
+        known.picture = QIcon(QPixmap::fromImage(std::exchange(known.draw, nullptr)()));
+    }
+    return known.picture;
 }
 
 // The desktop's notification area through Qt: one QSystemTrayIcon per hWnd and uID.
@@ -175,13 +195,14 @@ BOOL Shell_NotifyIconA(DWORD message, const NOTIFYICONDATAA* data) {
 }
 
 HICON CreateIconFromImage(const QImage& image) {
-    static std::uintptr_t next = 0x1000;
     if (image.isNull()) {
         return nullptr;
     }
-    next += 4;
-    icons()[next] = QIcon(QPixmap::fromImage(image));
-    return reinterpret_cast<HICON>(next);
+    return addIcon(Icon{QIcon(QPixmap::fromImage(image)), nullptr});
+}
+
+HICON CreateIconDrawnOnUse(std::function<QImage()> draw) {
+    return addIcon(Icon{QIcon(), std::move(draw)});
 }
 
 BOOL DestroyIcon(HICON icon) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QImage>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ BOOL Shell_NotifyIconA(DWORD message, const NOTIFYICONDATAA* data);
 
 // An icon handle for a picture; valid until DestroyIcon.
 HICON CreateIconFromImage(const QImage& image);
+// An icon handle whose picture `draw` makes when the notification area first shows it: where
+// there is none, the picture is never drawn. Valid until DestroyIcon.
+HICON CreateIconDrawnOnUse(std::function<QImage()> draw);
 BOOL DestroyIcon(HICON icon);
 
 namespace ui {

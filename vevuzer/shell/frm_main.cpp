@@ -201,13 +201,13 @@ frm_main::~frm_main() {
 // which a start without the tray never needs.
 HICON frm_main::imgicon() const {
     if (!m_imgicon)
-        m_imgicon = CreateIconFromImage(trayPicture("#1f618d", "B"));
+        m_imgicon = CreateIconDrawnOnUse([] { return trayPicture("#1f618d", "B"); });
     return m_imgicon;
 }
 
 HICON frm_main::imgicon1() const {
     if (!m_imgicon1)
-        m_imgicon1 = CreateIconFromImage(trayPicture("#d35400", "!"));
+        m_imgicon1 = CreateIconDrawnOnUse([] { return trayPicture("#d35400", "!"); });
     return m_imgicon1;
 }
 

@@ -73,14 +73,23 @@ TEST(TrayMouse, EachClickComesAfterTheMoveThatBringsThePointer) {
     }
 }
 
-// Offscreen there is no notification area and no keyboard light: both say so and change nothing.
+// Offscreen there is no notification area and no keyboard light: both say so and change nothing,
+// and an icon's picture drawn on use is not drawn.
 TEST(TrayWithoutDesktop, AddingAnIconAndSettingTheLightFail) {
     EXPECT_FALSE(ui::notificationAreaAvailable());
+    int drawn = 0;
     NOTIFYICONDATAA icon{};
-    icon.uFlags = NIF_TIP;
+    icon.uFlags = NIF_TIP | NIF_ICON;
+    icon.hIcon = CreateIconDrawnOnUse([&drawn] {
+        ++drawn;
+        return QImage(16, 16, QImage::Format_ARGB32);
+    });
+    ASSERT_NE(icon.hIcon, nullptr);
     EXPECT_EQ(Shell_NotifyIconA(NIM_ADD, &icon), FALSE);
     EXPECT_EQ(Shell_NotifyIconA(NIM_MODIFY, &icon), FALSE);
     EXPECT_EQ(Shell_NotifyIconA(NIM_DELETE, &icon), FALSE);
+    EXPECT_EQ(drawn, 0) << "a picture no notification area shows is never drawn";
+    EXPECT_EQ(DestroyIcon(icon.hIcon), TRUE);
     EXPECT_FALSE(ui::toggleScrollLock());
     EXPECT_FALSE(ui::scrollLockLit().has_value());
 }
