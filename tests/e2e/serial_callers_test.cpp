@@ -27,6 +27,19 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
+// Whether the batch holding the `n`th ring has been read to its end: the reader empties the port
+// then, so bytes sent before it would be thrown away with the batch's leftovers. A real modem
+// leaves a second or more between a ring and what follows it.
+bool ringBatchDone(const std::string& log, std::size_t n) {
+    std::size_t at = std::string::npos;
+    for (std::size_t seen = 0; seen < n; ++seen) {
+        at = log.find(kRingAlert, at == std::string::npos ? 0 : at + 1);
+        if (at == std::string::npos)
+            return false;
+    }
+    return log.find("Buffer dump from modem on comm 1", at) != std::string::npos;
+}
+
 class SerialCallers : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -86,8 +99,7 @@ TEST_F(SerialCallers, EveryCallerIsLoggedWhileTheRingSoundPlays) {
     // The first call rings twice without caller ID; once its hold-off runs out it is logged as
     // a call without caller data.
     m_modem.send(modemsim::ringReport());
-    ASSERT_TRUE(eventually([&] { return occurrences(activityLog(), kRingAlert) >= 1; }))
-        << activityLog();
+    ASSERT_TRUE(eventually([&] { return ringBatchDone(activityLog(), 1); })) << activityLog();
     m_modem.send(modemsim::ringReport());
     ASSERT_TRUE(eventually([&] {
         return callLog().find("Unknow caller on comm 1, Caller ID not available, ") !=
@@ -96,8 +108,9 @@ TEST_F(SerialCallers, EveryCallerIsLoggedWhileTheRingSoundPlays) {
         << activityLog();
 
     // The next call rings at once; its caller ID and next ring come while its ring sound plays.
+    const std::size_t ringsBefore = occurrences(activityLog(), kRingAlert);
     m_modem.send(modemsim::ringReport());
-    ASSERT_TRUE(eventually([&] { return occurrences(activityLog(), kRingAlert) >= 2; }))
+    ASSERT_TRUE(eventually([&] { return ringBatchDone(activityLog(), ringsBefore + 1); }))
         << activityLog();
     modemsim::CallerIdText blocked;
     blocked.number = "01632960999";
