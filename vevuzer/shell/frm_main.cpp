@@ -90,15 +90,23 @@ void showSignalPicture(QLabel* picture, bool visible) {
     picture->setVisible(visible);
 }
 
-// The indicator of line k: a small lamp, shown while the line is open.
+// The indicator of line k: a small lamp, shown while the line is open. Its look is set when it is
+// first shown (see showLineIndicator): a start without an open line never styles it.
 QLabel* lineIndicator(QWidget* parent, int k) {
     auto* lamp = new QLabel(QString::number(k), parent);
     lamp->setObjectName(QString("txt_%1").arg(k));
     lamp->setAlignment(Qt::AlignCenter);
-    lamp->setStyleSheet("background: #27ae60; color: white; font-size: 8px; border-radius: 5px;");
     ui::placeControl(lamp, 240 * k, 1260, 165, 165);
     lamp->hide();
     return lamp;
+}
+
+void showLineIndicator(QLabel* lamp, bool visible) {
+    if (visible && lamp->styleSheet().isEmpty()) {
+        lamp->setStyleSheet(
+            "background: #27ae60; color: white; font-size: 8px; border-radius: 5px;");
+    }
+    lamp->setVisible(visible);
 }
 
 // VB's button codes: 1 left, 2 right, 4 middle.
@@ -457,7 +465,7 @@ bool frm_main::lineIndicatorVisible(int line) const {
 }
 
 void frm_main::setLineIndicatorVisible(int line, bool visible) {
-    m_lineIndicators.at(static_cast<std::size_t>(line - 1))->setVisible(visible);
+    showLineIndicator(m_lineIndicators.at(static_cast<std::size_t>(line - 1)), visible);
 }
 
 int frm_main::displayListIndex() const {

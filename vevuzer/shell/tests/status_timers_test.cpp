@@ -2,9 +2,13 @@
 // parts arm, the status banner, the line indicators and the schedules of the mailbox check and the
 // speaking clock.
 #include <gtest/gtest.h>
+
 #include <stdlib.h>
 #include <sys/inotify.h>
 #include <unistd.h>
+#include <QColor>
+#include <QImage>
+#include <QLabel>
 
 #include <chrono>
 #include <filesystem>
@@ -143,6 +147,9 @@ TEST_F(StatusTimer, LineIndicatorsShowTheOpenLines) {
         shown.push_back(window.lineIndicatorVisible(k));
     }
     EXPECT_EQ(shown, (std::vector<bool>{true, false, true, false}));
+    // A lamp shown for the first time is drawn in its colour, not as a bare label.
+    const QImage lamp = window.control<QLabel>("txt_1")->grab().toImage();
+    EXPECT_EQ(lamp.pixelColor(2, lamp.height() / 2), QColor("#27ae60"));
 
     window.main().closelines();
     m_time.advance(1000ms);
