@@ -65,6 +65,11 @@ bool writeAll(int fd, std::string_view content) {
     return true;
 }
 
+// Raised by every outermost AppendScope and every rewrite: what a look under one value found
+// still holds under it.
+std::atomic<std::uint64_t> g_look{1};
+thread_local int t_appendScopes = 0;
+
 }  // namespace
 
 namespace {
@@ -92,8 +97,34 @@ fs::path ensurePrivateFolder(const fs::path& folder) {
     return folder;
 }
 
+// The folder found, and the look that found it, for the event that asked: an event's many files
+// need the folder looked at once, not once a file.
+struct KnownProgramFolder {
+    std::string asked;
+    fs::path folder;
+    std::uint64_t look = 0;
+};
+
+thread_local KnownProgramFolder t_programFolder;
+
 fs::path programFolder() {
-    return ensurePrivateFolder(programFolderPath());
+    const std::uint64_t look = fileLook();
+    KnownProgramFolder& known = t_programFolder;
+    if (look == 0) {
+        return ensurePrivateFolder(programFolderPath());
+    }
+    const char* explicitHome = std::getenv("BELLTALE_HOME");
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::string asked;
+    for (const char* part : {explicitHome, dataHome, home})
+        asked.append(part ? part : "").push_back('\0');
+    if (known.look != look || known.asked != asked) {
+        known.folder = ensurePrivateFolder(programFolderPath());
+        known.asked = std::move(asked);
+        known.look = look;
+    }
+    return known.folder;
 }
 
 bool programFolderWritable(std::string* error) {
@@ -444,7 +475,9 @@ bool rewriteFile(const fs::path& path, std::string_view content, std::string* er
 
     if (!writeTemporary(folder, temporary, mode, content, error))
         return false;
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    const bool renamed = ::rename(temporary.c_str(), path.c_str()) == 0;
+    ++g_look;  // a cache of this file must look again, even within the event
+    if (!renamed) {
         const int renameErrno = errno;
         ::unlink(temporary.c_str());
         setError(error, "cannot replace '" + path.string() + "': " + std::strerror(renameErrno));
@@ -490,7 +523,6 @@ struct KeptFile {
     off_t end = -1;
 };
 
-thread_local int t_appendScopes = 0;
 thread_local std::vector<KeptFile> t_keptFiles;
 
 const KeptFile* keptFile(const fs::path& asked) {
@@ -599,7 +631,12 @@ bool appendTo(const fs::path& asked, std::string_view line, bool caseBlind) {
 }  // namespace
 
 AppendScope::AppendScope() {
-    ++t_appendScopes;
+    if (t_appendScopes++ == 0)
+        ++g_look;
+}
+
+std::uint64_t fileLook() {
+    return t_appendScopes > 0 && g_keepFileState ? g_look.load() : 0;
 }
 
 AppendScope::~AppendScope() {

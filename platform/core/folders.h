@@ -1,6 +1,7 @@
 // The program's folders and the file helpers every subsystem uses.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,7 +11,7 @@ namespace core {
 
 // The program folder: $BELLTALE_HOME, else $XDG_DATA_HOME/belltale, else ~/.local/share/belltale.
 // Created when missing, for its user only (0700). Read anew on every call, so a test may point it
-// elsewhere.
+// elsewhere; within one event (see fileLook) the folder is looked at once.
 std::filesystem::path programFolder();
 // The same folder, without creating it: nothing when it does not exist yet.
 std::optional<std::filesystem::path> existingProgramFolder();
@@ -63,6 +64,12 @@ class AppendScope {
     AppendScope(const AppendScope&) = delete;
     AppendScope& operator=(const AppendScope&) = delete;
 };
+
+// While an AppendScope lives on this thread, a number that stays the same until the next event or
+// until this process rewrites a file (rewriteFile); 0 outside one. A cache that looked at its
+// file's state under this number may trust that look for the rest of the event: a change by
+// another process is seen at the next event. The program folder is looked at once an event so.
+std::uint64_t fileLook();
 
 // For measurements: false reads every folder listing afresh and opens and closes a file for every
 // line, as without the listings kept and AppendScope. True at start.

@@ -92,6 +92,16 @@ Hive::~Hive() {
 }
 
 LONG Hive::refresh() {
+    const std::uint64_t look = core::fileLook();
+    if (look != 0 && m_loaded && m_look == look) {
+        return ERROR_SUCCESS;
+    }
+    const LONG result = refreshFromFile();
+    m_look = result == ERROR_SUCCESS ? look : 0;
+    return result;
+}
+
+LONG Hive::refreshFromFile() {
     const FileStamp stamp = stampOf(m_file);
     if (m_loaded && stamp == m_stamp) {
         return ERROR_SUCCESS;
@@ -165,7 +175,7 @@ LONG Hive::modify(const Change& change) {
         reportProblem(m_lockFile.string() + " cannot be locked; the change is not written");
         return ERROR_CANTWRITE;
     }
-    if (const LONG result = refresh(); result != ERROR_SUCCESS) {
+    if (const LONG result = refreshFromFile(); result != ERROR_SUCCESS) {
         return result;
     }
     // The change works on a copy, so a change that fails half-way, or a file that cannot be

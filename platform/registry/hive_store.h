@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -35,7 +36,8 @@ class Hive {
     ~Hive();
 
     // Brings the cached contents up to date with the file. ERROR_SUCCESS, or the failure (the file
-    // exists but cannot be read, or it could not be parsed nor kept aside).
+    // exists but cannot be read, or it could not be parsed nor kept aside). Within one event
+    // (core::fileLook) the file is looked at once; a change by another process shows at the next.
     LONG refresh();
     const Key& root() const { return m_root; }
 
@@ -52,6 +54,9 @@ class Hive {
   private:
     friend class HiveLock;
 
+    // refresh's look at the file, whatever this event has seen: a change builds on the file as
+    // it is now.
+    LONG refreshFromFile();
     LONG load(const FileStamp& stamp);
     LONG keepAside(const std::string& why);
 
@@ -60,6 +65,7 @@ class Hive {
     Key m_root;
     FileStamp m_stamp;
     bool m_loaded = false;
+    std::uint64_t m_look = 0;  // the event whose look m_stamp is
     bool m_lockHeld = false;
     bool m_reportedUnreadable = false;
     std::unique_ptr<HiveLock> m_gatheringLock;  // held from the first gathered change to flush()

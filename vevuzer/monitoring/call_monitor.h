@@ -71,7 +71,7 @@ class CallMonitor {
     void nameWithheldOrUnavailable(const HostedControl& line, CallerIdRun& run) const;
     void announce(int N, const CallerIdRun& run) const;
     void showNewCallStatus(const CallerIdRun& run);
-    void showCallerPopup(int N, const HostedControl& line, const CallerIdRun& run);
+    void showCallerPopup(int N, const CallerIdRun& run);
     void dropBlockedCall(int N, const HostedControl& line, const CallerIdRun& run);
     void mailCall(const CallerIdRun& run);
 

@@ -88,9 +88,12 @@ void CallMonitor::lkLine_OnCallerID(int N) {
     const HostedControl& control = m_window.lkLine(N);
     MainWindowState& state = m_window.state();
     CallerIdRun run;
+    // Read once: each read is a call into the control that formats the number afresh.
+    run.number = callerNumber(control);
+    run.networkName = callerName(control);
 
-    log("Caller ID on lkline" + lineDigit(N) + ", name:" + callerName(control) +
-        ": number: " + callerNumber(control) + ":");
+    log("Caller ID on lkline" + lineDigit(N) + ", name:" + run.networkName +
+        ": number: " + run.number + ":");
     if (!m_form.formVisible()) {
         m_form.setFormVisible(true);
     }
@@ -100,12 +103,12 @@ void CallMonitor::lkLine_OnCallerID(int N) {
     state.serialnocid = false;
 
     testNumberLists(control, run);
-    run.spokenDigits = monitoring::spokenDigits(callerNumber(control));
+    run.spokenDigits = monitoring::spokenDigits(run.number);
     nameWithheldOrUnavailable(control, run);
-    run.dirname = directoryName(callerNumber(control));
+    run.dirname = directoryName(run.number);
     announce(N, run);
 
-    run.shownNumber = callerNumber(control);
+    run.shownNumber = run.number;
     const std::string lowerName = core::toLowerAscii(run.name);
     if (lowerName == "withheld" || lowerName == "unavailable") {
         run.shownNumber.clear();
@@ -118,13 +121,11 @@ void CallMonitor::lkLine_OnCallerID(int N) {
     log("Incoming call detected on line " + lineDigit(N) + " ," + run.shownNumber +
         std::string(kCrLf) + run.name);
 
-    const std::string loggedName = textLength(run.dirname) >= 3 ? run.dirname : callerName(control);
-    appendCallLog(CallLogLine(callerNumber(control), loggedName));
-    showCallerPopup(N, control, run);
+    const std::string loggedName = textLength(run.dirname) >= 3 ? run.dirname : run.networkName;
+    appendCallLog(CallLogLine(run.number, loggedName));
+    showCallerPopup(N, run);
     m_window.flash().setInterval(kFlashMs);
 
-    run.number = callerNumber(control);
-    run.networkName = callerName(control);
     run.withheld = callerWithheld(control);
     if (run.blocked) {
         dropBlockedCall(N, control, run);
@@ -136,7 +137,7 @@ void CallMonitor::lkLine_OnCallerID(int N) {
 
 // A withheld or out-of-area caller has no number to look for, and an empty one matches nothing.
 void CallMonitor::testNumberLists(const HostedControl& control, CallerIdRun& run) const {
-    const std::string number = callerNumber(control);
+    const std::string& number = run.number;
     if (callerWithheld(control) || callerOutOfArea(control) || number.empty()) {
         return;
     }
@@ -174,16 +175,16 @@ void CallMonitor::showNewCallStatus(const CallerIdRun& run) {
                              run.name);
 }
 
-void CallMonitor::showCallerPopup(int N, const HostedControl& control, const CallerIdRun& run) {
+void CallMonitor::showCallerPopup(int N, const CallerIdRun& run) {
     m_form.frmDisplayShow();
-    m_form.frmDisplayDisplay(callerNumber(control), N);
+    m_form.frmDisplayDisplay(run.number, N);
     if (N != 1) {
         m_form.frmDisplaySetFocus();
     }
     if (textLength(run.name) > 3) {
         m_form.setFrmDisplayName(run.name);
-    } else if (const std::string networkName = callerName(control); textLength(networkName) > 3) {
-        m_form.setFrmDisplayName(networkName);
+    } else if (textLength(run.networkName) > 3) {
+        m_form.setFrmDisplayName(run.networkName);
     } else {
         m_form.setFrmDisplayName("");
     }

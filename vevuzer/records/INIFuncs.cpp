@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <mutex>
@@ -42,7 +43,18 @@ class BookCache {
         const std::string* lowered = nullptr;  // only when asked for
     };
 
-    std::optional<Text> textOf(const std::filesystem::path& path, bool lowered) {
+    // The text already looked at in this event for the book asked as `asked`, if any.
+    std::optional<Text> seenThisEvent(std::string_view asked, bool lowered) {
+        const std::uint64_t look = core::fileLook();
+        if (look == 0 || !m_valid || m_look != look || m_asked != asked) {
+            return std::nullopt;
+        }
+        return textFor(lowered);
+    }
+
+    std::optional<Text> textOf(std::string_view asked, const std::filesystem::path& path,
+                               bool lowered) {
+        m_look = 0;
         struct stat status {};
         if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
             m_valid = false;
@@ -61,13 +73,20 @@ class BookCache {
             m_valid = true;
             m_trusted = changedLongAgo(status);
         }
+        m_asked = asked;
+        m_look = core::fileLook();
+        return textFor(lowered);
+    }
+
+    void forget() { m_look = 0; }
+
+  private:
+    Text textFor(bool lowered) {
         if (lowered && !m_lowered) {
             m_lowered = core::toLowerAscii(m_text);
         }
         return Text{&m_text, lowered ? &*m_lowered : nullptr};
     }
-
-  private:
     static bool sameTime(const timespec& a, const timespec& b) {
         return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
     }
@@ -87,6 +106,8 @@ class BookCache {
 
     bool m_valid = false;
     bool m_trusted = false;
+    std::string m_asked;       // the name the book was asked for, before the case-blind search
+    std::uint64_t m_look = 0;  // the event whose look found m_path as it is
     std::filesystem::path m_path;
     struct stat m_status {};
     std::string m_text;
@@ -238,14 +259,17 @@ std::vector<std::string> ReadIniValues(std::string_view file,
     if (distinct.empty()) {
         return results;
     }
-    const std::optional<std::filesystem::path> path = findBook(file);
-    if (!path) {
-        return results;
-    }
-
     std::lock_guard<std::mutex> lock(g_cacheMutex);
     // Letter case matters only when a key has letters; numbers are searched for as they are.
-    const std::optional<BookCache::Text> book = g_cache.textOf(*path, letters);
+    std::optional<BookCache::Text> book = g_cache.seenThisEvent(file, letters);
+    if (!book) {
+        const std::optional<std::filesystem::path> path = findBook(file);
+        if (!path) {
+            g_cache.forget();
+            return results;
+        }
+        book = g_cache.textOf(file, *path, letters);
+    }
     if (!book) {
         return results;
     }

@@ -313,6 +313,41 @@ TEST_F(Folders, CaseBlindSearchSeesWhatAnotherProcessChanged) {
     }
 }
 
+// Within one event the program folder is looked at once; a folder another process removed between
+// two events is made again at the second, and a folder the environment names anew is used at once.
+TEST_F(Folders, ProgramFolderIsLookedAtOnceAnEvent) {
+    struct Case {
+        const char* name;
+        bool byAnotherProcess;
+        std::function<void()> change;  // between the first and the second look of the event
+        fs::path expected;             // what the event's second look gives
+    };
+    const Case cases[] = {
+        {"another process removes it", true, [&] { fs::remove_all(m_root / "home"); },
+         m_root / "home"},
+        {"the environment names another", false,
+         [&] { setenv("BELLTALE_HOME", (m_root / "other").c_str(), 1); }, m_root / "other"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setenv("BELLTALE_HOME", (m_root / "home").c_str(), 1);
+        {
+            const core::AppendScope event;
+            EXPECT_EQ(core::programFolder(), m_root / "home");
+            if (c.byAnotherProcess) {
+                AnotherProcess other([&](int) { c.change(); });
+                ASSERT_TRUE(other.finish());
+            } else {
+                c.change();
+            }
+            EXPECT_EQ(core::programFolder(), c.expected);
+        }
+        const core::AppendScope next;
+        EXPECT_EQ(core::programFolder(), c.expected);
+        EXPECT_TRUE(fs::is_directory(c.expected));
+    }
+}
+
 std::size_t openDescriptors() {
     return static_cast<std::size_t>(
         std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));

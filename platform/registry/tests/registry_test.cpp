@@ -517,6 +517,47 @@ TEST_F(RegistryFiles, DamageByAnotherProcessIsNoticedOnTheNextCall) {
     EXPECT_EQ(contents, (std::vector<std::string>{"scribbled again\n", "scribbled over\n"}));
 }
 
+// Runs `change` in a child process, as another copy of the program would, and waits for it.
+bool inAnotherProcess(const std::function<bool()>& change) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::_exit(change() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// Within one event the hive is looked at once; what another process changed between two events is
+// read at the second, and this process's own change is seen at once.
+TEST_F(RegistryFiles, OneLookAnEventStillSeesAnotherProcessesChangeAtTheNext) {
+    struct Case {
+        const char* name;
+        std::function<bool()> change;  // by the other process, between the events
+        const char* after;             // the value the second event reads
+    };
+    const Case cases[] = {
+        {"changed", [] { return vb::SaveSetting("Belltale", "data", "line", "Other"); }, "Other"},
+        {"deleted", [] { return vb::DeleteSetting("Belltale", "data", "line"); }, "none"},
+        {"file removed", [this] { return fs::remove(hiveFile("HKCU.txt")); }, "none"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(vb::SaveSetting("Belltale", "data", "line", "Modem"));
+        {
+            const core::AppendScope event;
+            EXPECT_EQ(vb::GetSetting("Belltale", "data", "line", "none"), "Modem");
+        }
+        ASSERT_TRUE(inAnotherProcess(c.change));
+        {
+            const core::AppendScope event;
+            EXPECT_EQ(vb::GetSetting("Belltale", "data", "line", "none"), c.after);
+            ASSERT_TRUE(vb::SaveSetting("Belltale", "data", "line", "Mine"));
+            EXPECT_EQ(vb::GetSetting("Belltale", "data", "line", "none"), "Mine");
+        }
+    }
+}
+
 TEST_F(RegistryFiles, FailedWriteIsReportedAndNotSeen) {
     // A plain file where the registry folder should be: nothing can be locked or written there.
     fs::create_directories(m_home);

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -147,6 +151,58 @@ TEST_F(ReadIniValueTest, SeesEveryChangeOfTheBookAtOnce) {
     EXPECT_EQ(lookUp("0777"), "Cy");
     std::filesystem::remove(book());
     EXPECT_EQ(lookUp("0123"), "");
+}
+
+// Within one event the book is looked at once; what another process did to it between two events
+// is seen at the second, and a save by this process at once.
+TEST_F(ReadIniValueTest, OneLookAnEventStillSeesAnotherProcessesChangeAtTheNext) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::filesystem::path& book)> change;  // by the other process
+        const char* after;  // the name the second event finds for 0123
+    };
+    const Case cases[] = {
+        {"rewritten",
+         [](const std::filesystem::path& book) {
+             (void)core::rewriteFile(book, "[callers]\r\n0123=Bob\r\n");
+         },
+         "Bob"},
+        {"edited in place",
+         [](const std::filesystem::path& book) {
+             std::FILE* file = std::fopen(book.c_str(), "r+b");
+             std::fputs("[callers]\r\n0123=Cyd\r\n", file);
+             std::fclose(file);
+         },
+         "Cyd"},
+        {"removed", [](const std::filesystem::path& book) { std::filesystem::remove(book); }, ""},
+        {"renamed to another case",
+         [](const std::filesystem::path& book) {
+             std::filesystem::rename(book, book.parent_path() / "DIRECTORY.INI");
+         },
+         "Ann"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(m_folder.home() / "DIRECTORY.INI");
+        writeBook("[callers]\r\n0123=Ann\r\n");
+        {
+            const core::AppendScope event;
+            EXPECT_EQ(lookUp("0123"), "Ann");
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            c.change(book());
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        {
+            const core::AppendScope event;
+            EXPECT_EQ(lookUp("0123"), c.after);
+            writeBook("[callers]\r\n0123=Dee\r\n");
+            EXPECT_EQ(lookUp("0123"), "Dee");
+        }
+    }
 }
 
 }  // namespace
