@@ -97,10 +97,9 @@ fs::path ensurePrivateFolder(const fs::path& folder) {
     return folder;
 }
 
-// The folder found, and the look that found it, for the event that asked: an event's many files
-// need the folder looked at once, not once a file.
+// The folder found for the event that asked, and that event's look: an event's many files need the
+// folder (and the environment naming it) looked at once, not once a file.
 struct KnownProgramFolder {
-    std::string asked;
     fs::path folder;
     std::uint64_t look = 0;
 };
@@ -110,18 +109,10 @@ thread_local KnownProgramFolder t_programFolder;
 fs::path programFolder() {
     const std::uint64_t look = fileLook();
     KnownProgramFolder& known = t_programFolder;
-    if (look == 0) {
+    if (look == 0)
         return ensurePrivateFolder(programFolderPath());
-    }
-    const char* explicitHome = std::getenv("BELLTALE_HOME");
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    std::string asked;
-    for (const char* part : {explicitHome, dataHome, home})
-        asked.append(part ? part : "").push_back('\0');
-    if (known.look != look || known.asked != asked) {
+    if (known.look != look) {
         known.folder = ensurePrivateFolder(programFolderPath());
-        known.asked = std::move(asked);
         known.look = look;
     }
     return known.folder;

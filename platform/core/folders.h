@@ -11,7 +11,7 @@ namespace core {
 
 // The program folder: $BELLTALE_HOME, else $XDG_DATA_HOME/belltale, else ~/.local/share/belltale.
 // Created when missing, for its user only (0700). Read anew on every call, so a test may point it
-// elsewhere; within one event (see fileLook) the folder is looked at once.
+// elsewhere; within one event (see fileLook) the environment and the folder are looked at once.
 std::filesystem::path programFolder();
 // The same folder, without creating it: nothing when it does not exist yet.
 std::optional<std::filesystem::path> existingProgramFolder();

@@ -239,20 +239,37 @@ std::map<std::string, std::unique_ptr<FolderHives>>& cache() {
     return hives;
 }
 
+// Raised whenever the cache is emptied, so no thread keeps hives found before.
+std::uint64_t g_cacheEmptied = 0;
+
+// The hives one event found: the program folder stays the same through an event.
+struct EventHives {
+    std::uint64_t look = 0;
+    std::uint64_t emptied = 0;
+    FolderHives* hives = nullptr;
+};
+thread_local EventHives t_eventHives;
+
 }  // namespace
 
 Hive& hiveFor(HiveId id) {
-    const std::filesystem::path folder = core::programFolder() / "registry";
-    auto& slot = cache()[folder.string()];
-    if (!slot) {
-        slot = std::make_unique<FolderHives>(folder);
+    const std::uint64_t look = core::fileLook();
+    EventHives& known = t_eventHives;
+    if (look == 0 || known.look != look || known.emptied != g_cacheEmptied) {
+        const std::filesystem::path folder = core::programFolder() / "registry";
+        auto& slot = cache()[folder.string()];
+        if (!slot) {
+            slot = std::make_unique<FolderHives>(folder);
+        }
+        known = EventHives{look, g_cacheEmptied, slot.get()};
     }
-    return id == HiveId::CurrentUser ? slot->currentUser : slot->localMachine;
+    return id == HiveId::CurrentUser ? known.hives->currentUser : known.hives->localMachine;
 }
 
 void dropHives() {
     flushHives();
     cache().clear();
+    ++g_cacheEmptied;
 }
 
 LONG flushHives() {

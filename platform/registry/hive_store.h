@@ -72,8 +72,8 @@ class Hive {
     bool m_dirty = false;
 };
 
-// The hive of the current program folder; the folder is read on every call, and each folder keeps
-// its own cache.
+// The hive of the current program folder; the folder is read on every call (once an event, see
+// core::fileLook), and each folder keeps its own cache. Called with the registry's lock held.
 Hive& hiveFor(HiveId id);
 void dropHives();
 // Writes every hive's gathered changes.

@@ -55,6 +55,7 @@ class BookCache {
     std::optional<Text> textOf(std::string_view asked, const std::filesystem::path& path,
                                bool lowered) {
         m_look = 0;
+        m_found.clear();
         struct stat status {};
         if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
             m_valid = false;
@@ -79,6 +80,22 @@ class BookCache {
     }
 
     void forget() { m_look = 0; }
+
+    // The names found in this event's look at the book, by the key's lowered form: the road of a
+    // call looks the same number up more than once.
+    const std::string* foundBefore(const std::string& key) const {
+        for (const auto& [form, name] : m_found) {
+            if (form == key) {
+                return &name;
+            }
+        }
+        return nullptr;
+    }
+    void noteFound(const std::string& key, const std::string& name) {
+        if (m_look != 0 && !foundBefore(key)) {
+            m_found.emplace_back(key, name);
+        }
+    }
 
   private:
     Text textFor(bool lowered) {
@@ -112,6 +129,7 @@ class BookCache {
     struct stat m_status {};
     std::string m_text;
     std::optional<std::string> m_lowered;
+    std::vector<std::pair<std::string, std::string>> m_found;
 };
 
 std::mutex g_cacheMutex;
@@ -277,20 +295,33 @@ std::vector<std::string> ReadIniValues(std::string_view file,
     const std::string_view searched = letters ? std::string_view(*book->lowered) : text;
 
     std::vector<std::string> found(distinct.size());
-    const std::string_view anchor = commonAnchor(distinct);
-    if (!anchor.empty()) {
-        std::vector<Search> searches;
-        for (const std::string& key : distinct) {
-            searches.push_back({key, key.find(anchor), false});
+    bool allFoundBefore = true;
+    for (std::size_t i = 0; i < distinct.size(); ++i) {
+        const std::string* before = g_cache.foundBefore(distinct[i]);
+        allFoundBefore = allFoundBefore && before;
+        if (before) {
+            found[i] = *before;
         }
-        findAll(text, searched, anchor, searches, found);
-    } else {
-        // Forms with nothing in common: one pass each.
+    }
+    if (!allFoundBefore) {
+        const std::string_view anchor = commonAnchor(distinct);
+        if (!anchor.empty()) {
+            std::vector<Search> searches;
+            for (const std::string& key : distinct) {
+                searches.push_back({key, key.find(anchor), false});
+            }
+            findAll(text, searched, anchor, searches, found);
+        } else {
+            // Forms with nothing in common: one pass each.
+            for (std::size_t i = 0; i < distinct.size(); ++i) {
+                std::vector<Search> one = {{distinct[i], 0, false}};
+                std::vector<std::string> result(1);
+                findAll(text, searched, distinct[i], one, result);
+                found[i] = std::move(result[0]);
+            }
+        }
         for (std::size_t i = 0; i < distinct.size(); ++i) {
-            std::vector<Search> one = {{distinct[i], 0, false}};
-            std::vector<std::string> result(1);
-            findAll(text, searched, distinct[i], one, result);
-            found[i] = std::move(result[0]);
+            g_cache.noteFound(distinct[i], found[i]);
         }
     }
     for (std::size_t i = 0; i < results.size(); ++i) {
