@@ -71,8 +71,8 @@ class AppendScope {
 // another process is seen at the next event. The program folder is looked at once an event so.
 std::uint64_t fileLook();
 
-// For measurements: false reads every folder listing afresh and opens and closes a file for every
-// line, as without the listings kept and AppendScope. True at start.
+// For measurements: false reads every folder listing afresh, opens and closes a file for every
+// line and makes fileLook 0, as without the listings kept, AppendScope and fileLook. True at start.
 void keepFileState(bool keep);
 std::optional<std::string> readFile(const std::filesystem::path& path);
 // A text file the user may have brought from Windows, as UTF-8 (see windowsTextToUtf8).
