@@ -7,9 +7,7 @@
 #include <functional>
 #include <thread>
 
-#include "platform/registry/registry.h"
-#include "platform/registry/vb_settings.h"
-#include "tests/e2e/running_program.h"
+#include "tests/e2e/program_folder.h"
 
 namespace {
 
@@ -29,49 +27,31 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-class CallRoad : public ::testing::Test {
+class CallRoad : public ::testing::Test, protected ProgramFolder {
   protected:
     void SetUp() override {
-        m_root = makeTempFolder();
-        ASSERT_FALSE(m_root.empty());
-        fs::create_directories(runtime());
-        markSpeechComponentsInstalled(home());
-        fs::permissions(runtime(), fs::perms::owner_all);
-        writeFile(assets() / "errors.txt", "-1 Could not connect\r\n");
+        ASSERT_TRUE(makeFolder());
+        writeErrorText();
         writeFile(home() / "directory.ini", "[callers]\r\n01632960123=Annie Smith\r\n");
         writeFile(home() / "blocked.ini", " 01632 960999,\r\n");
-        setenv("BELLTALE_HOME", home().c_str(), 1);
-        registry::dropCache();
         // Speech stays quiet: the test listens to the files, not to the voice.
-        vb::SaveSetting("Belltale", "data", "silence", "True");
-        unsetenv("BELLTALE_HOME");
-        registry::dropCache();
-        RunningProgram registration(REGSVR_PROGRAM, {"/s", LKLK36_LIBRARY},
-                                    environment("offscreen"), m_root / "stderr-regsvr");
-        ASSERT_EQ(registration.finish(), 0);
+        saveSettings({{"silence", "True"}});
+        ASSERT_EQ(registerControls(environment("offscreen")), 0);
     }
-    void TearDown() override { fs::remove_all(m_root); }
-
-    fs::path home() const { return m_root / "home"; }
-    fs::path assets() const { return m_root / "assets"; }
-    fs::path runtime() const { return m_root / "runtime"; }
 
     std::vector<std::string> environment(const std::string& platform,
                                          const std::string& display = "") const {
-        std::map<std::string, std::string> overrides = {{"QT_QPA_PLATFORM", platform},
-                                                        {"BELLTALE_HOME", home().string()},
-                                                        {"BELLTALE_ASSETS", assets().string()},
-                                                        {"XDG_RUNTIME_DIR", runtime().string()},
-                                                        {"BELLTALE_EXCHANGE_SOCKET", "on"}};
+        std::map<std::string, std::string> extra = {{"QT_QPA_PLATFORM", platform},
+                                                    {"BELLTALE_EXCHANGE_SOCKET", "on"}};
         if (!display.empty())
-            overrides["DISPLAY"] = display;
-        return environmentWith(overrides);
+            extra["DISPLAY"] = display;
+        return ProgramFolder::environment(extra);
     }
 
     // Runs telsim with `arguments`; its output, "" when it failed.
     std::string telsim(const std::vector<std::string>& arguments) const {
         RunningProgram run(TELSIM_PROGRAM, arguments, environment("offscreen"),
-                           m_root / "stderr-telsim");
+                           root() / "stderr-telsim");
         const int status = run.finish();
         return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? run.output() : std::string();
     }
@@ -85,14 +65,12 @@ class CallRoad : public ::testing::Test {
     }
     std::vector<std::string> callLog() const { return linesOf(readFile(home() / "inclog.txt")); }
     bool callLogHas(std::size_t lines) const { return callLog().size() >= lines; }
-
-    fs::path m_root;
 };
 
 TEST_F(CallRoad, LogsKnownUnknownWithheldAndBlockedCallersAndDropsTheBlockedOne) {
     RunningProgram program(VEVUZER_PROGRAM, kArguments, environment("offscreen"),
-                           m_root / "stderr");
-    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(m_root / "stderr");
+                           root() / "stderr");
+    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(root() / "stderr");
 
     ASSERT_NE(telsim({"ring", "1", "--number", "01632960123", "--name", "ANN SMITH"}), "");
     ASSERT_TRUE(eventually([&] { return callLogHas(1); })) << readFile(home() / "log.txt");
@@ -141,15 +119,15 @@ TEST_F(CallRoad, ShowsTheCallerPopupOnAnXDisplay) {
                         "caller pop-up";
     }
     RunningProgram xserver("/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24"},
-                           environment("offscreen"), m_root / "stderr-xvfb");
+                           environment("offscreen"), root() / "stderr-xvfb");
     if (!xserver.started() || !xserver.waitForLine("")) {
         GTEST_SKIP() << "Xvfb did not start: no screenshot of the caller pop-up";
     }
     const std::string display = ":" + linesOf(xserver.output()).at(0);
 
     RunningProgram program(VEVUZER_PROGRAM, kArguments, environment("xcb", display),
-                           m_root / "stderr");
-    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(m_root / "stderr");
+                           root() / "stderr");
+    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(root() / "stderr");
     ASSERT_NE(telsim({"ring", "1", "--number", "01632960123", "--name", "ANN SMITH"}), "");
     ASSERT_TRUE(eventually([&] { return callLogHas(1); })) << readFile(home() / "log.txt");
     // Time for the window system to paint the pop-up.
@@ -159,8 +137,8 @@ TEST_F(CallRoad, ShowsTheCallerPopupOnAnXDisplay) {
     fs::create_directories(picture.parent_path());
     RunningProgram shot("/usr/bin/import",
                         {"-display", display, "-window", "root", picture.string()},
-                        environment("offscreen", display), m_root / "stderr-import");
-    EXPECT_EQ(shot.finish(), 0) << readFile(m_root / "stderr-import");
+                        environment("offscreen", display), root() / "stderr-import");
+    EXPECT_EQ(shot.finish(), 0) << readFile(root() / "stderr-import");
     EXPECT_EQ(readFile(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
     std::printf("caller pop-up: %s\n", picture.c_str());
 

@@ -9,9 +9,7 @@
 #include <thread>
 
 #include "platform/registry/hive_format.h"
-#include "platform/registry/registry.h"
-#include "platform/registry/vb_settings.h"
-#include "tests/e2e/running_program.h"
+#include "tests/e2e/program_folder.h"
 
 namespace {
 
@@ -21,36 +19,18 @@ using namespace std::chrono_literals;
 const std::vector<std::string> kArguments = {"--assign-exchange-lines"};
 constexpr int kRounds = 6;
 
-class KillStorm : public ::testing::Test {
+class KillStorm : public ::testing::Test, protected ProgramFolder {
   protected:
     void SetUp() override {
-        m_root = makeTempFolder();
-        ASSERT_FALSE(m_root.empty());
-        fs::create_directories(runtime());
-        markSpeechComponentsInstalled(home());
-        fs::permissions(runtime(), fs::perms::owner_all);
-        writeFile(assets() / "errors.txt", "-1 Could not connect\r\n");
+        ASSERT_TRUE(makeFolder());
+        writeErrorText();
         writeFile(home() / "directory.ini", "[callers]\r\n01632960123=Annie Smith\r\n");
-        setenv("BELLTALE_HOME", home().c_str(), 1);
-        registry::dropCache();
-        vb::SaveSetting("Belltale", "data", "silence", "True");
-        unsetenv("BELLTALE_HOME");
-        registry::dropCache();
-        RunningProgram registration(REGSVR_PROGRAM, {"/s", LKLK36_LIBRARY}, environment(),
-                                    m_root / "stderr-regsvr");
-        ASSERT_EQ(registration.finish(), 0);
+        saveSettings({{"silence", "True"}});
+        ASSERT_EQ(registerControls(environment()), 0);
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
-    fs::path home() const { return m_root / "home"; }
-    fs::path assets() const { return m_root / "assets"; }
-    fs::path runtime() const { return m_root / "runtime"; }
     std::vector<std::string> environment() const {
-        return environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
-                                {"BELLTALE_HOME", home().string()},
-                                {"BELLTALE_ASSETS", assets().string()},
-                                {"XDG_RUNTIME_DIR", runtime().string()},
-                                {"BELLTALE_EXCHANGE_SOCKET", "on"}});
+        return ProgramFolder::environment({{"BELLTALE_EXCHANGE_SOCKET", "on"}});
     }
 
     // Rings all four lines with callers' numbers and hangs them up, again and again, until
@@ -68,7 +48,7 @@ class KillStorm : public ::testing::Test {
                     }
                     telsims.push_back(std::make_unique<RunningProgram>(
                         TELSIM_PROGRAM, arguments, environment(),
-                        m_root / ("stderr-telsim-" + std::to_string(line))));
+                        root() / ("stderr-telsim-" + std::to_string(line))));
                 }
                 for (auto& telsim : telsims)
                     telsim->finish();
@@ -109,8 +89,6 @@ class KillStorm : public ::testing::Test {
                 << hive << ": line " << parsed.errorLine << ": " << parsed.error;
         }
     }
-
-    fs::path m_root;
 };
 
 TEST_F(KillStorm, EveryFileIsOldOrNewAndNoTemporaryCopyOutlivesTheNextStart) {
@@ -120,9 +98,9 @@ TEST_F(KillStorm, EveryFileIsOldOrNewAndNoTemporaryCopyOutlivesTheNextStart) {
     std::string callLog;
     for (int round = 0; round < kRounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        RunningProgram program(VEVUZER_PROGRAM, kArguments, environment(), m_root / "stderr");
+        RunningProgram program(VEVUZER_PROGRAM, kArguments, environment(), root() / "stderr");
         ASSERT_TRUE(program.waitForLine(kReadyLine))
-            << program.output() << readFile(m_root / "stderr");
+            << program.output() << readFile(root() / "stderr");
         std::atomic<bool> stop = false;
         std::thread ringing([&] { storm(stop); });
         // The first round goes on until a call is logged, so the storm surely reached the
@@ -138,13 +116,13 @@ TEST_F(KillStorm, EveryFileIsOldOrNewAndNoTemporaryCopyOutlivesTheNextStart) {
         ringing.join();
         ASSERT_TRUE(WIFSIGNALED(status))
             << "exit " << WEXITSTATUS(status) << "\n"
-            << program.output() << readFile(m_root / "stderr") << readFile(home() / "log.txt");
+            << program.output() << readFile(root() / "stderr") << readFile(home() / "log.txt");
         const std::string previous = callLog;
         expectWholeFiles(previous, callLog);
     }
 
-    RunningProgram again(VEVUZER_PROGRAM, kArguments, environment(), m_root / "stderr");
-    ASSERT_TRUE(again.waitForLine(kReadyLine)) << again.output() << readFile(m_root / "stderr");
+    RunningProgram again(VEVUZER_PROGRAM, kArguments, environment(), root() / "stderr");
+    ASSERT_TRUE(again.waitForLine(kReadyLine)) << again.output() << readFile(root() / "stderr");
     EXPECT_EQ(temporaries(), std::vector<std::string>{});
     EXPECT_EQ(WEXITSTATUS(again.stopWith(SIGTERM)), 0);
     expectWholeFiles(callLog, callLog);

@@ -9,53 +9,34 @@
 #include <thread>
 
 #include "platform/mail/testing/mail_servers.h"
-#include "platform/registry/registry.h"
-#include "platform/registry/vb_settings.h"
-#include "tests/e2e/running_program.h"
+#include "tests/e2e/program_folder.h"
 
 namespace {
 
 using namespace e2e;
 using namespace std::chrono_literals;
 
-class MailRoad : public ::testing::Test {
+class MailRoad : public ::testing::Test, protected ProgramFolder {
   protected:
     void SetUp() override {
-        m_root = makeTempFolder();
-        ASSERT_FALSE(m_root.empty());
+        ASSERT_TRUE(makeFolder());
         ASSERT_TRUE(m_servers.startSmtp()) << "aiosmtpd could not be started";
-        fs::create_directories(runtime());
-        fs::permissions(runtime(), fs::perms::owner_all);
-        markSpeechComponentsInstalled(home());
         writeFile(home() / "email.ini", " 01632960123,\r\n");
-        setenv("BELLTALE_HOME", home().c_str(), 1);
-        registry::dropCache();
-        const std::pair<const char*, std::string> settings[] = {{"silence", "False"},
-                                                                {"email", "True"},
-                                                                {"emailto", "ann@example.net"},
-                                                                {"smtp", m_servers.smtpServer()},
-                                                                {"repeat", "True"},
-                                                                {"disconnect", "False"}};
-        for (const auto& [key, value] : settings)
-            vb::SaveSetting("Belltale", "data", key, value);
-        unsetenv("BELLTALE_HOME");
-        registry::dropCache();
-        RunningProgram registration(REGSVR_PROGRAM, {"/s", LKLK36_LIBRARY}, environment(),
-                                    m_root / "stderr-regsvr");
-        ASSERT_EQ(registration.finish(), 0);
+        saveSettings({{"silence", "False"},
+                      {"email", "True"},
+                      {"emailto", "ann@example.net"},
+                      {"smtp", m_servers.smtpServer()},
+                      {"repeat", "True"},
+                      {"disconnect", "False"}});
+        ASSERT_EQ(registerControls(environment()), 0);
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
-    fs::path home() const { return m_root / "home"; }
-    fs::path runtime() const { return m_root / "runtime"; }
-    fs::path speaker() const { return m_root / "speaker.wav"; }
+    fs::path speaker() const { return root() / "speaker.wav"; }
 
+    // The shipped assets, read where they are.
     std::vector<std::string> environment() const {
-        return environmentWith(
-            {{"QT_QPA_PLATFORM", "offscreen"},
-             {"BELLTALE_HOME", home().string()},
-             {"BELLTALE_ASSETS", BELLTALE_ASSETS},
-             {"XDG_RUNTIME_DIR", runtime().string()},
+        return ProgramFolder::environment(
+            {{"BELLTALE_ASSETS", BELLTALE_ASSETS},
              {"BELLTALE_EXCHANGE_SOCKET", "on"},
              {"BELLTALE_ONLINE", "1"},
              {"BELLTALE_WAVE_DEVICES", "file-out=" + speaker().string() + ",null"}});
@@ -63,7 +44,7 @@ class MailRoad : public ::testing::Test {
     // Runs telsim with `arguments`: false when it failed, or hung on a program that no longer
     // answers (it is killed then).
     bool telsim(const std::vector<std::string>& arguments) const {
-        RunningProgram run(TELSIM_PROGRAM, arguments, environment(), m_root / "stderr-telsim");
+        RunningProgram run(TELSIM_PROGRAM, arguments, environment(), root() / "stderr-telsim");
         const std::optional<int> status = run.stopWithin(0);
         return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
     }
@@ -71,14 +52,13 @@ class MailRoad : public ::testing::Test {
         return readFile(home() / "log.txt").find(text) != std::string::npos;
     }
 
-    fs::path m_root;
     mail::testing::MailServers m_servers;
 };
 
 TEST_F(MailRoad, TheNotificationGoesWhileTheRingSoundsAndTheProgramCarriesOn) {
     RunningProgram program(VEVUZER_PROGRAM, {"--assign-exchange-lines"}, environment(),
-                           m_root / "stderr");
-    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(m_root / "stderr");
+                           root() / "stderr");
+    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(root() / "stderr");
 
     // The first ring comes before the caller's number, so the ring sound is playing when the
     // number arrives and the mail goes.

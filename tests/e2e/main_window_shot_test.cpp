@@ -7,52 +7,32 @@
 #include <functional>
 #include <thread>
 
-#include "platform/registry/registry.h"
-#include "platform/registry/vb_settings.h"
-#include "tests/e2e/running_program.h"
+#include "tests/e2e/program_folder.h"
 
 namespace {
 
 using namespace e2e;
 using namespace std::chrono_literals;
 
-class MainWindowShot : public ::testing::Test {
+class MainWindowShot : public ::testing::Test, protected ProgramFolder {
   protected:
     void SetUp() override {
-        m_root = makeTempFolder();
-        ASSERT_FALSE(m_root.empty());
-        fs::create_directories(runtime());
-        markSpeechComponentsInstalled(home());
-        fs::permissions(runtime(), fs::perms::owner_all);
-        setenv("BELLTALE_HOME", home().c_str(), 1);
-        registry::dropCache();
-        vb::SaveSetting("Belltale", "data", "silence", "True");
-        vb::SaveSetting("Belltale", "data", "flashscroll", "True");
-        unsetenv("BELLTALE_HOME");
-        registry::dropCache();
-        RunningProgram registration(REGSVR_PROGRAM, {"/s", LKLK36_LIBRARY},
-                                    environment("offscreen"), m_root / "stderr-regsvr");
-        ASSERT_EQ(registration.finish(), 0);
+        ASSERT_TRUE(makeFolder());
+        saveSettings({{"silence", "True"}, {"flashscroll", "True"}});
+        ASSERT_EQ(registerControls(environment("offscreen")), 0);
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
-    fs::path home() const { return m_root / "home"; }
-    fs::path runtime() const { return m_root / "runtime"; }
-
+    // The shipped assets, read where they are.
     std::vector<std::string> environment(const std::string& platform,
                                          const std::string& display = "") const {
-        std::map<std::string, std::string> overrides = {{"QT_QPA_PLATFORM", platform},
-                                                        {"BELLTALE_HOME", home().string()},
-                                                        {"BELLTALE_ASSETS", BELLTALE_ASSETS},
-                                                        {"XDG_RUNTIME_DIR", runtime().string()},
-                                                        {"BELLTALE_EXCHANGE_SOCKET", "on"}};
+        std::map<std::string, std::string> extra = {{"QT_QPA_PLATFORM", platform},
+                                                    {"BELLTALE_ASSETS", BELLTALE_ASSETS},
+                                                    {"BELLTALE_EXCHANGE_SOCKET", "on"}};
         if (!display.empty())
-            overrides["DISPLAY"] = display;
-        return environmentWith(overrides);
+            extra["DISPLAY"] = display;
+        return ProgramFolder::environment(extra);
     }
     std::string log() const { return readFile(home() / "log.txt"); }
-
-    fs::path m_root;
 };
 
 TEST_F(MainWindowShot, ShowsTheWindowAndTheBlinkingIconInTheTray) {
@@ -62,7 +42,7 @@ TEST_F(MainWindowShot, ShowsTheWindowAndTheBlinkingIconInTheTray) {
         }
     }
     RunningProgram xserver("/usr/bin/Xvfb", {"-displayfd", "1", "-screen", "0", "800x600x24"},
-                           environment("offscreen"), m_root / "stderr-xvfb");
+                           environment("offscreen"), root() / "stderr-xvfb");
     if (!xserver.started() || !xserver.waitForLine("")) {
         GTEST_SKIP() << "Xvfb did not start: no screenshot of the main window";
     }
@@ -73,17 +53,17 @@ TEST_F(MainWindowShot, ShowsTheWindowAndTheBlinkingIconInTheTray) {
         "/usr/bin/trayer",
         {"--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "120",
          "--heighttype", "pixel", "--height", "32", "--transparent", "false", "--tint", "0x404040"},
-        environment("offscreen", display), m_root / "stderr-trayer");
+        environment("offscreen", display), root() / "stderr-trayer");
     ASSERT_TRUE(tray.started());
     // The tray claims the display's notification area as it starts; the program looks for it once.
     std::this_thread::sleep_for(1s);
 
     RunningProgram program(VEVUZER_PROGRAM, {"--assign-exchange-lines"},
-                           environment("xcb", display), m_root / "stderr");
-    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(m_root / "stderr");
+                           environment("xcb", display), root() / "stderr");
+    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(root() / "stderr");
     RunningProgram ring(TELSIM_PROGRAM,
                         {"ring", "1", "--number", "01632960123", "--name", "ANN SMITH"},
-                        environment("offscreen"), m_root / "stderr-telsim");
+                        environment("offscreen"), root() / "stderr-telsim");
     ASSERT_EQ(ring.finish(), 0);
     ASSERT_TRUE(eventually([&] { return fs::exists(home() / "inclog.txt"); })) << log();
     // Three ticks of the new-call flasher, and time for the window system to paint.
@@ -93,8 +73,8 @@ TEST_F(MainWindowShot, ShowsTheWindowAndTheBlinkingIconInTheTray) {
     fs::create_directories(picture.parent_path());
     RunningProgram shot("/usr/bin/import",
                         {"-display", display, "-window", "root", picture.string()},
-                        environment("offscreen", display), m_root / "stderr-import");
-    EXPECT_EQ(shot.finish(), 0) << readFile(m_root / "stderr-import");
+                        environment("offscreen", display), root() / "stderr-import");
+    EXPECT_EQ(shot.finish(), 0) << readFile(root() / "stderr-import");
     EXPECT_EQ(readFile(picture).substr(0, 8), "\x89PNG\r\n\x1a\n");
     std::printf("main window and tray icon: %s\n", picture.c_str());
 

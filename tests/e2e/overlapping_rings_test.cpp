@@ -8,9 +8,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/registry/registry.h"
-#include "platform/registry/vb_settings.h"
-#include "tests/e2e/running_program.h"
+#include "tests/e2e/program_folder.h"
 
 namespace {
 
@@ -21,38 +19,20 @@ std::size_t lineCount(const std::string& text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-class OverlappingRings : public ::testing::Test {
+class OverlappingRings : public ::testing::Test, protected ProgramFolder {
   protected:
     void SetUp() override {
-        m_root = makeTempFolder();
-        ASSERT_FALSE(m_root.empty());
-        fs::create_directories(runtime());
-        fs::permissions(runtime(), fs::perms::owner_all);
-        markSpeechComponentsInstalled(home());
-        writeFile(assets() / "errors.txt", "-1 Could not connect\r\n");
+        ASSERT_TRUE(makeFolder());
+        writeErrorText();
         fs::copy_file(fs::path(BELLTALE_ASSETS) / "ring.wav", assets() / "ring.wav");
-        setenv("BELLTALE_HOME", home().c_str(), 1);
-        registry::dropCache();
         // Speech stays quiet; the ring sound does not.
-        vb::SaveSetting("Belltale", "data", "silence", "True");
-        unsetenv("BELLTALE_HOME");
-        registry::dropCache();
-        RunningProgram registration(REGSVR_PROGRAM, {"/s", LKLK36_LIBRARY}, environment(),
-                                    m_root / "stderr-regsvr");
-        ASSERT_EQ(registration.finish(), 0);
+        saveSettings({{"silence", "True"}});
+        ASSERT_EQ(registerControls(environment()), 0);
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
-    fs::path home() const { return m_root / "home"; }
-    fs::path assets() const { return m_root / "assets"; }
-    fs::path runtime() const { return m_root / "runtime"; }
     std::vector<std::string> environment() const {
-        return environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
-                                {"BELLTALE_HOME", home().string()},
-                                {"BELLTALE_ASSETS", assets().string()},
-                                {"XDG_RUNTIME_DIR", runtime().string()},
-                                {"BELLTALE_EXCHANGE_SOCKET", "on"},
-                                {"BELLTALE_WAVE_DEVICES", "null"}});
+        return ProgramFolder::environment(
+            {{"BELLTALE_EXCHANGE_SOCKET", "on"}, {"BELLTALE_WAVE_DEVICES", "null"}});
     }
 
     // Starts telsim with `arguments` on each of `lines` at once and waits for all of them.
@@ -62,25 +42,23 @@ class OverlappingRings : public ::testing::Test {
         for (int line : lines) {
             telsims.push_back(std::make_unique<RunningProgram>(
                 TELSIM_PROGRAM, arguments(line), environment(),
-                m_root / ("stderr-telsim-" + std::to_string(line))));
+                root() / ("stderr-telsim-" + std::to_string(line))));
         }
         for (auto& telsim : telsims)
             telsim->finish();
     }
     std::string telsimList() const {
-        RunningProgram list(TELSIM_PROGRAM, {"list"}, environment(), m_root / "stderr-list");
+        RunningProgram list(TELSIM_PROGRAM, {"list"}, environment(), root() / "stderr-list");
         const int status = list.finish();
         return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? list.output() : std::string();
     }
     std::string callLog() const { return readFile(home() / "inclog.txt"); }
-
-    fs::path m_root;
 };
 
 TEST_F(OverlappingRings, EveryCallerIsLoggedAndTheExchangeStillAnswers) {
     RunningProgram program(VEVUZER_PROGRAM, {"--assign-exchange-lines"}, environment(),
-                           m_root / "stderr");
-    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(m_root / "stderr");
+                           root() / "stderr");
+    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(root() / "stderr");
     ASSERT_TRUE(fs::exists(home() / "ring.wav"));
 
     // Two lines ring at once, then all four, each time well within the ring sound's length.

@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/registry/registry.h"
-#include "platform/registry/vb_settings.h"
-#include "tests/e2e/running_program.h"
+#include "tests/e2e/program_folder.h"
 #include "tools/modemsim/modem_simulator.h"
 
 namespace {
@@ -40,39 +38,21 @@ bool ringBatchDone(const std::string& log, std::size_t n) {
     return log.find("Buffer dump from modem on comm 1", at) != std::string::npos;
 }
 
-class SerialCallers : public ::testing::Test {
+class SerialCallers : public ::testing::Test, protected ProgramFolder {
   protected:
     void SetUp() override {
         ASSERT_TRUE(m_modem.ready());
-        m_root = makeTempFolder();
-        ASSERT_FALSE(m_root.empty());
-        fs::create_directories(runtime());
-        fs::permissions(runtime(), fs::perms::owner_all);
-        markSpeechComponentsInstalled(home());
-        writeFile(assets() / "errors.txt", "-1 Could not connect\r\n");
+        ASSERT_TRUE(makeFolder());
+        writeErrorText();
         fs::copy_file(fs::path(BELLTALE_ASSETS) / "ring.wav", assets() / "ring.wav");
         writeFile(home() / "blocked.ini", " 01632960999,\r\n");
-        setenv("BELLTALE_HOME", home().c_str(), 1);
-        registry::dropCache();
         // Speech stays quiet; the ring sound does not.
-        vb::SaveSetting("Belltale", "data", "silence", "True");
-        unsetenv("BELLTALE_HOME");
-        registry::dropCache();
-        RunningProgram registration(REGSVR_PROGRAM, {"/s", LKLK36_LIBRARY}, environment(),
-                                    m_root / "stderr-regsvr");
-        ASSERT_EQ(registration.finish(), 0);
+        saveSettings({{"silence", "True"}});
+        ASSERT_EQ(registerControls(environment()), 0);
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
-    fs::path home() const { return m_root / "home"; }
-    fs::path assets() const { return m_root / "assets"; }
-    fs::path runtime() const { return m_root / "runtime"; }
     std::vector<std::string> environment() const {
-        return environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
-                                {"BELLTALE_HOME", home().string()},
-                                {"BELLTALE_ASSETS", assets().string()},
-                                {"XDG_RUNTIME_DIR", runtime().string()},
-                                {"BELLTALE_WAVE_DEVICES", "null"}});
+        return ProgramFolder::environment({{"BELLTALE_WAVE_DEVICES", "null"}});
     }
     std::string callLog() const { return readFile(home() / "inclog.txt"); }
     std::string activityLog() const { return readFile(home() / "log.txt"); }
@@ -82,7 +62,6 @@ class SerialCallers : public ::testing::Test {
     }
 
     modemsim::ModemSimulator m_modem;
-    fs::path m_root;
 };
 
 // A call whose caller ID never comes, then a blocked caller right behind it whose caller ID
@@ -90,8 +69,8 @@ class SerialCallers : public ::testing::Test {
 // program still ends at once when asked.
 TEST_F(SerialCallers, EveryCallerIsLoggedWhileTheRingSoundPlays) {
     RunningProgram program(VEVUZER_PROGRAM, {"--serial-modem", m_modem.devicePath()}, environment(),
-                           m_root / "stderr");
-    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(m_root / "stderr");
+                           root() / "stderr");
+    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(root() / "stderr");
     ASSERT_TRUE(m_modem.waitForCommands(2, std::chrono::milliseconds(kHangGuardMs)))
         << activityLog();
     ASSERT_TRUE(fs::exists(home() / "ring.wav"));

@@ -2,9 +2,7 @@
 // or a user at the terminal would.
 #include <gtest/gtest.h>
 
-#include "platform/registry/registry.h"
-#include "platform/registry/vb_settings.h"
-#include "tests/e2e/running_program.h"
+#include "tests/e2e/program_folder.h"
 
 namespace {
 
@@ -14,43 +12,23 @@ using namespace e2e;
 // welcome.
 const std::vector<std::string> kArguments = {"--assign-exchange-lines"};
 
-class VevuzerStart : public ::testing::Test {
+class VevuzerStart : public ::testing::Test, protected ProgramFolder {
   protected:
     void SetUp() override {
-        m_root = makeTempFolder();
-        ASSERT_FALSE(m_root.empty());
-        fs::create_directories(runtime());
-        markSpeechComponentsInstalled(home());
-        fs::permissions(runtime(), fs::perms::owner_all);
-        writeFile(assets() / "errors.txt", "-1 Could not connect\r\n");
+        ASSERT_TRUE(makeFolder());
+        writeErrorText();
         writeFile(assets() / "skins" / "GreenFlag.gif", "GIF89a");
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
     // Without a registered control library no line device is listed to assign: lines saved as
     // having no modem keep the start from waiting for the first-run welcome.
     void saveLinesWithoutModems() const {
-        setenv("BELLTALE_HOME", home().c_str(), 1);
-        registry::dropCache();
-        vb::SaveSetting("Belltale", "data", "line", "No modem on this line");
-        vb::SaveSetting("Belltale", "data", "line2", "No modem on this line");
-        unsetenv("BELLTALE_HOME");
-        registry::dropCache();
+        saveSettings({{"line", "No modem on this line"}, {"line2", "No modem on this line"}});
     }
-
-    fs::path home() const { return m_root / "home"; }  // not there yet: the program makes it
-    fs::path assets() const { return m_root / "assets"; }
-    fs::path runtime() const { return m_root / "runtime"; }
 
     std::vector<std::string> environment() const {
-        return environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
-                                {"BELLTALE_HOME", home().string()},
-                                {"BELLTALE_ASSETS", assets().string()},
-                                {"XDG_RUNTIME_DIR", runtime().string()},
-                                {"BELLTALE_EXCHANGE_SOCKET", "on"}});
+        return ProgramFolder::environment({{"BELLTALE_EXCHANGE_SOCKET", "on"}});
     }
-
-    fs::path m_root;
 };
 
 TEST_F(VevuzerStart, ShowsItsWindowAndQuitsCleanlyWhenAsked) {
@@ -62,7 +40,7 @@ TEST_F(VevuzerStart, ShowsItsWindowAndQuitsCleanlyWhenAsked) {
     saveLinesWithoutModems();
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        const fs::path errors = m_root / (std::string("stderr-") + std::to_string(row.signal));
+        const fs::path errors = root() / (std::string("stderr-") + std::to_string(row.signal));
         RunningProgram program(VEVUZER_PROGRAM, kArguments, environment(), errors);
         ASSERT_TRUE(program.started());
 
@@ -86,17 +64,14 @@ TEST_F(VevuzerStart, ShowsItsWindowAndQuitsCleanlyWhenAsked) {
 // nor, from the run script, by the registration that comes first. A file in the folder's path
 // stands for a read-only folder, which the super-user could write.
 TEST_F(VevuzerStart, StopsWhenItsFolderCannotBeWritten) {
-    writeFile(m_root / "blocked", "a file, not a folder");
-    const fs::path blockedHome = m_root / "blocked" / "home";
-    auto environment = environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
-                                        {"BELLTALE_HOME", blockedHome.string()},
-                                        {"BELLTALE_ASSETS", assets().string()},
-                                        {"XDG_RUNTIME_DIR", runtime().string()},
-                                        {"BUILD_DIR", BUILD_DIR},
-                                        {"BELLTALE_EXCHANGE_SOCKET", "on"}});
+    writeFile(root() / "blocked", "a file, not a folder");
+    const fs::path blockedHome = root() / "blocked" / "home";
+    auto environment = ProgramFolder::environment({{"BELLTALE_HOME", blockedHome.string()},
+                                                   {"BUILD_DIR", BUILD_DIR},
+                                                   {"BELLTALE_EXCHANGE_SOCKET", "on"}});
     for (const char* starter : {VEVUZER_PROGRAM, RUN_SCRIPT}) {
         SCOPED_TRACE(starter);
-        const fs::path errors = m_root / "stderr";
+        const fs::path errors = root() / "stderr";
         RunningProgram program(starter, {}, environment, errors);
         ASSERT_TRUE(program.started());
         const int status = program.finish();
@@ -115,7 +90,7 @@ TEST_F(VevuzerStart, StopsWhenItsFolderCannotBeWritten) {
 
 TEST_F(VevuzerStart, FillsTheProgramFolderAndKeepsWhatIsThere) {
     saveLinesWithoutModems();
-    RunningProgram first(VEVUZER_PROGRAM, kArguments, environment(), m_root / "stderr-first");
+    RunningProgram first(VEVUZER_PROGRAM, kArguments, environment(), root() / "stderr-first");
     ASSERT_TRUE(first.waitForLine(kReadyLine));
     EXPECT_EQ(WEXITSTATUS(first.stopWith(SIGTERM)), 0);
     EXPECT_EQ(readFile(home() / "errors.txt"), "-1 Could not connect\r\n");
@@ -123,7 +98,7 @@ TEST_F(VevuzerStart, FillsTheProgramFolderAndKeepsWhatIsThere) {
 
     // The user's own copy survives the next start.
     writeFile(home() / "errors.txt", "-1 My own text\r\n");
-    RunningProgram second(VEVUZER_PROGRAM, kArguments, environment(), m_root / "stderr-second");
+    RunningProgram second(VEVUZER_PROGRAM, kArguments, environment(), root() / "stderr-second");
     ASSERT_TRUE(second.waitForLine(kReadyLine));
     EXPECT_EQ(WEXITSTATUS(second.stopWith(SIGTERM)), 0);
     EXPECT_EQ(readFile(home() / "errors.txt"), "-1 My own text\r\n");
@@ -154,14 +129,12 @@ TEST_F(VevuzerStart, WatchesTheExchangesFourLinesAndKeepsItsPlaceWhenClosed) {
     ProgramSettings settings(home());
     settings.write("x", "1500");
     settings.write("y", "750");
-    RunningProgram registration(REGSVR_PROGRAM, {"/s", LKLK36_LIBRARY}, environment(),
-                                m_root / "stderr-regsvr");
-    ASSERT_EQ(registration.finish(), 0);
+    ASSERT_EQ(registerControls(environment()), 0);
 
-    RunningProgram program(VEVUZER_PROGRAM, kArguments, environment(), m_root / "stderr");
+    RunningProgram program(VEVUZER_PROGRAM, kArguments, environment(), root() / "stderr");
     ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output();
-    RunningProgram list(TELSIM_PROGRAM, {"list"}, environment(), m_root / "stderr-telsim");
-    ASSERT_EQ(list.finish(), 0) << readFile(m_root / "stderr-telsim");
+    RunningProgram list(TELSIM_PROGRAM, {"list"}, environment(), root() / "stderr-telsim");
+    ASSERT_EQ(list.finish(), 0) << readFile(root() / "stderr-telsim");
     int open = 0;
     std::istringstream lines(list.output());
     for (std::string line; std::getline(lines, line);) {
@@ -185,19 +158,17 @@ namespace {
 // counts the run and has the restart program start the program again; that start opens the main
 // window.
 TEST_F(VevuzerStart, AFirstStartInstallsTheSpeechComponentsAndIsStartedAgain) {
-    const fs::path fresh = m_root / "fresh";
-    const fs::path restarted = m_root / "restarted";
-    const fs::path restarter = m_root / "restart.sh";
+    const fs::path fresh = root() / "fresh";
+    const fs::path restarted = root() / "restarted";
+    const fs::path restarter = root() / "restart.sh";
     writeFile(restarter, "#!/bin/sh\n: > '" + restarted.string() + "'\n");
     fs::permissions(restarter, fs::perms::owner_all);
     const std::vector<std::string> env =
-        environmentWith({{"QT_QPA_PLATFORM", "offscreen"},
-                         {"BELLTALE_HOME", fresh.string()},
-                         {"BELLTALE_ASSETS", BELLTALE_ASSETS},
-                         {"XDG_RUNTIME_DIR", runtime().string()},
-                         {"BELLTALE_PROGRAM", restarter.string()}});
+        ProgramFolder::environment({{"BELLTALE_HOME", fresh.string()},
+                                    {"BELLTALE_ASSETS", BELLTALE_ASSETS},
+                                    {"BELLTALE_PROGRAM", restarter.string()}});
 
-    RunningProgram installing(VEVUZER_PROGRAM, {}, env, m_root / "stderr-installing");
+    RunningProgram installing(VEVUZER_PROGRAM, {}, env, root() / "stderr-installing");
     ASSERT_TRUE(installing.started());
     const int status = installing.finish();
     ASSERT_TRUE(WIFEXITED(status));
@@ -216,7 +187,7 @@ TEST_F(VevuzerStart, AFirstStartInstallsTheSpeechComponentsAndIsStartedAgain) {
         settings.write("line2", "No modem on this line");
     }
 
-    RunningProgram again(VEVUZER_PROGRAM, {}, env, m_root / "stderr-again");
+    RunningProgram again(VEVUZER_PROGRAM, {}, env, root() / "stderr-again");
     ASSERT_TRUE(again.waitForLine(kReadyLine)) << again.output();
     EXPECT_EQ(WEXITSTATUS(again.stopWith(SIGTERM)), 0);
 }
