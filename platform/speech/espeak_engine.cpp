@@ -66,6 +66,20 @@ int collect(short* samples, int count, espeak_EVENT* events) {
     return 0;  // go on
 }
 
+// The engine forgets its voice at the start of every document, so a closing "</speak>" selects the
+// voice anew and reloads its dictionary from disk for each sentence. "</s>" ends the text as a
+// sentence alike (same pause, same intonation) and selects nothing. Only a bare "<speak>" may lose
+// its end: one with a language must end by going back to the default voice.
+std::string withoutVoiceReselection(std::string_view ssml) {
+    constexpr std::string_view kSpeakStart = "<speak>";
+    constexpr std::string_view kSpeakEnd = "</speak>";
+    if (!ssml.starts_with(kSpeakStart) || !ssml.ends_with(kSpeakEnd)) {
+        return std::string(ssml);
+    }
+    ssml.remove_suffix(kSpeakEnd.size());
+    return std::string(ssml) + "</s>";
+}
+
 }  // namespace
 
 bool espeakReady() {
@@ -80,7 +94,7 @@ std::optional<Pcm> synthesize(std::string_view ssml) {
     }
     Pcm pcm;
     pcm.samplesPerSec = engine().samplesPerSec;
-    const std::string text(ssml);
+    const std::string text = withoutVoiceReselection(ssml);
     engine().setSynthCallback(collect);
     const espeak_ERROR result =
         engine().synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
