@@ -17,10 +17,8 @@
 #include <QShortcut>
 #include <algorithm>
 #include <functional>
-#include <utility>
 #include <vector>
 
-#include "platform/ui/picture.h"
 #include "vevuzer/monitoring/directory_dialling.h"
 #include "vevuzer/records/frm_directory.h"
 #include "vevuzer/records/frm_display.h"
@@ -448,11 +446,11 @@ bool frm_main::displayEvent(QObject* watched, QEvent* event) {
 }
 
 bool frm_main::loadSkinPicture(const std::string& path) {
-    QImage picture = ui::loadPicture(path);
-    if (picture.isNull()) {
+    QPixmap picture;
+    if (!picture.load(QString::fromStdString(path))) {
         return false;
     }
-    m_picture1->setPixmap(QPixmap::fromImage(std::move(picture)));
+    m_picture1->setPixmap(picture);
     return true;
 }
 
