@@ -18,7 +18,7 @@ import sys
 import tempfile
 import time
 
-VEVUZER_READY = b"vevuzer: the main window is open"
+from start_speed import VEVUZER_READY, program_folder
 TIMERS_PER_SECOND = 1.0 + 1.0 + 1.0 / 30
 
 
@@ -41,17 +41,7 @@ def voluntary_switches(pid):
 
 def one_run(build, source, seconds):
     with tempfile.TemporaryDirectory(prefix="belltale-bench-") as root:
-        runtime = os.path.join(root, "runtime")
-        os.mkdir(runtime, 0o700)
-        env = dict(os.environ, BELLTALE_HOME=os.path.join(root, "home"),
-                   QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
-                   BELLTALE_ASSETS=os.path.join(source, "vevuzer", "assets"))
-        subprocess.run([os.path.join(build, "bin", "regsvr"), "/s",
-                        os.path.join(build, "lib", "liblkLK36.so")], env=env, check=True)
-        for marker in (("speech", "speech.hlp"), ("lhsp", "tv", "Tv_enua.dll")):
-            path = os.path.join(root, "home", "windows", *marker)
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            open(path, "wb").close()
+        env = program_folder(root, build, source)
         program = subprocess.Popen(
             [os.path.join(build, "vevuzer", "vevuzer"), "--assign-exchange-lines"], env=env,
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)

@@ -47,21 +47,28 @@ def timed_start(command, ready, env):
     return elapsed, peak
 
 
+def program_folder(root, build, source):
+    """Lays out a fresh program folder under `root` with `build`'s control library registered and
+    returns the environment that starts vevuzer on it (offscreen, the source's assets)."""
+    runtime = os.path.join(root, "runtime")
+    os.mkdir(runtime, 0o700)
+    env = dict(os.environ, BELLTALE_HOME=os.path.join(root, "home"),
+               QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
+               BELLTALE_ASSETS=os.path.join(source, "vevuzer", "assets"))
+    subprocess.run([os.path.join(build, "bin", "regsvr"), "/s",
+                    os.path.join(build, "lib", "liblkLK36.so")], env=env, check=True)
+    # The speech components count as installed, so the first start opens the main window.
+    for marker in (("speech", "speech.hlp"), ("lhsp", "tv", "Tv_enua.dll")):
+        path = os.path.join(root, "home", "windows", *marker)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        open(path, "wb").close()
+    return env
+
+
 def one_run(build, source, with_bare=True):
     """The bare window's start (when asked for) and `build`'s first and second start."""
     with tempfile.TemporaryDirectory(prefix="belltale-bench-") as root:
-        runtime = os.path.join(root, "runtime")
-        os.mkdir(runtime, 0o700)
-        env = dict(os.environ, BELLTALE_HOME=os.path.join(root, "home"),
-                   QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=runtime,
-                   BELLTALE_ASSETS=os.path.join(source, "vevuzer", "assets"))
-        subprocess.run([os.path.join(build, "bin", "regsvr"), "/s",
-                        os.path.join(build, "lib", "liblkLK36.so")], env=env, check=True)
-        # The speech components count as installed, so the first start opens the main window.
-        for marker in (("speech", "speech.hlp"), ("lhsp", "tv", "Tv_enua.dll")):
-            path = os.path.join(root, "home", "windows", *marker)
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            open(path, "wb").close()
+        env = program_folder(root, build, source)
         bare = timed_start([os.path.join(build, "bin", "bare_window")], BARE_READY, env) \
             if with_bare else None
         vevuzer = [os.path.join(build, "vevuzer", "vevuzer"), "--assign-exchange-lines"]
