@@ -20,6 +20,7 @@
 #include "platform/core/messages.h"
 #include "platform/registry/registry.h"
 #include "platform/serial/serial.h"
+#include "platform/ui/font_warm_up.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/exchange_lines.h"
@@ -99,6 +100,9 @@ std::string serialPortsText(const std::vector<std::string>& devices) {
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("vevuzer");
+    // The main window fits its buttons' captions as it is built: the fonts load meanwhile, while
+    // the folder is checked and the controls are made.
+    const ui::FontWarmUp fonts({"Arial"});
 
     // Settings, logs and the call list all live in the program folder: a run that cannot write
     // there would lose every change, and a first start without a display would wait for ever on a
