@@ -1,27 +1,76 @@
 #include "platform/ui/printer.h"
 
-#include <QFont>
-#include <QFontMetrics>
-#include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/ui/print_module.h"
 
 namespace ui {
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
+constexpr const char* kModuleName = "libbelltale_ui_print.so";
 
 std::string& outputFile() {
     static std::string path;
     return path;
 }
 
+// The module is built beside this library; BELLTALE_PRINT_MODULE names another file.
+std::string moduleFile() {
+    if (const char* named = std::getenv("BELLTALE_PRINT_MODULE"); named && *named) {
+        return named;
+    }
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&moduleFile), &info) || !info.dli_fname) {
+        return kModuleName;
+    }
+    return (std::filesystem::path(info.dli_fname).parent_path() / kModuleName).string();
+}
+
+struct Module {
+    std::string file;  // where the functions came from, or what failed to load
+    const BelltalePrintFunctions* functions = nullptr;
+};
+
+// The module's functions, loading it the first time; null when it cannot be loaded, said once on
+// standard error. A module that was loaded stays loaded: Qt keeps what it registered.
+const BelltalePrintFunctions* module() {
+    static Module loaded;
+    const std::string wanted = moduleFile();
+    if (loaded.file == wanted) {
+        return loaded.functions;
+    }
+    loaded = Module{wanted, nullptr};
+    std::string why;
+    if (void* handle = dlopen(wanted.c_str(), RTLD_NOW | RTLD_LOCAL); !handle) {
+        const char* error = dlerror();
+        why = error ? error : wanted;
+    } else if (auto entry = reinterpret_cast<const BelltalePrintFunctions* (*)()>(
+                   dlsym(handle, kBelltalePrintEntryPoint));
+               !entry) {
+        dlclose(handle);
+        why = wanted + " has no " + kBelltalePrintEntryPoint;
+    } else {
+        loaded.functions = entry();
+    }
+    if (!loaded.functions) {
+        std::fprintf(stderr,
+                     "printer: the printing module could not be loaded (%s): nothing prints\n",
+                     why.c_str());
+    }
+    return loaded.functions;
+}
+
 }  // namespace
 
 struct Printer::Document {
-    QPrinter device{QPrinter::HighResolution};
-    QPainter painter;
-    int nextTop = 0;  // device pixels below the printable area's top edge
+    Document(const BelltalePrintFunctions& print, BelltalePrintDocument* handle)
+        : print(print), handle(handle) {}
+    const BelltalePrintFunctions& print;
+    BelltalePrintDocument* handle;
 };
 
 Printer::Printer() = default;
@@ -37,22 +86,15 @@ void Printer::setFontSize(double points) {
 }
 
 bool Printer::startDocument() {
-    auto document = std::make_unique<Document>();
-    QPrinter& device = document->device;
-    if (!outputFile().empty()) {
-        device.setOutputFormat(QPrinter::PdfFormat);
-        device.setOutputFileName(QString::fromStdString(outputFile()));
-    } else {
-        const QPrinterInfo standard = QPrinterInfo::defaultPrinter();
-        if (standard.isNull()) {
-            return false;
-        }
-        device.setPrinterName(standard.printerName());
-    }
-    if (!document->painter.begin(&device)) {
+    const BelltalePrintFunctions* print = module();
+    if (!print) {
         return false;
     }
-    m_document = std::move(document);
+    BelltalePrintDocument* handle = print->open(outputFile().c_str());
+    if (!handle) {
+        return false;
+    }
+    m_document = std::make_unique<Document>(*print, handle);
     return true;
 }
 
@@ -60,36 +102,22 @@ bool Printer::Print(std::string_view text) {
     if (!m_document && !startDocument()) {
         return false;
     }
-    Document& document = *m_document;
-    QFont font = document.painter.font();
-    font.setPointSizeF(m_fontSize);
-    document.painter.setFont(font);
-    const QFontMetrics metrics = document.painter.fontMetrics();
-    const int pageHeight =
-        document.device.pageLayout().paintRectPixels(document.device.resolution()).height();
-    if (document.nextTop > 0 && document.nextTop + metrics.height() > pageHeight) {
-        document.device.newPage();
-        document.nextTop = 0;
-    }
-    const int left = m_currentX * document.device.resolution() / kTwipsPerInch;
-    document.painter.drawText(left, document.nextTop + metrics.ascent(),
-                              QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    document.nextTop += metrics.lineSpacing();
+    m_document->print.printLine(m_document->handle, text.data(), text.size(), m_fontSize,
+                                m_currentX);
     m_currentX = 0;
     return true;
 }
 
 void Printer::EndDoc() {
     if (m_document) {
-        m_document->painter.end();
+        m_document->print.end(m_document->handle);
         m_document.reset();
     }
 }
 
 void Printer::KillDoc() {
     if (m_document) {
-        m_document->device.abort();
-        m_document->painter.end();
+        m_document->print.abort(m_document->handle);
         m_document.reset();
     }
 }

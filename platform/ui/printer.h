@@ -3,7 +3,8 @@
 // when it is ended.
 //
 // Documents go to the desktop's default printer, or to a PDF file when one is named (tests, and
-// machines without a printer). UI thread only.
+// machines without a printer). Qt's print support is loaded when the first document starts; when
+// it cannot be, Print fails and standard error says why. UI thread only.
 #pragma once
 
 #include <memory>
