@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 #include <algorithm>
 #include <functional>
 #include <vector>
@@ -54,6 +55,21 @@ int fittingPixelSize(QFont font, int largest, const std::function<bool(const QFo
     }
     return size;
 }
+
+// A command button that pads its caption less than the style would (2 pixels across, 1 down,
+// inside the frame): the designed buttons are narrow. Its look is the style's own; only the size it
+// asks for differs, which a style sheet would also give at the cost of loading the style sheet
+// machinery at start.
+class CommandButton : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+    QSize sizeHint() const override {
+        const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+        return fontMetrics().size(Qt::TextShowMnemonic, text()) +
+               QSize(2 * (2 + frame), 2 * (1 + frame));
+    }
+};
 
 // A small picture of the window's strip: a coloured tile with a word on it. Its word is fitted
 // to it when it is first shown (see showSignalPicture): measuring text loads a face and shapes the
@@ -140,13 +156,10 @@ frm_main::frm_main(QWidget* parent)
     : ui::Form(parent, Qt::Window | Qt::FramelessWindowHint),
       m_picture1(new QLabel(this)),
       m_txtDisplay(new QLabel(this)),
-      m_display(new QListWidget(this)),
       m_picRing(
           signalPicture(this, "pic_ring", "RING", "The telephone is ringing", 3840, "#c0392b")),
       m_imgFlash(signalPicture(this, "img_flash", "NEW", "You have new calls", 4350, "#2e86c1")),
       m_image2(new QLabel(QStringLiteral("\u2013"), this)),
-      m_mnuSettings(new QMenu(this)),
-      m_mn1Add(new QMenu(this)),
       m_main(*this) {
     setObjectName("frm_main");
     setCaption("Belltale");
@@ -162,12 +175,6 @@ frm_main::frm_main(QWidget* parent)
     m_txtDisplay->setWordWrap(true);
     ui::placeControl(m_txtDisplay, 190, 210, 4635, 900);
 
-    m_display->setObjectName("display");
-    m_display->setToolTip("Double click an entry to hear the caller ID information");
-    m_display->setFont(QFont("Times New Roman"));
-    ui::placeControl(m_display, 190, 210, 4635, 930);
-    m_display->hide();
-
     for (int k = 1; k <= vevuzer::kLineCount; ++k) {
         m_lineIndicators[k - 1] = lineIndicator(this, k);
         m_lineIndicators[k - 1]->installEventFilter(this);
@@ -176,22 +183,26 @@ frm_main::frm_main(QWidget* parent)
     m_image2->setObjectName("Image2");
     m_image2->setToolTip("Click here to minimise this window");
     m_image2->setAlignment(Qt::AlignCenter);
-    m_image2->setStyleSheet("background: #34495e; color: white; font-weight: bold;");
+    // A dark tile with a white bold dash.
+    QPalette tile = m_image2->palette();
+    tile.setColor(QPalette::Window, QColor(0x34, 0x49, 0x5e));
+    tile.setColor(QPalette::WindowText, Qt::white);
+    m_image2->setPalette(tile);
+    m_image2->setAutoFillBackground(true);
+    QFont bold = m_image2->font();
+    bold.setBold(true);
+    m_image2->setFont(bold);
     ui::placeControl(m_image2, 4960, 210, 160, 160);
     m_image2->installEventFilter(this);
 
     // The surface answers the pointer as it moves, pressed or not.
-    for (QWidget* surface : {static_cast<QWidget*>(m_picture1), static_cast<QWidget*>(m_txtDisplay),
-                             m_display->viewport()}) {
+    for (QWidget* surface :
+         {static_cast<QWidget*>(m_picture1), static_cast<QWidget*>(m_txtDisplay)}) {
         surface->setMouseTracking(true);
         surface->installEventFilter(this);
     }
-    m_display->installEventFilter(this);
-    connect(m_display, &QListWidget::itemDoubleClicked, this,
-            [this] { m_main.display_DblClick(); });
 
     buildButtons();
-    buildMenus();
     // F1 anywhere in the program opens its help.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::ApplicationShortcut);
@@ -296,11 +307,9 @@ void frm_main::buildButtons() {
     };
     std::vector<QPushButton*> commands;
     for (const Button& button : buttons) {
-        auto* command = new QPushButton(button.caption, this);
+        auto* command = new CommandButton(button.caption, this);
         command->setObjectName(button.name);
         command->setToolTip(button.tip);
-        // The designed button is narrow: the caption needs the room the style would pad.
-        command->setStyleSheet("padding: 1px 2px;");
         ui::placeControl(command, 5400, button.top, 1455, 255);
         const auto click = button.click;
         connect(command, &QPushButton::clicked, this, [this, click] { (m_main.*click)(); });
@@ -321,7 +330,29 @@ void frm_main::buildButtons() {
     }
 }
 
-void frm_main::buildMenus() {
+// The call list, the command menu and the call list's menu are built on their first use too: a
+// list view and a menu bring in much of the widget library, which a start shows neither of.
+QListWidget* frm_main::displayList() {
+    if (!m_display) {
+        m_display = new QListWidget(this);
+        m_display->setObjectName("display");
+        m_display->setToolTip("Double click an entry to hear the caller ID information");
+        m_display->setFont(QFont("Times New Roman"));
+        ui::placeControl(m_display, 190, 210, 4635, 930);
+        m_display->hide();
+        // The surface answers the pointer as it moves, pressed or not.
+        m_display->viewport()->setMouseTracking(true);
+        m_display->viewport()->installEventFilter(this);
+        m_display->installEventFilter(this);
+        connect(m_display, &QListWidget::itemDoubleClicked, this,
+                [this] { m_main.display_DblClick(); });
+    }
+    return m_display;
+}
+
+QMenu* frm_main::mnu_settings() {
+    if (m_mnuSettings)
+        return m_mnuSettings;
     struct Entry {
         const char* name;
         const char* caption;
@@ -345,6 +376,7 @@ void frm_main::buildMenus() {
         {"hyp7", "-", nullptr},
         {"mnu_exit", "Exit", &vevuzer::MainWindow::mnu_exit_Click},
     };
+    m_mnuSettings = new QMenu(this);
     m_mnuSettings->setObjectName("mnu_settings");
     m_mnuSettings->setTitle("Settings");
     for (const Entry& entry : entries) {
@@ -355,6 +387,13 @@ void frm_main::buildMenus() {
             connect(action, &QAction::triggered, this, [this, click] { (m_main.*click)(); });
         }
     }
+    return m_mnuSettings;
+}
+
+QMenu* frm_main::mn1_add() {
+    if (m_mn1Add)
+        return m_mn1Add;
+    m_mn1Add = new QMenu(this);
     m_mn1Add->setObjectName("mn1_add");
     m_mn1Add->setTitle("Add");
     QAction* add = m_mn1Add->addAction("Add to telephone directory");
@@ -363,13 +402,14 @@ void frm_main::buildMenus() {
     QAction* block = m_mn1Add->addAction("Add to blocked callers list");
     block->setObjectName("mn1_blockcaller");
     connect(block, &QAction::triggered, this, [this] { mn1_blockcaller_Click(); });
+    return m_mn1Add;
 }
 
 bool frm_main::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_picture1 || watched == m_txtDisplay) {
         return surfaceMouseEvent(watched, event);
     }
-    if (watched == m_display || watched == m_display->viewport()) {
+    if (m_display && (watched == m_display || watched == m_display->viewport())) {
         return displayEvent(watched, event);
     }
     if (event->type() == QEvent::MouseButtonRelease &&
@@ -467,7 +507,7 @@ void frm_main::setLineIndicatorVisible(int line, bool visible) {
 }
 
 int frm_main::displayListIndex() const {
-    return m_display->currentRow();
+    return m_display ? m_display->currentRow() : -1;
 }
 
 void frm_main::setFormFocus() {
@@ -481,11 +521,11 @@ void frm_main::beep() {
 }
 
 void frm_main::popupCommandMenu() {
-    m_mnuSettings->popup(QCursor::pos());
+    mnu_settings()->popup(QCursor::pos());
 }
 
 void frm_main::popupAddMenu() {
-    m_mn1Add->popup(QCursor::pos());
+    mn1_add()->popup(QCursor::pos());
 }
 
 bool frm_main::picRingVisible() const {
@@ -515,36 +555,42 @@ void frm_main::setTxtDisplayVisible(bool visible) {
     m_txtDisplay->setVisible(visible);
 }
 
+// Until it is built the call list reads as a hidden, empty list, and a call that would leave it so
+// does not build it.
 bool frm_main::displayVisible() const {
-    return m_display->isVisibleTo(this);
+    return m_display && m_display->isVisibleTo(this);
 }
 
 void frm_main::setDisplayVisible(bool visible) {
-    m_display->setVisible(visible);
+    if (!visible && !m_display)
+        return;
+    displayList()->setVisible(visible);
     if (visible) {
         m_display->raise();
     }
 }
 
 void frm_main::displayClear() {
-    m_display->clear();
+    if (m_display)
+        m_display->clear();
 }
 
 void frm_main::displayAddItem(std::string_view item) {
-    m_display->addItem(qText(item));
+    displayList()->addItem(qText(item));
 }
 
 int frm_main::displayListCount() const {
-    return m_display->count();
+    return m_display ? m_display->count() : 0;
 }
 
 std::string frm_main::displayItem(int index) const {
-    const QListWidgetItem* item = m_display->item(index);
+    const QListWidgetItem* item = m_display ? m_display->item(index) : nullptr;
     return item ? item->text().toStdString() : std::string();
 }
 
 void frm_main::setDisplayListIndex(int index) {
-    m_display->setCurrentRow(index);
+    if (m_display)
+        m_display->setCurrentRow(index);
 }
 
 void frm_main::frmDisplayShow() {

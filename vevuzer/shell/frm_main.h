@@ -96,6 +96,9 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
 
     // The caller pop-up this window shows.
     frm_display& popup();
+    // The command menu and the call list's menu.
+    QMenu* mnu_settings();
+    QMenu* mn1_add();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,7 +106,7 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
 
   private:
     void buildButtons();
-    void buildMenus();
+    QListWidget* displayList();
     frm_info& infoWindow();
     frm_directory& directoryWindow();
     frm_settings& settingsWindow();
@@ -113,12 +116,12 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
 
     QLabel* m_picture1;
     QLabel* m_txtDisplay;
-    QListWidget* m_display;
+    QListWidget* m_display = nullptr;
     QLabel* m_picRing;
     QLabel* m_imgFlash;
     QLabel* m_image2;
-    QMenu* m_mnuSettings;
-    QMenu* m_mn1Add;
+    QMenu* m_mnuSettings = nullptr;
+    QMenu* m_mn1Add = nullptr;
     mutable HICON m_imgicon = nullptr;
     mutable HICON m_imgicon1 = nullptr;
     std::array<QLabel*, vevuzer::kLineCount> m_lineIndicators;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <functional>
 
 #include "platform/core/messages.h"
@@ -62,6 +63,7 @@ TEST_F(FrmMain, EveryCaptionFitsItsBox) {
         {"pic_ring", "RING"},
         {"img_flash", "NEW"},
     };
+    int buttonFontSize = 0;
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
         QWidget* widget = window.findChild<QWidget*>(row.name);
@@ -71,6 +73,7 @@ TEST_F(FrmMain, EveryCaptionFitsItsBox) {
             EXPECT_EQ(button->text(), row.text);
             EXPECT_LE(button->sizeHint().width(), button->width());
             EXPECT_EQ(button->width(), 97) << "the designed 1455 twips";
+            buttonFontSize = button->font().pixelSize();
         } else {
             auto* label = qobject_cast<QLabel*>(widget);
             ASSERT_NE(label, nullptr);
@@ -80,6 +83,19 @@ TEST_F(FrmMain, EveryCaptionFitsItsBox) {
         }
         EXPECT_LE(widget->fontMetrics().height(), widget->height());
     }
+    // The captions are as large as the buttons allow with a narrow padding (3 pixels each side
+    // with the frame): one pixel larger and one of them would not fit.
+    const bool largerFits = std::all_of(std::begin(cases), std::end(cases), [&](const Case& row) {
+        const auto* button = window.findChild<QPushButton*>(row.name);
+        if (!button)
+            return true;
+        QFont larger = button->font();
+        larger.setPixelSize(buttonFontSize + 1);
+        const QFontMetrics metrics(larger);
+        return metrics.size(Qt::TextShowMnemonic, button->text()).width() + 6 <= button->width() &&
+               metrics.height() <= button->height();
+    });
+    EXPECT_TRUE(buttonFontSize == 10 || !largerFits) << "pixel size " << buttonFontSize;
 }
 
 TEST_F(FrmMain, ClosingTheWindowShutsTheProgramDown) {
@@ -111,10 +127,13 @@ TEST_F(FrmMain, ClosingIsRefusedWhileTheUpdateDownloads) {
     EXPECT_TRUE(window.main().ended());
 }
 
-TEST_F(FrmMain, BuildsEachOtherWindowOnItsFirstUse) {
+TEST_F(FrmMain, BuildsEachOtherWindowMenuAndTheCallListOnItsFirstUse) {
     ui::ScriptedDialogs dialogs;
     frm_main window;
     window.show();
+    const auto built = [&](const char* name) {
+        return windowExists(name) || window.findChild<QWidget*>(name) != nullptr;
+    };
     struct Case {
         const char* window;
         std::function<void(frm_main&)> firstUse;
@@ -124,15 +143,29 @@ TEST_F(FrmMain, BuildsEachOtherWindowOnItsFirstUse) {
         {"frm_inclog", [](frm_main& w) { w.main().Command1_Click(); }},
         {"frm_directory", [](frm_main& w) { w.main().Command2_Click(); }},
         {"frm_settings", [](frm_main& w) { w.main().Command3_Click(); }},
+        {"mnu_settings", [](frm_main& w) { w.popupCommandMenu(); }},
+        {"mn1_add", [](frm_main& w) { w.popupAddMenu(); }},
+        {"display", [](frm_main& w) { w.displayAddItem("1: 01632960123"); }},
     };
+    // Until it is built the call list reads as hidden and empty, and hiding or clearing it does
+    // not build it.
+    window.setDisplayVisible(false);
+    window.displayClear();
+    window.setDisplayListIndex(0);
+    EXPECT_FALSE(window.displayVisible());
+    EXPECT_EQ(window.displayListCount(), 0);
+    EXPECT_EQ(window.displayListIndex(), -1);
+    EXPECT_EQ(window.displayItem(0), "");
     for (const Case& row : cases)
-        EXPECT_FALSE(windowExists(row.window)) << row.window << " built at start";
+        EXPECT_FALSE(built(row.window)) << row.window << " built at start";
     for (const Case& row : cases) {
         SCOPED_TRACE(row.window);
         row.firstUse(window);
-        EXPECT_TRUE(windowExists(row.window));
+        EXPECT_TRUE(built(row.window));
     }
     EXPECT_FALSE(windowExists("frm_info"));
+    EXPECT_EQ(window.displayListCount(), 1);
+    EXPECT_EQ(window.displayItem(0), "1: 01632960123");
 }
 
 }  // namespace

@@ -429,8 +429,8 @@ TEST_F(MainWindowCommands, ButtonsAndMenuAreTheWindowsNamedControls) {
         EXPECT_EQ(command->text(), button.caption);
         EXPECT_EQ(command->geometry(), QRect(360, ui::pixelsFromTwips(button.top), 97, 17));
     }
-    const auto* menu = m_window.control<QMenu>("mnu_settings");
-    ASSERT_NE(menu, nullptr);
+    const QMenu* menu = m_window.mnu_settings();
+    EXPECT_EQ(menu, m_window.control<QMenu>("mnu_settings"));
     Lines entries;
     for (const QAction* action : menu->actions()) {
         entries.push_back(action->isSeparator() ? "-" : action->text().toStdString());
