@@ -3,6 +3,8 @@
 # Safe to run again: with everything present it changes nothing and needs no network.
 set -euo pipefail
 
+# libasound2-dev and libcurl4-openssl-dev give the headers the build needs; the program loads their
+# libraries (pulled in with them) at run time, only when sound or a transfer first needs them.
 packages=(
     qt6-base-dev qt6-serialport-dev libespeak-ng-dev espeak-ng-data libasound2-dev libcurl4-openssl-dev
     libx11-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make clang libclang-rt-dev

@@ -82,6 +82,8 @@ void registerStandardItem(const std::string& item) {
     const std::string owner(kStandardOwner);
     if (item == "alsa") {
         detail::registerAlsaDevices();
+    } else if (item.starts_with("alsa=")) {
+        detail::registerAlsaDevice(item.substr(5));
     } else if (item == "null") {
         registerWaveDevice({"Null Output", WaveDirection::Output, owner},
                            makeNullBackend(WaveDirection::Output));

@@ -89,6 +89,7 @@ std::vector<UINT> waveDevicesOwnedBy(std::string_view owner, WaveDirection direc
 
 // Replaces the standard devices by those `spec` names, a comma-separated list of:
 //   alsa           ALSA's devices, the default one first (absent when there is no sound system)
+//   alsa=PCM       ALSA's PCM of that name (plughw:1, null ...), in each direction it opens in
 //   null           a pair that plays into nothing and records silence
 //   file-out=PATH  an output device that writes what is played to the wave file PATH
 //   file-in=PATH   an input device that records the wave file PATH, then silence

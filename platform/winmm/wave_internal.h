@@ -92,7 +92,9 @@ WORD channelCount(const WaveDeviceBackend& backend);
 std::shared_ptr<WaveDeviceBackend> makeNullBackend(WaveDirection direction);
 std::shared_ptr<WaveDeviceBackend> makeFileOutBackend(const std::filesystem::path& path);
 std::shared_ptr<WaveDeviceBackend> makeFileInBackend(const std::filesystem::path& path);
-// Registers ALSA's devices when a sound system answers; silently nothing otherwise.
+// Registers ALSA's devices when a sound system answers; silently nothing without a sound card.
 void registerAlsaDevices();
+// Registers ALSA's PCM `pcmName` in each direction it opens in.
+void registerAlsaDevice(const std::string& pcmName);
 
 }  // namespace winmm::detail

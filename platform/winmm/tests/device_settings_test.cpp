@@ -17,28 +17,6 @@ using namespace wavetest;
 
 namespace {
 
-// Sets or clears an environment variable for the life of the object.
-class ScopedEnv {
-  public:
-    ScopedEnv(const char* name, std::optional<std::string> value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_saved = old;
-        apply(value);
-    }
-    ~ScopedEnv() { apply(m_saved); }
-
-  private:
-    void apply(const std::optional<std::string>& value) {
-        if (value) {
-            setenv(m_name, value->c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-    const char* m_name;
-    std::optional<std::string> m_saved;
-};
-
 void storeDeviceList(const std::string& list) {
     ASSERT_EQ(registry::writeString(HKEY_LOCAL_MACHINE, winmm::kWaveDevicesKey,
                                     winmm::kWaveDevicesValue, list),

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,28 @@ inline std::vector<std::uint8_t> samplesOf(const std::filesystem::path& path) {
     EXPECT_EQ(winmm::readWaveFile(path, wave), MMSYSERR_NOERROR) << path;
     return wave.samples;
 }
+
+// Sets or clears an environment variable for the life of the object.
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, std::optional<std::string> value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_saved = old;
+        apply(value);
+    }
+    ~ScopedEnv() { apply(m_saved); }
+
+  private:
+    void apply(const std::optional<std::string>& value) {
+        if (value) {
+            setenv(m_name, value->c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+    const char* m_name;
+    std::optional<std::string> m_saved;
+};
 
 // Runs a command line and says whether it succeeded.
 inline bool run(const std::string& command) {
