@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/com/registration.h"
 #include "platform/core/folders.h"
 #include "platform/core/messages.h"
 #include "platform/registry/registry.h"
@@ -23,6 +24,7 @@
 #include "platform/ui/font_warm_up.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
+#include "vevuzer/shell/control_ids.h"
 #include "vevuzer/shell/exchange_lines.h"
 #include "vevuzer/shell/frm_main.h"
 #include "vevuzer/shell/frm_start.h"
@@ -115,6 +117,10 @@ int main(int argc, char* argv[]) {
                      error.c_str());
         return 2;
     }
+    // The Line controls' library loads on a thread of its own while the start goes on, so that
+    // making the first control finds it loaded. Its loading needs neither the GUI thread nor the
+    // application object.
+    const com::ServerPreload controlLibrary(vevuzer::controls::CLSID_lkLine);
     // A run killed while replacing a file may have left its temporary copy; this start clears
     // them, also where it writes nothing.
     for (const char* folder : {".", "registry", "notes"})

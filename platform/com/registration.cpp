@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "platform/core/text.h"
 #include "platform/registry/registry.h"
@@ -98,34 +99,51 @@ HRESULT unregisterTypeLib(const TypeLibRegistration& lib) {
     return ok ? S_OK : SELFREG_E_TYPELIB;
 }
 
-HRESULT findServerEntry(std::string_view libraryPath, const char* entryPoint, void** function,
-                        std::string* error) {
+namespace {
+
+// The handle of a server library, loaded on first use. The loader counts references, so a load
+// that lost a race costs nothing; a load that failed is tried again by the next caller.
+void* loadServerLibrary(std::string_view libraryPath, std::string* error) {
     static std::mutex mutex;
     static std::map<std::string, void*, std::less<>> loaded;
-    if (!function)
-        return E_POINTER;
-    *function = nullptr;
-    void* handle = nullptr;
     {
         const std::lock_guard lock(mutex);
         if (auto found = loaded.find(libraryPath); found != loaded.end())
-            handle = found->second;
+            return found->second;
     }
+    // Loading runs the library's own initialisers, which may ask for another server: never under
+    // the lock.
+    const std::string path(libraryPath);
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        // Loading runs the library's own initialisers, which may ask for another server: never
-        // under the lock. The loader counts references, so a load that lost a race costs nothing.
-        const std::string path(libraryPath);
-        handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle) {
-            if (error) {
-                const char* reason = dlerror();
-                *error = "cannot load " + path + ": " + (reason ? reason : "unknown reason");
-            }
-            return CO_E_DLLNOTFOUND;
-        }
-        const std::lock_guard lock(mutex);
-        loaded.emplace(path, handle);
+        const char* reason = dlerror();
+        if (error)
+            *error = "cannot load " + path + ": " + (reason ? reason : "unknown reason");
+        return nullptr;
     }
+    const std::lock_guard lock(mutex);
+    loaded.emplace(path, handle);
+    return handle;
+}
+
+std::optional<std::string> inprocServerPath(REFCLSID clsid) {
+    std::optional<std::string> path = registry::readString(
+        HKEY_CLASSES_ROOT, "CLSID\\" + core::formatGuid(clsid) + "\\InprocServer32", "");
+    if (path && path->empty())
+        path.reset();
+    return path;
+}
+
+}  // namespace
+
+HRESULT findServerEntry(std::string_view libraryPath, const char* entryPoint, void** function,
+                        std::string* error) {
+    if (!function)
+        return E_POINTER;
+    *function = nullptr;
+    void* handle = loadServerLibrary(libraryPath, error);
+    if (!handle)
+        return CO_E_DLLNOTFOUND;
     dlerror();
     *function = dlsym(handle, entryPoint);
     if (!*function) {
@@ -136,6 +154,17 @@ HRESULT findServerEntry(std::string_view libraryPath, const char* entryPoint, vo
     return S_OK;
 }
 
+ServerPreload::ServerPreload(REFCLSID clsid) {
+    if (std::optional<std::string> path = inprocServerPath(clsid)) {
+        m_thread = std::thread([path = std::move(*path)] { loadServerLibrary(path, nullptr); });
+    }
+}
+
+ServerPreload::~ServerPreload() {
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
 }  // namespace com
 
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void** object) {
@@ -144,9 +173,8 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void
     *object = nullptr;
     if (!(context & CLSCTX_INPROC_SERVER))
         return REGDB_E_CLASSNOTREG;
-    const std::optional<std::string> path = registry::readString(
-        HKEY_CLASSES_ROOT, "CLSID\\" + core::formatGuid(clsid) + "\\InprocServer32", "");
-    if (!path || path->empty())
+    const std::optional<std::string> path = com::inprocServerPath(clsid);
+    if (!path)
         return REGDB_E_CLASSNOTREG;
     void* entry = nullptr;
     if (HRESULT hr = com::findServerEntry(*path, "DllGetClassObject", &entry); FAILED(hr))

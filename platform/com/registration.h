@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "platform/com/com.h"
 
@@ -69,5 +70,22 @@ HRESULT deleteClassesKey(std::string_view key);
 // lacks the entry point; `error` (optional) then says why in words.
 HRESULT findServerEntry(std::string_view libraryPath, const char* entryPoint, void** function,
                         std::string* error = nullptr);
+
+// Loads the library registered as the in-process server of `clsid` on a thread of its own, so that
+// creating the class later finds it loaded (or waits for that load) instead of loading it then.
+// The registration is read on the calling thread. A class not registered, or a library that cannot
+// be loaded, is left for the creation to meet and report as it would have. The library's
+// initialisers run on that thread: only for a library whose loading needs no particular thread.
+// Going away waits for the load.
+class ServerPreload {
+  public:
+    explicit ServerPreload(REFCLSID clsid);
+    ~ServerPreload();
+    ServerPreload(const ServerPreload&) = delete;
+    ServerPreload& operator=(const ServerPreload&) = delete;
+
+  private:
+    std::thread m_thread;
+};
 
 }  // namespace com

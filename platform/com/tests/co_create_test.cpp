@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include "platform/com/dispatch_client.h"
@@ -44,6 +45,20 @@ class CoCreateTest : public testing::Test {
 
     static void registerLibrary(REFCLSID clsid, const std::string& path) {
         ASSERT_EQ(com::registerCoclass({clsid, "", "test", path}), S_OK);
+    }
+
+    // A copy of the echo server under its own name is a library this process has not loaded yet.
+    std::string echoServerCopy(const std::string& name) const {
+        const std::filesystem::path copy = m_home / name;
+        std::filesystem::copy_file(ECHO_SERVER_PATH, copy);
+        return copy.string();
+    }
+
+    static bool isLoaded(const std::string& path) {
+        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        if (handle)
+            dlclose(handle);
+        return handle != nullptr;
     }
 
     std::filesystem::path m_home;
@@ -99,9 +114,17 @@ TEST_F(CoCreateTest, ReportsWhyAClassCannotBeMade) {
         SCOPED_TRACE(c.what);
         if (c.libraryPath)
             registerLibrary(kEchoClsid, c.libraryPath);
-        void* object = reinterpret_cast<void*>(1);
-        EXPECT_EQ(CoCreateInstance(c.clsid, nullptr, c.context, IID_IUnknown, &object), c.expected);
-        EXPECT_EQ(object, nullptr);
+        // A preload that failed leaves the creation to fail as it would have without it.
+        for (const bool preloaded : {false, true}) {
+            SCOPED_TRACE(preloaded ? "after a preload" : "without a preload");
+            if (preloaded) {
+                const com::ServerPreload preload(c.clsid);
+            }
+            void* object = reinterpret_cast<void*>(1);
+            EXPECT_EQ(CoCreateInstance(c.clsid, nullptr, c.context, IID_IUnknown, &object),
+                      c.expected);
+            EXPECT_EQ(object, nullptr);
+        }
     }
 
     // A library that exists but does not know the class answers for itself.
@@ -119,6 +142,49 @@ TEST_F(CoCreateTest, ReportsWhyAClassCannotBeMade) {
         com::findServerEntry("/nonexistent/libnothing.so", "DllRegisterServer", &function, &error),
         CO_E_DLLNOTFOUND);
     EXPECT_NE(error.find("/nonexistent/libnothing.so"), std::string::npos);
+    registerLibrary(kEchoClsid, "/nonexistent/libnothing.so");
+    { const com::ServerPreload preload(kEchoClsid); }
+    std::string errorAfterPreload;
+    EXPECT_EQ(com::findServerEntry("/nonexistent/libnothing.so", "DllRegisterServer", &function,
+                                   &errorAfterPreload),
+              CO_E_DLLNOTFOUND);
+    EXPECT_EQ(errorAfterPreload, error);
+}
+
+TEST_F(CoCreateTest, APreloadLoadsTheServerThatACreationThenUses) {
+    const std::string preloaded = echoServerCopy("libpreloaded.so");
+    ASSERT_FALSE(isLoaded(preloaded));
+    registerLibrary(kEchoClsid, preloaded);
+    { const com::ServerPreload preload(kEchoClsid); }
+    EXPECT_TRUE(isLoaded(preloaded));
+    com::Ptr<IDispatch> echo;
+    ASSERT_EQ(
+        CoCreateInstance(kEchoClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, echo.putVoid()),
+        S_OK);
+    EXPECT_EQ(com::Dispatch(echo).call(1, "one").value.toString(), "echo: one");
+
+    // A creation while the preload is still running gets the same library.
+    const std::string raced = echoServerCopy("libraced.so");
+    registerLibrary(kEchoClsid, raced);
+    {
+        const com::ServerPreload preload(kEchoClsid);
+        com::Ptr<IDispatch> other;
+        ASSERT_EQ(CoCreateInstance(kEchoClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                   other.putVoid()),
+                  S_OK);
+        EXPECT_EQ(com::Dispatch(other).call(1, "two").value.toString(), "echo: two");
+    }
+    EXPECT_TRUE(isLoaded(raced));
+
+    // A library missing when preloaded is looked for again by the creation.
+    const std::filesystem::path later = m_home / "liblater.so";
+    registerLibrary(kEchoClsid, later.string());
+    { const com::ServerPreload preload(kEchoClsid); }
+    echoServerCopy(later.filename().string());
+    com::Ptr<IDispatch> third;
+    EXPECT_EQ(
+        CoCreateInstance(kEchoClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, third.putVoid()),
+        S_OK);
 }
 
 TEST_F(CoCreateTest, RegistrationWritesItsKeysAndUnregisteringLeavesNothing) {
