@@ -22,6 +22,7 @@
 #include "platform/registry/registry.h"
 #include "platform/serial/serial.h"
 #include "platform/ui/font_warm_up.h"
+#include "platform/ui/picture_prefetch.h"
 #include "vevuzer/settings/settings_store.h"
 #include "vevuzer/shell/activity_log.h"
 #include "vevuzer/shell/control_ids.h"
@@ -132,6 +133,8 @@ int main(int argc, char* argv[]) {
     if (!core::fillProgramFolder(&error)) {
         std::fprintf(stderr, "vevuzer: could not fill the program folder: %s\n", error.c_str());
     }
+    // The skin is decoded meanwhile too; the main window's load shows it if the file is unchanged.
+    const ui::PicturePrefetch skinPicture(settings::read(settings::shell::skin));
     // The serial-port map follows the machine's devices, as Windows keeps it.
     const std::vector<std::string> serialDevices = serial::machineSerialDevices();
     serial::fillSerialCommMap(serialDevices, "/dev/serial/by-id");

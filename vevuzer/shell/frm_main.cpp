@@ -20,6 +20,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/ui/picture_prefetch.h"
 #include "vevuzer/monitoring/directory_dialling.h"
 #include "vevuzer/records/frm_directory.h"
 #include "vevuzer/records/frm_display.h"
@@ -487,7 +488,7 @@ bool frm_main::displayEvent(QObject* watched, QEvent* event) {
 
 bool frm_main::loadSkinPicture(const std::string& path) {
     QPixmap picture;
-    if (!picture.load(QString::fromStdString(path))) {
+    if (!ui::loadPicture(path, picture)) {
         return false;
     }
     m_picture1->setPixmap(picture);
