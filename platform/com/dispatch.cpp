@@ -1,5 +1,10 @@
 // IDispatch and ITypeInfo served from member tables.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "platform/com/static_type_info.h"
@@ -165,12 +170,67 @@ HRESULT callGuarded(const Function& function, void* object, VARIANT* args, VARIA
 
 }  // namespace
 
-const Member* findMember(const TypeTable& table, DISPID dispid) {
-    for (const Member& member : table.members) {
+namespace {
+
+const Member* walkFor(std::span<const Member> members, DISPID dispid) {
+    for (const Member& member : members) {
         if (member.dispid == dispid)
             return &member;
     }
     return nullptr;
+}
+
+// The rows of a large table by DISPID: every call through a control looks its member up, and
+// walking rows of a few hundred bytes each touched most of the table on every call.
+struct DispidRow {
+    DISPID dispid;
+    std::uint32_t row;
+};
+using DispidRows = std::vector<DispidRow>;
+
+const DispidRows& rowsByDispid(std::span<const Member> members) {
+    using Key = std::pair<const Member*, std::size_t>;
+    thread_local Key lastKey{nullptr, 0};
+    thread_local const DispidRows* lastRows = nullptr;
+    const Key key{members.data(), members.size()};
+    if (lastRows && key == lastKey)
+        return *lastRows;
+    // Kept for the process: tables are few, and a reference handed out stays valid.
+    static std::mutex mutex;
+    static std::map<Key, DispidRows> indexes;
+    std::lock_guard lock(mutex);
+    auto [it, made] = indexes.try_emplace(key);
+    if (made) {
+        DispidRows& rows = it->second;
+        rows.reserve(members.size());
+        for (std::size_t i = 0; i < members.size(); ++i)
+            rows.push_back({members[i].dispid, static_cast<std::uint32_t>(i)});
+        std::stable_sort(rows.begin(), rows.end(), [](const DispidRow& a, const DispidRow& b) {
+            return a.dispid < b.dispid;
+        });
+    }
+    lastKey = key;
+    lastRows = &it->second;
+    return it->second;
+}
+
+}  // namespace
+
+const Member* findMember(const TypeTable& table, DISPID dispid) {
+    constexpr std::size_t kWalkedRows = 16;
+    const std::span<const Member> members = table.members;
+    if (members.size() <= kWalkedRows)
+        return walkFor(members, dispid);
+    const DispidRows& rows = rowsByDispid(members);
+    const auto found =
+        std::lower_bound(rows.begin(), rows.end(), dispid,
+                         [](const DispidRow& row, DISPID wanted) { return row.dispid < wanted; });
+    // The row found is checked against the table: a table made where an earlier one was, with
+    // other rows, is walked instead.
+    if (found != rows.end() && found->dispid == dispid && found->row < members.size() &&
+        members[found->row].dispid == dispid)
+        return &members[found->row];
+    return walkFor(members, dispid);
 }
 
 const Member* findMember(const TypeTable& table, std::string_view name) {

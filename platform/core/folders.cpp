@@ -118,6 +118,29 @@ fs::path programFolder() {
     return known.folder;
 }
 
+const fs::path& programFile(std::string_view name) {
+    struct Made {
+        std::string name;
+        std::uint64_t look = 0;
+        fs::path path;
+    };
+    thread_local std::vector<Made> t_made;
+    const std::uint64_t look = fileLook();
+    auto it = std::find_if(t_made.begin(), t_made.end(),
+                           [name](const Made& made) { return made.name == name; });
+    if (it == t_made.end()) {
+        // Names are the program's own few; a caller that makes up many starts the list afresh.
+        if (t_made.size() >= 32)
+            t_made.clear();
+        it = t_made.insert(t_made.end(), Made{std::string(name), 0, {}});
+    }
+    if (look == 0 || it->look != look) {
+        it->path = programFolder() / name;
+        it->look = look;
+    }
+    return it->path;
+}
+
 bool programFolderWritable(std::string* error) {
     const fs::path folder = ensurePrivateFolder(programFolderPath());
     std::error_code ec;
@@ -562,11 +585,19 @@ void discard(int fd) {
 bool appendTo(const fs::path& asked, std::string_view line, bool caseBlind) {
     for (int attempt = 0; attempt < 16; ++attempt) {
         const KeptFile* kept = keptFile(asked);
-        const fs::path file = kept        ? kept->file
-                              : caseBlind ? findFileNoCase(asked).value_or(asked)
-                                          : asked;
-        const int fd =
-            kept ? kept->fd : ::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        fs::path file;
+        int fd = -1;
+        if (kept) {
+            file = kept->file;
+            fd = kept->fd;
+        } else {
+            // Mostly the file is there under the name asked: opening it is the whole look.
+            if (caseBlind)
+                fd = ::open(asked.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
+            file = fd >= 0 || !caseBlind ? asked : findFileNoCase(asked).value_or(asked);
+            if (fd < 0)
+                fd = ::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        }
         if (fd < 0)
             return false;
         // The lock keeps another writer from appending between the look at the end and the write.

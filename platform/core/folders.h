@@ -13,6 +13,9 @@ namespace core {
 // Created when missing, for its user only (0700). Read anew on every call, so a test may point it
 // elsewhere; within one event (see fileLook) the environment and the folder are looked at once.
 std::filesystem::path programFolder();
+// programFolder() / name, made once an event (see fileLook) for each name: an event names the
+// same few files many times. The path stays valid until the next call on this thread.
+const std::filesystem::path& programFile(std::string_view name);
 // The same folder, without creating it: nothing when it does not exist yet.
 std::optional<std::filesystem::path> existingProgramFolder();
 // Whether the program folder exists, or can be made, and a file can be written in it; when not,

@@ -29,7 +29,7 @@ std::string CallLogLine(std::string_view number, std::string_view name, core::Ol
 }
 
 bool appendCallLog(std::string_view line) {
-    return core::appendLineNoCase(core::programFolder() / kCallLogFile, line);
+    return core::appendLineNoCase(core::programFile(kCallLogFile), line);
 }
 
 }  // namespace vevuzer

@@ -67,8 +67,8 @@ class CallMonitor {
 
     // Caller ID.
     struct CallerIdRun;
-    void testNumberLists(const HostedControl& line, CallerIdRun& run) const;
-    void nameWithheldOrUnavailable(const HostedControl& line, CallerIdRun& run) const;
+    void testNumberLists(CallerIdRun& run) const;
+    void nameWithheldOrUnavailable(CallerIdRun& run) const;
     void announce(int N, const CallerIdRun& run) const;
     void showNewCallStatus(const CallerIdRun& run);
     void showCallerPopup(int N, const CallerIdRun& run);

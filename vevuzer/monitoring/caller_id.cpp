@@ -62,6 +62,10 @@ struct CallMonitor::CallerIdRun {
     // the control holds, and the status text and the mail after it still need them.
     std::string number;
     std::string networkName;
+    // Whether the line marked the caller withheld or out of area, read once for the lists and
+    // the name.
+    bool markedWithheld = false;
+    bool outOfArea = false;
     bool withheld = false;
     std::string name;     // for speech, status box and log
     std::string dirname;  // the address book's name
@@ -102,9 +106,11 @@ void CallMonitor::lkLine_OnCallerID(int N) {
     state.statuscountdown = kNewCallStatusSeconds;
     state.serialnocid = false;
 
-    testNumberLists(control, run);
+    run.markedWithheld = callerWithheld(control);
+    run.outOfArea = callerOutOfArea(control);
+    testNumberLists(run);
     run.spokenDigits = monitoring::spokenDigits(run.number);
-    nameWithheldOrUnavailable(control, run);
+    nameWithheldOrUnavailable(run);
     run.dirname = directoryName(run.number);
     announce(N, run);
 
@@ -136,23 +142,23 @@ void CallMonitor::lkLine_OnCallerID(int N) {
 }
 
 // A withheld or out-of-area caller has no number to look for, and an empty one matches nothing.
-void CallMonitor::testNumberLists(const HostedControl& control, CallerIdRun& run) const {
+void CallMonitor::testNumberLists(CallerIdRun& run) const {
     const std::string& number = run.number;
-    if (callerWithheld(control) || callerOutOfArea(control) || number.empty()) {
+    if (run.markedWithheld || run.outOfArea || number.empty()) {
         return;
     }
     run.blocked = numberListed(kBlockedListFile, number);
     run.mail = numberListed(kEmailListFile, number);
 }
 
-void CallMonitor::nameWithheldOrUnavailable(const HostedControl& control, CallerIdRun& run) const {
-    if (callerWithheld(control)) {
+void CallMonitor::nameWithheldOrUnavailable(CallerIdRun& run) const {
+    if (run.markedWithheld) {
         run.name = kWithheld;
         if (settings::isOn(settings::shell::blockwithheld)) {
             run.blocked = true;
         }
     }
-    if (callerOutOfArea(control)) {
+    if (run.outOfArea) {
         run.name = kUnavailable;
     }
 }

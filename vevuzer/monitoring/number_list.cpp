@@ -33,7 +33,7 @@ bool numberListed(std::string_view fileName, std::string_view number) {
     if (wanted.empty()) {
         return false;
     }
-    const auto file = core::findFileNoCase(core::programFolder() / fileName);
+    const auto file = core::findFileNoCase(core::programFile(fileName));
     if (!file) {
         return false;
     }

@@ -136,14 +136,6 @@ std::mutex g_cacheMutex;
 BookCache g_cache;
 
 // The book as Windows would find it: an exact name first, then one differing only in case.
-std::optional<std::filesystem::path> findBook(std::string_view file) {
-    const std::filesystem::path path(file);
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec)) {
-        return path;
-    }
-    return core::findFileNoCase(path);
-}
 
 struct Line {
     std::size_t begin;
@@ -281,12 +273,19 @@ std::vector<std::string> ReadIniValues(std::string_view file,
     // Letter case matters only when a key has letters; numbers are searched for as they are.
     std::optional<BookCache::Text> book = g_cache.seenThisEvent(file, letters);
     if (!book) {
-        const std::optional<std::filesystem::path> path = findBook(file);
-        if (!path) {
-            g_cache.forget();
-            return results;
+        // The book is mostly there under the name asked, and the look at it answers the search.
+        const std::filesystem::path asked(file);
+        book = g_cache.textOf(file, asked, letters);
+        if (!book) {
+            const std::optional<std::filesystem::path> path = core::findFileNoCase(asked);
+            if (!path) {
+                g_cache.forget();
+                return results;
+            }
+            if (*path != asked) {
+                book = g_cache.textOf(file, *path, letters);
+            }
         }
-        book = g_cache.textOf(file, *path, letters);
     }
     if (!book) {
         return results;

@@ -75,6 +75,8 @@ frm_display::frm_display(CallerDisplay::LineControls lines,
     m_txtDisplay = new DoubleClickLabel(this, close);
     m_txtDisplay->setObjectName("txt_display");
     m_txtDisplay->setToolTip(kCloseTip);
+    // Text boxes: a caller's number and name are shown as sent, never read as markup.
+    m_txtDisplay->setTextFormat(Qt::PlainText);
     QFont numberFont = m_txtDisplay->font();
     numberFont.setPointSize(18);
     numberFont.setBold(true);
@@ -84,6 +86,7 @@ frm_display::frm_display(CallerDisplay::LineControls lines,
     m_txtName = new DoubleClickLabel(this, close);
     m_txtName->setObjectName("txt_name");
     m_txtName->setToolTip(kCloseTip);
+    m_txtName->setTextFormat(Qt::PlainText);
     QFont nameFont = m_txtName->font();
     nameFont.setPointSize(14);
     m_txtName->setFont(nameFont);

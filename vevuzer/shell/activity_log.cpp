@@ -10,7 +10,7 @@ std::filesystem::path logFilePath() {
 }
 
 void log(std::string_view text) {
-    core::appendLineNoCase(core::programFolder() / kLogFileName, text);
+    core::appendLineNoCase(core::programFile(kLogFileName), text);
 }
 
 bool startFreshLog() {

@@ -14,13 +14,19 @@ QString timeFormatWithoutZone(const QLocale& locale) {
     return format.trimmed();
 }
 
+// Asked of the system once: Qt reads the system's locale once a process, and asking for the form
+// on every line of a call's road was a good part of writing it.
+const QString& logTimeFormat() {
+    static const QString format = timeFormatWithoutZone(QLocale::system());
+    return format;
+}
+
 }  // namespace
 
 std::string timeText(core::OleDate when) {
     const core::DateParts parts = core::datePartsOf(when);
-    const QLocale locale = QLocale::system();
     const QTime time(parts.hour, parts.minute, parts.second);
-    return locale.toString(time, timeFormatWithoutZone(locale)).toStdString();
+    return QLocale::system().toString(time, logTimeFormat()).toStdString();
 }
 
 std::string dateText(core::OleDate when) {

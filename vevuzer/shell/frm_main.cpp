@@ -172,6 +172,8 @@ frm_main::frm_main(QWidget* parent)
     ui::placeControl(m_picture1, 0, 0, 5280, 1530);
 
     m_txtDisplay->setObjectName("txt_display");
+    // A text box: a caller's name is shown as sent, never read as markup.
+    m_txtDisplay->setTextFormat(Qt::PlainText);
     setTxtDisplayText(kWelcomeText);
     m_txtDisplay->setWordWrap(true);
     ui::placeControl(m_txtDisplay, 190, 210, 4635, 900);

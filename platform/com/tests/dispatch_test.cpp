@@ -438,4 +438,30 @@ TEST(PropertyBag, StoredValuesArePutBeforeLoaded) {
     EXPECT_EQ(fresh->loadedCount, 1);
 }
 
+// A large table's members are found by DISPID, the first row of a DISPID winning, and a table made
+// where an earlier one was, with other rows, is read as it is now.
+TEST(FindMember, FindsEveryRowOfALargeTableAndFollowsATableMadeInPlace) {
+    constexpr int kRows = 40;
+    std::vector<com::Member> rows(kRows);
+    const auto fill = [&rows](DISPID first) {
+        for (int i = 0; i < kRows; ++i) {
+            rows[static_cast<std::size_t>(i)] = com::Member{};
+            rows[static_cast<std::size_t>(i)].dispid = first + (kRows - 1 - i) * 3;
+        }
+    };
+    const auto table = [&rows] { return com::TypeTable(IID{}, "Rows", rows); };
+    for (const DISPID first : {DISPID{1}, DISPID{2}}) {
+        SCOPED_TRACE(first);
+        fill(first);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(com::findMember(table(), rows[i].dispid), &rows[i]);
+        EXPECT_EQ(com::findMember(table(), first == 1 ? 2 : 1), nullptr)
+            << "a row of the table before";
+        EXPECT_EQ(com::findMember(table(), 1000), nullptr);
+    }
+    std::vector<com::Member> twice(rows);
+    twice[10].dispid = twice[20].dispid;
+    EXPECT_EQ(com::findMember(com::TypeTable(IID{}, "Twice", twice), twice[20].dispid), &twice[10]);
+}
+
 }  // namespace

@@ -53,6 +53,18 @@ TEST_F(FrmDisplay, ShowsTheCallerInItsNamedControls) {
                     .startsWith("--Notepad started "));
 }
 
+// A caller's number and name come from the line: markup in them is shown as typed, not obeyed.
+TEST_F(FrmDisplay, ShowsMarkupInACallersNameAsTyped) {
+    m_window.Show();
+    m_window.setTxtDisplay("<i>0163</i>");
+    m_window.setTxtName("<b>Ann</b> &amp; <img src=x>");
+    for (const char* name : {"txt_display", "txt_name"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(m_window.control<QLabel>(name)->textFormat(), Qt::PlainText);
+    }
+    EXPECT_EQ(m_window.control<QLabel>("txt_name")->text(), "<b>Ann</b> &amp; <img src=x>");
+}
+
 TEST_F(FrmDisplay, TypedNotesAreKeptWithCrLfAndADoubleClickCloses) {
     m_window.Show();
     m_window.setTxtDisplay("01632960123");

@@ -42,6 +42,8 @@ TEST_F(FrmMain, IsTheBelltaleWindowWithItsSkinAndStatusBox) {
     ASSERT_NE(window.control<QLabel>("Picture1"), nullptr);
     ASSERT_NE(window.control<QLabel>("txt_display"), nullptr);
     EXPECT_EQ(window.control<QLabel>("txt_display")->text(), "Welcome to Belltale");
+    EXPECT_EQ(window.control<QLabel>("txt_display")->textFormat(), Qt::PlainText)
+        << "a caller's name in the status box is never read as markup";
 }
 
 // The desktop's faces are wider than the ones the window was drawn for: every caption on it still
