@@ -7,7 +7,9 @@
 
 namespace serial {
 
-// A device over QSerialPort.
+// A device over QSerialPort, from the serial port module, which is loaded the first time. When
+// the module cannot be loaded (said once on standard error) the device's every open fails with
+// comHardwareUnavailable.
 std::unique_ptr<Device> makeSerialPortDevice();
 
 }  // namespace serial

@@ -1,4 +1,5 @@
-// The serial device over QSerialPort. Reads never wait: what the kernel holds is taken by polling
+// The serial port module: the device over QSerialPort, the one piece of the serial layer that needs
+// Qt's serial port library. Reads never wait: what the kernel holds is taken by polling
 // the port with a zero timeout, so the control reads the same way in a real run and in virtual
 // time, without depending on Qt's event loop.
 #include <poll.h>
@@ -7,7 +8,7 @@
 
 #include <filesystem>
 
-#include "platform/serial/device_internal.h"
+#include "platform/serial/serial_port_module.h"
 
 namespace serial {
 namespace {
@@ -128,10 +129,16 @@ class SerialPortDevice final : public Device {
     bool m_hungUp = false;
 };
 
-}  // namespace
-
-std::unique_ptr<Device> makeSerialPortDevice() {
-    return std::make_unique<SerialPortDevice>();
+Device* newDevice() {
+    return new SerialPortDevice();
 }
 
+constexpr BelltaleSerialFunctions kFunctions{newDevice};
+
+}  // namespace
 }  // namespace serial
+
+extern "C" __attribute__((visibility("default"))) const BelltaleSerialFunctions*
+belltale_serial_functions() {
+    return &serial::kFunctions;
+}

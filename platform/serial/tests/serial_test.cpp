@@ -12,6 +12,8 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -46,11 +48,19 @@ const char* errorName(HRESULT hr) {
             return "comInvalidPropertyValue";
         case serial::errorHresult(serial::comSetCommStateFailed):
             return "comSetCommStateFailed";
+        case serial::errorHresult(serial::comHardwareUnavailable):
+            return "comHardwareUnavailable";
         case S_OK:
             return "S_OK";
         default:
             return "another HRESULT";
     }
+}
+
+bool serialPortModuleMapped() {
+    std::ifstream maps("/proc/self/maps");
+    const std::string text{std::istreambuf_iterator<char>(maps), {}};
+    return text.find("libbelltale_serial_port.so") != std::string::npos;
 }
 
 // The member's own failure, as the container's EXCEPINFO carries it.
@@ -162,6 +172,51 @@ TEST_F(SerialControl, APortThatCannotOpenFailsTheCallAndStaysClosed) {
     // A closed port refuses the members that need it.
     EXPECT_EQ(failure(m_comm.get(serial::DISPID_Input)), "comPortNotOpen");
     EXPECT_EQ(failure(put(serial::DISPID_Output, std::string_view("ATH\r"))), "comPortNotOpen");
+}
+
+TEST_F(SerialControl, ARealPortOpensThroughTheSerialPortModule) {
+    modemsim::ModemSimulator modem;
+    ASSERT_TRUE(modem.ready());
+    mapPort(2, modem.devicePath());
+    ASSERT_EQ(m_comm.put(serial::DISPID_CommPort, SHORT{2}), S_OK);
+    ASSERT_EQ(failure(put(serial::DISPID_PortOpen, true)), "S_OK");
+    EXPECT_TRUE(serialPortModuleMapped());
+    EXPECT_EQ(failure(put(serial::DISPID_PortOpen, false)), "S_OK");
+}
+
+// Without its module the layer opens no real port: the open fails as a port that cannot be opened
+// does, the reason is said once however often the container tries, and the module found again
+// serves the next open.
+TEST_F(SerialControl, WithoutTheSerialPortModuleAPortFailsToOpenAndStderrSaysWhyOnce) {
+    modemsim::ModemSimulator modem;
+    ASSERT_TRUE(modem.ready());
+    mapPort(2, modem.devicePath());
+    ASSERT_EQ(m_comm.put(serial::DISPID_CommPort, SHORT{2}), S_OK);
+    struct Case {
+        const char* module;
+        const char* reasonNames;
+    };
+    static constexpr Case cases[] = {
+        {"/nonexistent/libbelltale_serial_port.so", "/nonexistent/libbelltale_serial_port.so"},
+        {"libm.so.6", "belltale_serial_functions"},  // loads, but is not the module
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.module);
+        ::setenv("BELLTALE_SERIAL_MODULE", c.module, 1);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(failure(put(serial::DISPID_PortOpen, true)), "comHardwareUnavailable");
+        EXPECT_EQ(failure(put(serial::DISPID_PortOpen, true)), "comHardwareUnavailable");
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_FALSE(portOpen());
+        const std::string::size_type first = said.find("serial port module could not be loaded");
+        EXPECT_NE(first, std::string::npos) << said;
+        EXPECT_EQ(said.find("serial port module", first + 1), std::string::npos) << said;
+        EXPECT_NE(said.find(c.reasonNames), std::string::npos) << said;
+    }
+    ::unsetenv("BELLTALE_SERIAL_MODULE");
+    EXPECT_EQ(failure(put(serial::DISPID_PortOpen, true)), "S_OK");
+    EXPECT_TRUE(portOpen());
+    EXPECT_EQ(failure(put(serial::DISPID_PortOpen, false)), "S_OK");
 }
 
 TEST_F(SerialControl, RefusesWhatTheControlRefuses) {
