@@ -240,7 +240,7 @@ void findAll(std::string_view text, std::string_view searched, std::string_view 
 }  // namespace
 
 std::string directoryIniPath() {
-    return (core::programFolder() / kDirectoryFileName).string();
+    return core::programFile(kDirectoryFileName).string();
 }
 
 std::vector<std::string> ReadIniValues(std::string_view file,
