@@ -72,6 +72,20 @@ class CommandButton : public QPushButton {
     }
 };
 
+// A label on a tile of the palette's window colour, which it paints itself: a widget that fills its
+// background counts as opaque, and the skin picture beneath would then be clipped around it and
+// drawn span by span, on worker threads, at every repaint of the window.
+class TileLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter(this).fillRect(rect(), palette().color(QPalette::Window));
+        QLabel::paintEvent(event);
+    }
+};
+
 // A small picture of the window's strip: a coloured tile with a word on it. Its word is fitted
 // to it when it is first shown (see showSignalPicture): measuring text loads a face and shapes the
 // word at every size tried, which a start without a call never needs.
@@ -160,7 +174,7 @@ frm_main::frm_main(QWidget* parent)
       m_picRing(
           signalPicture(this, "pic_ring", "RING", "The telephone is ringing", 3840, "#c0392b")),
       m_imgFlash(signalPicture(this, "img_flash", "NEW", "You have new calls", 4350, "#2e86c1")),
-      m_image2(new QLabel(QStringLiteral("\u2013"), this)),
+      m_image2(new TileLabel(QStringLiteral("\u2013"), this)),
       m_main(*this) {
     setObjectName("frm_main");
     setCaption("Belltale");
@@ -191,7 +205,6 @@ frm_main::frm_main(QWidget* parent)
     tile.setColor(QPalette::Window, QColor(0x34, 0x49, 0x5e));
     tile.setColor(QPalette::WindowText, Qt::white);
     m_image2->setPalette(tile);
-    m_image2->setAutoFillBackground(true);
     QFont bold = m_image2->font();
     bold.setBold(true);
     m_image2->setFont(bold);
