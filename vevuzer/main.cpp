@@ -124,9 +124,12 @@ int main(int argc, char* argv[]) {
                      error.c_str());
         return 2;
     }
-    // The Line controls' library loads on a thread of its own while the start goes on, so that
-    // making the first control finds it loaded. Its loading needs neither the GUI thread nor the
-    // application object.
+    // The skin picture is decoded and the Line controls' library loaded on threads of their own
+    // while the start goes on, so the main window's load finds both ready; neither needs the GUI
+    // thread. The picture's thread is made first, as making a thread waits for a library load in
+    // progress. On a first start the skin is copied in below, after its decoding began: the
+    // window's load then reads the file itself.
+    const ui::PicturePrefetch skinPicture(settings::read(settings::shell::skin));
     const com::ServerPreload controlLibrary(vevuzer::controls::CLSID_lkLine);
     // A run killed while replacing a file may have left its temporary copy; this start clears
     // them, also where it writes nothing.
@@ -139,8 +142,6 @@ int main(int argc, char* argv[]) {
     if (!core::fillProgramFolder(&error)) {
         std::fprintf(stderr, "vevuzer: could not fill the program folder: %s\n", error.c_str());
     }
-    // The skin is decoded meanwhile too; the main window's load shows it if the file is unchanged.
-    const ui::PicturePrefetch skinPicture(settings::read(settings::shell::skin));
     // The serial-port map follows the machine's devices, as Windows keeps it.
     const std::vector<std::string> serialDevices = serial::machineSerialDevices();
     serial::fillSerialCommMap(serialDevices, "/dev/serial/by-id");
