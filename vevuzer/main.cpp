@@ -7,8 +7,6 @@
 // --serial-modem puts the program in compatibility mode on a modem at DEVICE (port 1, the caller-ID
 // enable command "AT+VCID=1"), as the modem set-up would: `make run MODEM=1` uses it with the
 // modem simulator.
-#include <malloc.h>
-
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -103,10 +101,6 @@ std::string serialPortsText(const std::vector<std::string>& devices) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    // The threads that prepare the start (fonts, the control library, the skin) and those that
-    // serve the exchange and the mail engine allocate little and seldom at once: one heap for all
-    // of them keeps each from holding a heap of its own, mostly empty, for the program's life.
-    mallopt(M_ARENA_MAX, 1);
     QApplication app(argc, argv);
     QApplication::setApplicationName("vevuzer");
     // The main window fits its buttons' captions as it is built: the fonts load meanwhile, while
