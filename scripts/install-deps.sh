@@ -7,7 +7,7 @@ set -euo pipefail
 # libraries (pulled in with them) at run time, only when sound or a transfer first needs them.
 packages=(
     qt6-base-dev qt6-serialport-dev libespeak-ng-dev espeak-ng-data libasound2-dev libcurl4-openssl-dev
-    libx11-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make clang libclang-rt-dev
+    libfontconfig-dev libx11-dev libgtest-dev libgmock-dev libbenchmark-dev cmake g++ make clang libclang-rt-dev
     xvfb imagemagick trayer socat sox python3-aiosmtpd dovecot-pop3d poppler-utils xdg-utils locales
 )
 # The suite also runs once under a locale that writes numbers with a decimal comma.

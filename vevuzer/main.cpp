@@ -101,11 +101,13 @@ std::string serialPortsText(const std::vector<std::string>& devices) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The main window fits its buttons' captions as it is built: the fonts load meanwhile, their
+    // configuration while the application object is made, the faces while the folder is checked
+    // and the controls are made.
+    const ui::FontConfigLoad fontConfiguration;
     QApplication app(argc, argv);
     QApplication::setApplicationName("vevuzer");
-    // The main window fits its buttons' captions as it is built: the fonts load meanwhile, while
-    // the folder is checked and the controls are made.
-    const ui::FontWarmUp fonts({"Arial"});
+    const ui::FontWarmUp fonts(fontConfiguration, {"Arial"});
 
     // Settings, logs and the call list all live in the program folder: a run that cannot write
     // there would lose every change, and a first start without a display would wait for ever on a

@@ -1,5 +1,7 @@
 #include "platform/ui/font_warm_up.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -8,10 +10,24 @@
 
 namespace ui {
 
-FontWarmUp::FontWarmUp(std::vector<std::string> families)
-    : m_thread([families = std::move(families)] {
-          // The first call lists the faces, which sets up the font configuration; measuring a
-          // family finds its face and the faces that stand in for missing letters.
+FontConfigLoad::FontConfigLoad()
+    // The toolkit asks for the same configuration when it lists the faces and then finds it read.
+    : m_done(std::async(std::launch::async, [] { FcInit(); }).share()) {}
+
+FontConfigLoad::~FontConfigLoad() {
+    wait();
+}
+
+void FontConfigLoad::wait() const {
+    m_done.wait();
+}
+
+FontWarmUp::FontWarmUp(const FontConfigLoad& configuration, std::vector<std::string> families)
+    : m_thread([&configuration, families = std::move(families)] {
+          // Two readings of the configuration at once would each do the whole work.
+          configuration.wait();
+          // Listing the faces builds the toolkit's font database; measuring a family finds its
+          // face and the faces that stand in for missing letters.
           QFontDatabase::families();
           QFontMetrics(QFont()).height();
           for (const std::string& family : families) {

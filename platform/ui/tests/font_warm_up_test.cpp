@@ -15,8 +15,9 @@ namespace {
 TEST(FontWarmUp, TextMeasuresAsWithoutItWhileItRuns) {
     QFont arial("Arial");
     arial.setPixelSize(10);
+    const FontConfigLoad configuration;
     std::optional<FontWarmUp> fonts;
-    fonts.emplace(std::vector<std::string>{"Arial", "No Such Family 3f9c"});
+    fonts.emplace(configuration, std::vector<std::string>{"Arial", "No Such Family 3f9c"});
     const auto captionWidth = [&arial] {
         QPushButton button("&Incoming calls log");
         button.setFont(arial);
