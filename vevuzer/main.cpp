@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -120,13 +121,17 @@ int main(int argc, char* argv[]) {
                      error.c_str());
         return 2;
     }
-    // The skin picture is decoded and the Line controls' library loaded on threads of their own
-    // while the start goes on, so the main window's load finds both ready; neither needs the GUI
-    // thread. The picture's thread is made first, as making a thread waits for a library load in
-    // progress. On a first start the skin is copied in below, after its decoding began: the
-    // window's load then reads the file itself.
-    const ui::PicturePrefetch skinPicture(settings::read(settings::shell::skin));
-    const com::ServerPreload controlLibrary(vevuzer::controls::CLSID_lkLine);
+    // The Line controls' library loads on a thread of its own while the start goes on, and the
+    // same thread then starts decoding the skin picture, so the main window's load finds both
+    // ready; neither needs the GUI thread. Making the picture's thread while the library loads
+    // would wait for that load. On a first start the skin may be copied in below only after its
+    // decoding began: the window's load then reads the file itself.
+    std::optional<ui::PicturePrefetch> skinPicture;
+    const com::ServerPreload controlLibrary(
+        vevuzer::controls::CLSID_lkLine,
+        [&skinPicture, skin = settings::read(settings::shell::skin)] {
+            skinPicture.emplace(skin);
+        });
     // A run killed while replacing a file may have left its temporary copy; this start clears
     // them, also where it writes nothing.
     for (const char* folder : {".", "registry", "notes"})

@@ -154,10 +154,16 @@ HRESULT findServerEntry(std::string_view libraryPath, const char* entryPoint, vo
     return S_OK;
 }
 
-ServerPreload::ServerPreload(REFCLSID clsid) {
-    if (std::optional<std::string> path = inprocServerPath(clsid)) {
-        m_thread = std::thread([path = std::move(*path)] { loadServerLibrary(path, nullptr); });
-    }
+ServerPreload::ServerPreload(REFCLSID clsid, std::function<void()> afterwards) {
+    std::optional<std::string> path = inprocServerPath(clsid);
+    if (!path && !afterwards)
+        return;
+    m_thread = std::thread([path = std::move(path), afterwards = std::move(afterwards)] {
+        if (path)
+            loadServerLibrary(*path, nullptr);
+        if (afterwards)
+            afterwards();
+    });
 }
 
 ServerPreload::~ServerPreload() {

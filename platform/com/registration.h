@@ -3,6 +3,7 @@
 // registration tool share.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -76,10 +77,12 @@ HRESULT findServerEntry(std::string_view libraryPath, const char* entryPoint, vo
 // The registration is read on the calling thread. A class not registered, or a library that cannot
 // be loaded, is left for the creation to meet and report as it would have. The library's
 // initialisers run on that thread: only for a library whose loading needs no particular thread.
-// Going away waits for the load.
+// `afterwards`, when given, runs on the same thread once the load has ended (however it ended):
+// work to start off the calling thread too, where making a thread of its own would wait for the
+// load in progress. Going away waits for both.
 class ServerPreload {
   public:
-    explicit ServerPreload(REFCLSID clsid);
+    explicit ServerPreload(REFCLSID clsid, std::function<void()> afterwards = {});
     ~ServerPreload();
     ServerPreload(const ServerPreload&) = delete;
     ServerPreload& operator=(const ServerPreload&) = delete;

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <thread>
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -185,6 +187,30 @@ TEST_F(CoCreateTest, APreloadLoadsTheServerThatACreationThenUses) {
     EXPECT_EQ(
         CoCreateInstance(kEchoClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, third.putVoid()),
         S_OK);
+}
+
+// What the caller hands the preload runs on its thread once the load has ended, and also when
+// there is nothing to load.
+TEST_F(CoCreateTest, APreloadRunsWhatFollowsOnItsThreadAfterTheLoad) {
+    const std::string preloaded = echoServerCopy("libfollowed.so");
+    registerLibrary(kEchoClsid, preloaded);
+    std::optional<bool> loadedBefore;
+    std::thread::id ranOn;
+    {
+        const com::ServerPreload preload(kEchoClsid, [&] {
+            loadedBefore = isLoaded(preloaded);
+            ranOn = std::this_thread::get_id();
+        });
+    }
+    EXPECT_EQ(loadedBefore, true);
+    EXPECT_NE(ranOn, std::this_thread::get_id());
+
+    const GUID unregistered{0x8A1E0099, 0x1111, 0x4222, {0x83, 0x33, 0, 0, 0, 0, 0, 0x99}};
+    bool ran = false;
+    {
+        const com::ServerPreload preload(unregistered, [&] { ran = true; });
+    }
+    EXPECT_TRUE(ran);
 }
 
 TEST_F(CoCreateTest, RegistrationWritesItsKeysAndUnregisteringLeavesNothing) {
