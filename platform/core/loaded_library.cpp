@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace core {
 
@@ -11,6 +12,13 @@ void* LibrarySymbols::find(const char* symbol) {
     if (!found && m_missing.empty())
         m_missing = symbol;
     return found;
+}
+
+std::string besideLibraryOf(const void* address, const char* file) {
+    Dl_info info{};
+    if (!dladdr(address, &info) || !info.dli_fname)
+        return file;
+    return (std::filesystem::path(info.dli_fname).parent_path() / file).string();
 }
 
 namespace detail {

@@ -32,6 +32,11 @@ class LibrarySymbols {
     std::string m_missing;
 };
 
+// The path of `file` in the folder of the library that holds `address` (a function of that
+// library): where a layer finds the module built beside it. `file` alone when the loader cannot
+// tell which library holds the address.
+std::string besideLibraryOf(const void* address, const char* file);
+
 namespace detail {
 
 // The library `file` opened with its symbols kept private, or null with the loader's reason.

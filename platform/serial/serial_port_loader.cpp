@@ -1,8 +1,5 @@
 // Loads the serial port module when the first real port is opened (see serial_port_module.h).
-#include <dlfcn.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "platform/core/loaded_library.h"
@@ -16,13 +13,8 @@ constexpr const char* kModuleName = "libbelltale_serial_port.so";
 
 // The module is built beside this library; BELLTALE_SERIAL_MODULE names another file.
 const std::string& besideThisLibrary() {
-    static const std::string file = [] {
-        Dl_info info{};
-        if (!dladdr(reinterpret_cast<void*>(&besideThisLibrary), &info) || !info.dli_fname) {
-            return std::string(kModuleName);
-        }
-        return (std::filesystem::path(info.dli_fname).parent_path() / kModuleName).string();
-    }();
+    static const std::string file =
+        core::besideLibraryOf(reinterpret_cast<const void*>(&besideThisLibrary), kModuleName);
     return file;
 }
 

@@ -1,11 +1,8 @@
 #include "platform/ui/printer.h"
 
-#include <dlfcn.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 
+#include "platform/core/loaded_library.h"
 #include "platform/ui/print_module.h"
 
 namespace ui {
@@ -19,49 +16,42 @@ std::string& outputFile() {
 }
 
 // The module is built beside this library; BELLTALE_PRINT_MODULE names another file.
-std::string moduleFile() {
-    if (const char* named = std::getenv("BELLTALE_PRINT_MODULE"); named && *named) {
-        return named;
-    }
-    Dl_info info{};
-    if (!dladdr(reinterpret_cast<void*>(&moduleFile), &info) || !info.dli_fname) {
-        return kModuleName;
-    }
-    return (std::filesystem::path(info.dli_fname).parent_path() / kModuleName).string();
+const std::string& besideThisLibrary() {
+    static const std::string file =
+        core::besideLibraryOf(reinterpret_cast<const void*>(&besideThisLibrary), kModuleName);
+    return file;
 }
 
-struct Module {
-    std::string file;  // where the functions came from, or what failed to load
-    const BelltalePrintFunctions* functions = nullptr;
-};
+// A module that was loaded stays loaded: Qt keeps what it registered.
+core::LoadedLibrary<BelltalePrintFunctions>& printModule() {
+    static core::LoadedLibrary<BelltalePrintFunctions> library(
+        "the printing module", "nothing prints", "BELLTALE_PRINT_MODULE",
+        besideThisLibrary().c_str(),
+        [](core::LibrarySymbols& symbols, BelltalePrintFunctions& functions) -> std::string {
+            const BelltalePrintFunctions* (*entry)() = nullptr;
+            symbols.resolve(kBelltalePrintEntryPoint, entry);
+            if (entry) {
+                functions = *entry();
+            }
+            return {};
+        });
+    return library;
+}
 
 // The module's functions, loading it the first time; null when it cannot be loaded, said once on
-// standard error. A module that was loaded stays loaded: Qt keeps what it registered.
+// standard error for each reason.
 const BelltalePrintFunctions* module() {
-    static Module loaded;
-    const std::string wanted = moduleFile();
-    if (loaded.file == wanted) {
-        return loaded.functions;
-    }
-    loaded = Module{wanted, nullptr};
+    static std::string said;
     std::string why;
-    if (void* handle = dlopen(wanted.c_str(), RTLD_NOW | RTLD_LOCAL); !handle) {
-        const char* error = dlerror();
-        why = error ? error : wanted;
-    } else if (auto entry = reinterpret_cast<const BelltalePrintFunctions* (*)()>(
-                   dlsym(handle, kBelltalePrintEntryPoint));
-               !entry) {
-        dlclose(handle);
-        why = wanted + " has no " + kBelltalePrintEntryPoint;
-    } else {
-        loaded.functions = entry();
+    if (const BelltalePrintFunctions* functions = printModule().load(&why)) {
+        said.clear();
+        return functions;
     }
-    if (!loaded.functions) {
-        std::fprintf(stderr,
-                     "printer: the printing module could not be loaded (%s): nothing prints\n",
-                     why.c_str());
+    if (why != said) {
+        std::fprintf(stderr, "printer: %s\n", why.c_str());
+        said = why;
     }
-    return loaded.functions;
+    return nullptr;
 }
 
 }  // namespace
