@@ -126,6 +126,10 @@ int main(int argc, char* argv[]) {
     // ready; neither needs the GUI thread. Making the picture's thread while the library loads
     // would wait for that load. On a first start the skin may be copied in below only after its
     // decoding began: the window's load then reads the file itself.
+    // The start looks at the program folder and the settings files once, as an event does: they
+    // are named hundreds of times while it runs. Not across the installer's wait below, which
+    // handles messages.
+    std::optional<core::AppendScope> startEvent(std::in_place);
     std::optional<ui::PicturePrefetch> skinPicture;
     const com::ServerPreload controlLibrary(
         vevuzer::controls::CLSID_lkLine,
@@ -150,6 +154,7 @@ int main(int argc, char* argv[]) {
         useSerialModem(device);
     }
     vevuzer::setRestartArguments(std::vector<std::string>(argv + 1, argv + argc));
+    startEvent.reset();
 
     // The restart program that ends a first-run installation starts the program named here; one
     // named by whoever started us is kept.
@@ -165,6 +170,10 @@ int main(int argc, char* argv[]) {
     if (!showMain)
         return 0;
 
+    // The window measures its captions as it is made. Text measured before the font configuration
+    // is read would read it a second time, alongside, instead of waiting for the rest of it.
+    fontConfiguration.wait();
+    startEvent.emplace();
     frm_main mainWindow;
     if (hasOption(argc, argv, "--assign-exchange-lines")) {
         for (const std::string& assigned :
@@ -186,6 +195,7 @@ int main(int argc, char* argv[]) {
                      controlLibraryHint(argv[0]).c_str());
     }
     mainWindow.show();
+    startEvent.reset();
     // Said once the event loop runs, so whoever started us knows the window is up.
     core::post([] {
         std::printf("vevuzer: the main window is open; close it or press Ctrl+C to quit.\n");

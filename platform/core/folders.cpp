@@ -243,8 +243,9 @@ bool fillProgramFolder(std::string* error) {
     }
     for (auto it = fs::recursive_directory_iterator(assets, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        const fs::path relative = fs::relative(it->path(), assets, ec);
-        if (ec || relative.filename() == ".gitkeep")
+        // The listing's paths all begin with `assets`: taking it off needs no look at the disk.
+        const fs::path relative = it->path().lexically_relative(assets);
+        if (relative.empty() || relative.filename() == ".gitkeep")
             continue;
         const fs::path destination = target / relative;
         if (it->is_directory()) {

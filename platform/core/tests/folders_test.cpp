@@ -55,6 +55,22 @@ TEST_F(Folders, FillCopiesOnlyWhatIsMissing) {
     EXPECT_EQ(core::readFile(m_root / "home" / "skins" / "blue.gif"), "GIF89a");
 }
 
+// However the assets folder is named, each file lands at the same place under the program folder.
+TEST_F(Folders, FillPlacesAssetsAlikeHoweverTheirFolderIsNamed) {
+    write(m_root / "shipped" / "skins" / "blue.gif", "GIF89a");
+    fs::create_directory_symlink(m_root / "shipped", m_root / "link");
+    for (const std::string& assets : {(m_root / "shipped").string() + "/",
+                                     (m_root / "." / "shipped").string(),
+                                     (m_root / "link").string()}) {
+        SCOPED_TRACE(assets);
+        fs::remove_all(m_root / "home");
+        setenv("BELLTALE_ASSETS", assets.c_str(), 1);
+        std::string error;
+        ASSERT_TRUE(core::fillProgramFolder(&error)) << error;
+        EXPECT_EQ(core::readFile(m_root / "home" / "skins" / "blue.gif"), "GIF89a");
+    }
+}
+
 TEST_F(Folders, FillReportsMissingAssets) {
     std::string error;
     EXPECT_FALSE(core::fillProgramFolder(&error));
