@@ -18,6 +18,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <functional>
+#include <future>
 #include <vector>
 
 #include "platform/ui/picture_prefetch.h"
@@ -66,11 +67,53 @@ class CommandButton : public QPushButton {
     using QPushButton::QPushButton;
 
     QSize sizeHint() const override {
-        const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
-        return fontMetrics().size(Qt::TextShowMnemonic, text()) +
-               QSize(2 * (2 + frame), 2 * (1 + frame));
+        return fontMetrics().size(Qt::TextShowMnemonic, text()) + padding(*style(), this);
+    }
+    static QSize padding(const QStyle& style, const QWidget* button) {
+        const int frame = style.pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        return QSize(2 * (2 + frame), 2 * (1 + frame));
     }
 };
+
+// The window's command buttons, one above the other on its right.
+struct CommandButtonDesign {
+    const char* name;
+    const char* caption;
+    const char* tip;
+    int top;
+    void (vevuzer::MainWindow::*click)();
+};
+constexpr CommandButtonDesign kCommandButtons[] = {
+    {"Command1", "&Incoming calls log", "Click here to see your incoming calls", 80,
+     &vevuzer::MainWindow::Command1_Click},
+    {"Command2", "&Telephone directory", "Click here for the telephone directory", 450,
+     &vevuzer::MainWindow::Command2_Click},
+    {"Command4", "&Change skin", "Click here to change the skin", 820,
+     &vevuzer::MainWindow::Command4_Click},
+    {"Command3", "&Settings", "Click here for the settings window", 1200,
+     &vevuzer::MainWindow::Command3_Click},
+};
+constexpr int kCommandLeft = 5400;
+constexpr int kCommandWidth = 1455;
+constexpr int kCommandHeight = 255;
+
+// One size for the four captions, the largest at which every caption fits its button whole with
+// the button's `padding`. It needs only the fonts, so it runs on a thread of its own while the
+// window's controls are made: each size tried loads a face and shapes the captions, which on the
+// GUI thread held up the start by milliseconds.
+int commandCaptionSize(QSize padding) {
+    const QSize box(ui::pixelsFromTwips(kCommandWidth), ui::pixelsFromTwips(kCommandHeight));
+    return fittingPixelSize(QFont("Arial"), 10, [&](const QFont& font) {
+        const QFontMetrics metrics(font);
+        return metrics.height() <= box.height() &&
+               std::all_of(std::begin(kCommandButtons), std::end(kCommandButtons),
+                           [&](const CommandButtonDesign& button) {
+                               const QSize caption =
+                                   metrics.size(Qt::TextShowMnemonic, button.caption);
+                               return caption.width() + padding.width() <= box.width();
+                           });
+    });
+}
 
 // A label on a tile of the palette's window colour, which it paints itself: a widget that fills its
 // background counts as opaque, and the skin picture beneath would then be clipped around it and
@@ -175,6 +218,9 @@ frm_main::frm_main(QWidget* parent)
           signalPicture(this, "pic_ring", "RING", "The telephone is ringing", 3840, "#c0392b")),
       m_imgFlash(signalPicture(this, "img_flash", "NEW", "You have new calls", 4350, "#2e86c1")),
       m_image2(new TileLabel(QStringLiteral("\u2013"), this)),
+      // Deferred, on this thread, only where no thread can be made.
+      m_commandCaptionSize(std::async(std::launch::async | std::launch::deferred,
+                                      commandCaptionSize, CommandButton::padding(*style(), nullptr))),
       m_main(*this) {
     setObjectName("frm_main");
     setCaption("Belltale");
@@ -304,43 +350,18 @@ frm_display& frm_main::popup() {
 }
 
 void frm_main::buildButtons() {
-    struct Button {
-        const char* name;
-        const char* caption;
-        const char* tip;
-        int top;
-        void (vevuzer::MainWindow::*click)();
-    };
-    static constexpr Button buttons[] = {
-        {"Command1", "&Incoming calls log", "Click here to see your incoming calls", 80,
-         &vevuzer::MainWindow::Command1_Click},
-        {"Command2", "&Telephone directory", "Click here for the telephone directory", 450,
-         &vevuzer::MainWindow::Command2_Click},
-        {"Command4", "&Change skin", "Click here to change the skin", 820,
-         &vevuzer::MainWindow::Command4_Click},
-        {"Command3", "&Settings", "Click here for the settings window", 1200,
-         &vevuzer::MainWindow::Command3_Click},
-    };
     std::vector<QPushButton*> commands;
-    for (const Button& button : buttons) {
+    for (const CommandButtonDesign& button : kCommandButtons) {
         auto* command = new CommandButton(button.caption, this);
         command->setObjectName(button.name);
         command->setToolTip(button.tip);
-        ui::placeControl(command, 5400, button.top, 1455, 255);
+        ui::placeControl(command, kCommandLeft, button.top, kCommandWidth, kCommandHeight);
         const auto click = button.click;
         connect(command, &QPushButton::clicked, this, [this, click] { (m_main.*click)(); });
         commands.push_back(command);
     }
-    // One size for the four, the largest at which every caption fits its button whole.
-    const int size = fittingPixelSize(QFont("Arial"), 10, [&](const QFont& font) {
-        return std::all_of(commands.begin(), commands.end(), [&](QPushButton* command) {
-            command->setFont(font);
-            return command->sizeHint().width() <= command->width() &&
-                   QFontMetrics(font).height() <= command->height();
-        });
-    });
     QFont arial("Arial");
-    arial.setPixelSize(size);
+    arial.setPixelSize(m_commandCaptionSize.get());
     for (QPushButton* command : commands) {
         command->setFont(arial);
     }

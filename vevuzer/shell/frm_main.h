@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -127,6 +128,7 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     std::array<QLabel*, vevuzer::kLineCount> m_lineIndicators;
     std::string m_statusText;
     std::function<void()> m_endProgram;
+    std::future<int> m_commandCaptionSize;  // the command captions' pixel size, fitted meanwhile
     vevuzer::MainWindow m_main;
     // Each made on first use. Let go before the window's controls: the pop-up reads the Line
     // controls.
