@@ -170,9 +170,6 @@ int main(int argc, char* argv[]) {
     if (!showMain)
         return 0;
 
-    // The window measures its captions as it is made. Text measured before the font configuration
-    // is read would read it a second time, alongside, instead of waiting for the rest of it.
-    fontConfiguration.wait();
     startEvent.emplace();
     frm_main mainWindow;
     if (hasOption(argc, argv, "--assign-exchange-lines")) {

@@ -25,6 +25,11 @@ class FontConfigLoad {
     std::shared_future<void> m_done;
 };
 
+// Returns once the FontConfigLoad that lives, if any, has read the configuration. Code that
+// measures text while one may still be reading calls this first: text measured meanwhile would
+// read the whole configuration a second time, alongside, instead of waiting for the rest of it.
+void waitForFontConfiguration();
+
 // Lists the faces and finds the ones that stand in for the application's font and for `families`,
 // on a thread of its own, once `configuration` has been read: the first text a window measures
 // then finds them ready instead of stalling the start while they load. What it prepares is shared

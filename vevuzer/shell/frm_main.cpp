@@ -21,6 +21,7 @@
 #include <future>
 #include <vector>
 
+#include "platform/ui/font_warm_up.h"
 #include "platform/ui/picture_prefetch.h"
 #include "vevuzer/monitoring/directory_dialling.h"
 #include "vevuzer/records/frm_directory.h"
@@ -102,6 +103,7 @@ constexpr int kCommandHeight = 255;
 // window's controls are made: each size tried loads a face and shapes the captions, which on the
 // GUI thread held up the start by milliseconds.
 int commandCaptionSize(QSize padding) {
+    ui::waitForFontConfiguration();
     const QSize box(ui::pixelsFromTwips(kCommandWidth), ui::pixelsFromTwips(kCommandHeight));
     return fittingPixelSize(QFont("Arial"), 10, [&](const QFont& font) {
         const QFontMetrics metrics(font);

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QPushButton>
 #include <optional>
+#include <thread>
 
 namespace ui {
 namespace {
@@ -28,6 +29,21 @@ TEST(FontWarmUp, TextMeasuresAsWithoutItWhileItRuns) {
     fonts.reset();
     EXPECT_EQ(captionWidth(), whileWarming);
     EXPECT_EQ(QFontMetrics(arial).horizontalAdvance("Telephone directory"), advanceWhileWarming);
+}
+
+// Whatever measures text first, on any thread, waits for the reading under way; with none under
+// way, or once it is gone, nothing waits.
+TEST(FontConfigLoad, AnyThreadWaitsForTheReadingUnderWayAndNoneOnceItIsGone) {
+    waitForFontConfiguration();
+    {
+        const FontConfigLoad configuration;
+        std::thread measuring([] {
+            waitForFontConfiguration();
+            EXPECT_GT(QFontMetrics(QFont("Arial")).height(), 0);
+        });
+        measuring.join();
+    }
+    waitForFontConfiguration();
 }
 
 }  // namespace
