@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <functional>
 #include <future>
+#include <system_error>
 #include <vector>
 
 #include "platform/ui/font_warm_up.h"
@@ -115,6 +116,26 @@ int commandCaptionSize(QSize padding) {
                                return caption.width() + padding.width() <= box.width();
                            });
     });
+}
+
+// Starts commandCaptionSize on `thread`; where no thread can be made, fits them here and now.
+std::future<int> fitCommandCaptions(std::jthread& thread, QSize padding) {
+    std::promise<int> fitted;
+    std::future<int> size = fitted.get_future();
+    try {
+        thread = std::jthread([fitted = std::move(fitted), padding]() mutable {
+            try {
+                fitted.set_value(commandCaptionSize(padding));
+            } catch (...) {
+                fitted.set_exception(std::current_exception());
+            }
+        });
+    } catch (const std::system_error&) {
+        std::promise<int> here;
+        here.set_value(commandCaptionSize(padding));
+        return here.get_future();
+    }
+    return size;
 }
 
 // A label on a tile of the palette's window colour, which it paints itself: a widget that fills its
@@ -220,9 +241,8 @@ frm_main::frm_main(QWidget* parent)
           signalPicture(this, "pic_ring", "RING", "The telephone is ringing", 3840, "#c0392b")),
       m_imgFlash(signalPicture(this, "img_flash", "NEW", "You have new calls", 4350, "#2e86c1")),
       m_image2(new TileLabel(QStringLiteral("\u2013"), this)),
-      // Deferred, on this thread, only where no thread can be made.
-      m_commandCaptionSize(std::async(std::launch::async | std::launch::deferred,
-                                      commandCaptionSize, CommandButton::padding(*style(), nullptr))),
+      m_commandCaptionSize(
+          fitCommandCaptions(m_captionFit, CommandButton::padding(*style(), nullptr))),
       m_main(*this) {
     setObjectName("frm_main");
     setCaption("Belltale");
@@ -352,7 +372,6 @@ frm_display& frm_main::popup() {
 }
 
 void frm_main::buildButtons() {
-    std::vector<QPushButton*> commands;
     for (const CommandButtonDesign& button : kCommandButtons) {
         auto* command = new CommandButton(button.caption, this);
         command->setObjectName(button.name);
@@ -360,12 +379,22 @@ void frm_main::buildButtons() {
         ui::placeControl(command, kCommandLeft, button.top, kCommandWidth, kCommandHeight);
         const auto click = button.click;
         connect(command, &QPushButton::clicked, this, [this, click] { (m_main.*click)(); });
-        commands.push_back(command);
     }
+}
+
+void frm_main::setVisible(bool visible) {
+    if (visible)
+        takeCommandCaptionSize();
+    ui::Form::setVisible(visible);
+}
+
+void frm_main::takeCommandCaptionSize() {
+    if (!m_commandCaptionSize.valid())
+        return;
     QFont arial("Arial");
     arial.setPixelSize(m_commandCaptionSize.get());
-    for (QPushButton* command : commands) {
-        command->setFont(arial);
+    for (const CommandButtonDesign& button : kCommandButtons) {
+        findChild<QPushButton*>(button.name, Qt::FindDirectChildrenOnly)->setFont(arial);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "platform/ui/form.h"
 #include "vevuzer/shell/main_window.h"
@@ -101,12 +102,16 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     QMenu* mnu_settings();
     QMenu* mn1_add();
 
+    // Shown for the first time, the window gives its command buttons their fitted captions.
+    void setVisible(bool visible) override;
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void buildButtons();
+    void takeCommandCaptionSize();
     QListWidget* displayList();
     frm_info& infoWindow();
     frm_directory& directoryWindow();
@@ -128,7 +133,11 @@ class frm_main : public ui::Form, public vevuzer::MainWindowForm {
     std::array<QLabel*, vevuzer::kLineCount> m_lineIndicators;
     std::string m_statusText;
     std::function<void()> m_endProgram;
-    std::future<int> m_commandCaptionSize;  // the command captions' pixel size, fitted meanwhile
+    // The command captions' pixel size, fitted on a thread of its own until the window is first
+    // shown: the start goes on meanwhile. The size is taken as soon as it is known, not when the
+    // thread has ended.
+    std::jthread m_captionFit;
+    std::future<int> m_commandCaptionSize;
     vevuzer::MainWindow m_main;
     // Each made on first use. Let go before the window's controls: the pop-up reads the Line
     // controls.

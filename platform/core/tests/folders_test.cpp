@@ -59,9 +59,9 @@ TEST_F(Folders, FillCopiesOnlyWhatIsMissing) {
 TEST_F(Folders, FillPlacesAssetsAlikeHoweverTheirFolderIsNamed) {
     write(m_root / "shipped" / "skins" / "blue.gif", "GIF89a");
     fs::create_directory_symlink(m_root / "shipped", m_root / "link");
-    for (const std::string& assets : {(m_root / "shipped").string() + "/",
-                                     (m_root / "." / "shipped").string(),
-                                     (m_root / "link").string()}) {
+    for (const std::string& assets :
+         {(m_root / "shipped").string() + "/", (m_root / "." / "shipped").string(),
+          (m_root / "link").string()}) {
         SCOPED_TRACE(assets);
         fs::remove_all(m_root / "home");
         setenv("BELLTALE_ASSETS", assets.c_str(), 1);
