@@ -100,10 +100,11 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::createControls() {
+    // The four lines were designed alike: one set of stored properties loads them all.
+    const com::Ptr<com::PropertyBag> storedLine = storedLineProperties();
     for (int n = 1; n <= kLineCount; ++n) {
-        const com::Ptr<com::PropertyBag> stored = storedLineProperties();
         m_lineCreation = m_lines[n - 1].create(
-            controls::CLSID_lkLine, stored.get(), controls::DIID_IlkLineEvents,
+            controls::CLSID_lkLine, storedLine.get(), controls::DIID_IlkLineEvents,
             [this, n](DISPID dispid, const com::EventArgs& args) { onLineEvent(n, dispid, args); });
     }
     const com::Ptr<com::PropertyBag> stored = storedRecordProperties();
