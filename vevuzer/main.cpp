@@ -121,15 +121,15 @@ int main(int argc, char* argv[]) {
                      error.c_str());
         return 2;
     }
+    // The start looks at the program folder and the settings files once, as an event does: they
+    // are named hundreds of times while it runs. Not across the installer's wait below, which
+    // handles messages.
+    std::optional<core::AppendScope> startEvent(std::in_place);
     // The Line controls' library loads on a thread of its own while the start goes on, and the
     // same thread then starts decoding the skin picture, so the main window's load finds both
     // ready; neither needs the GUI thread. Making the picture's thread while the library loads
     // would wait for that load. On a first start the skin may be copied in below only after its
     // decoding began: the window's load then reads the file itself.
-    // The start looks at the program folder and the settings files once, as an event does: they
-    // are named hundreds of times while it runs. Not across the installer's wait below, which
-    // handles messages.
-    std::optional<core::AppendScope> startEvent(std::in_place);
     std::optional<ui::PicturePrefetch> skinPicture;
     const com::ServerPreload controlLibrary(
         vevuzer::controls::CLSID_lkLine,
