@@ -118,22 +118,15 @@ int commandCaptionSize(QSize padding) {
     });
 }
 
-// Starts commandCaptionSize on `thread`; where no thread can be made, fits them here and now.
+// Starts commandCaptionSize on `thread`; where no thread can be made, the size is fitted when it
+// is first asked for.
 std::future<int> fitCommandCaptions(std::jthread& thread, QSize padding) {
-    std::promise<int> fitted;
-    std::future<int> size = fitted.get_future();
+    std::packaged_task<int()> fit([padding] { return commandCaptionSize(padding); });
+    std::future<int> size = fit.get_future();
     try {
-        thread = std::jthread([fitted = std::move(fitted), padding]() mutable {
-            try {
-                fitted.set_value(commandCaptionSize(padding));
-            } catch (...) {
-                fitted.set_exception(std::current_exception());
-            }
-        });
+        thread = std::jthread(std::move(fit));
     } catch (const std::system_error&) {
-        std::promise<int> here;
-        here.set_value(commandCaptionSize(padding));
-        return here.get_future();
+        return std::async(std::launch::deferred, commandCaptionSize, padding);
     }
     return size;
 }
