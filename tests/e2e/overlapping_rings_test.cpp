@@ -91,4 +91,30 @@ TEST_F(OverlappingRings, EveryCallerIsLoggedAndTheExchangeStillAnswers) {
     EXPECT_EQ(WEXITSTATUS(program.stopWith(SIGTERM)), 0);
 }
 
+// Callers ring as soon as the exchange listens, while the program is still starting: both are
+// logged once it runs (names in their proper case), with the ring sound, and the program starts
+// as without them.
+TEST_F(OverlappingRings, CallersRingingWhileTheProgramStartsAreLogged) {
+    RunningProgram program(VEVUZER_PROGRAM, {"--assign-exchange-lines"}, environment(),
+                           root() / "stderr");
+    ASSERT_TRUE(eventually([&] { return fs::exists(runtime() / "belltale" / "exchange.sock"); }))
+        << readFile(root() / "stderr");
+    allAtOnce({1, 2}, [](int line) -> std::vector<std::string> {
+        const std::string caller = std::to_string(200 + line);
+        return {"ring",   std::to_string(line), "--number", "01632960" + caller,
+                "--name", "EARLY " + caller};
+    });
+    ASSERT_TRUE(program.waitForLine(kReadyLine)) << program.output() << readFile(root() / "stderr");
+    EXPECT_TRUE(eventually([&] { return lineCount(callLog()) >= 2; }))
+        << callLog() << readFile(home() / "log.txt");
+    const std::string calls = callLog();
+    for (const char* caller : {"01632960201, Early 201", "01632960202, Early 202"}) {
+        EXPECT_NE(calls.find(caller), std::string::npos) << caller << " not in\n" << calls;
+    }
+    EXPECT_NE(readFile(home() / "log.txt").find("is ringing, playing wav ring file"),
+              std::string::npos)
+        << readFile(home() / "log.txt");
+    EXPECT_EQ(WEXITSTATUS(program.stopWith(SIGTERM)), 0);
+}
+
 }  // namespace
